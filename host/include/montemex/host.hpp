@@ -1,0 +1,99 @@
+// C++ interface of the embedded host, for the command-line tool and the tests.
+//
+// The host is one per process, like the numerical environment it stands in for: every Host object
+// is a handle to the same arrays, random generators and loaded modules.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "matrix.h"
+
+namespace montemex {
+
+struct ArrayDeleter {
+    void operator()(mxArray* array) const { mxDestroyArray(array); }
+};
+// An array owned by host code (not by a module call).
+using Array = std::unique_ptr<mxArray, ArrayDeleter>;
+
+// What one module call did at the host boundary.
+struct CallStats {
+    std::size_t hostCalls = 0;        // mexCallMATLAB calls
+    std::size_t uniformsDrawn = 0;    // numbers returned by "rand"
+    std::size_t normalsDrawn = 0;     // numbers returned by "randn"
+    std::size_t arraysCreated = 0;    // host arrays created during the call
+    std::size_t arraysReclaimed = 0;  // temporaries the module left for the host to destroy
+    std::size_t blocksReclaimed = 0;  // mxMalloc blocks the module left for the host to free
+    std::size_t peakLiveArrays = 0;   // most temporaries alive at one time
+    std::size_t peakLiveBytes = 0;    // most bytes held in temporaries and blocks at one time
+    std::vector<std::string> misuse;  // interface misuse: wrong-type reads, double frees, ...
+};
+
+struct CallResult {
+    bool ok = false;
+    std::string identifier;  // of the error, when !ok
+    std::string message;     // of the error, when !ok
+    std::vector<Array> outputs;
+    CallStats stats;
+    std::vector<std::string> log;  // host calls in order, when logging is on
+};
+
+// "rand" and "randn" either draw from independent generators (as GNU Octave does) or share one
+// stream (as MATLAB does).
+enum class StreamMode { Separate, Shared };
+
+// Complete state of the host's random generators, comparable for equality.
+struct RandomState {
+    std::mt19937 uniformEngine;
+    std::mt19937 normalEngine;
+    std::uint64_t uniformsDrawn = 0;
+    std::uint64_t normalsDrawn = 0;
+    bool operator==(const RandomState& other) const;
+    bool operator!=(const RandomState& other) const { return !(*this == other); }
+};
+
+class Host {
+public:
+    // Directories searched for "<name>.<moduleSuffix()>", first match wins.
+    void setModulePath(std::vector<std::string> directories);
+    const std::vector<std::string>& modulePath() const;
+    static const char* moduleSuffix();
+    std::vector<std::string> listModules() const;
+
+    // Calls a module as the host would for "[out1, ...] = name(args...)" with nlhs outputs.
+    CallResult call(const std::string& name, int nlhs, const std::vector<const mxArray*>& args);
+    // Forgets a loaded module, so its next call loads it afresh (module state starts over).
+    void unload(const std::string& name);
+    void unloadAll();
+
+    // Random generators.
+    void seed(std::uint32_t seed);
+    void setStreamMode(StreamMode mode);
+    RandomState randomState() const;
+    void setRandomState(const RandomState& state);
+    // Numbers "rand" / "randn" return before anything else; running out of them is an error.
+    void scriptUniforms(std::vector<double> values);
+    void scriptNormals(std::vector<double> values);
+    void clearScripts();
+
+    // Largest element count the host will create in one array ("Out of memory." beyond).
+    void setMaxElements(std::size_t count);
+    void setLogging(bool on);
+
+    // Direct calls of the host's own functions ("rand", "randn", "sort"), as a module would make.
+    CallResult callBuiltin(const std::string& name, int nlhs, const std::vector<const mxArray*>& args);
+};
+
+// Array helpers for host code.
+Array makeMatrix(std::size_t rows, std::size_t cols, const std::vector<double>& columnMajor);
+Array makeScalar(double value);
+Array makeRow(const std::vector<double>& values);
+std::vector<double> values(const mxArray* array);  // real part as doubles, any numeric class
+std::vector<std::size_t> dimensions(const mxArray* array);
+
+}  // namespace montemex

@@ -1,0 +1,25 @@
+// Loading module files and finding their entry points.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "matrix.h"
+
+namespace montemex::host {
+
+using MexEntry = void (*)(int, mxArray**, int, const mxArray**);
+
+struct LoadedModule {
+    void* handle = nullptr;
+    MexEntry entry = nullptr;
+};
+
+// Loads the module file at `path`; on failure returns an empty module and sets `error`.
+LoadedModule loadModuleFile(const std::string& path, std::string& error);
+void unloadModuleFile(LoadedModule& module);
+bool fileExists(const std::string& path);
+std::vector<std::string> filesWithSuffix(const std::string& directory, const std::string& suffix);
+const char* moduleFileSuffix();
+
+}  // namespace montemex::host

@@ -1,0 +1,226 @@
+// Creating and destroying host arrays.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "host_state.hpp"
+
+using namespace montemex::host;
+
+namespace {
+
+std::size_t elementSize(mxClassID classId)
+{
+    switch (classId) {
+    case mxDOUBLE_CLASS:
+    case mxINT64_CLASS:
+    case mxUINT64_CLASS: return 8;
+    case mxSINGLE_CLASS:
+    case mxINT32_CLASS:
+    case mxUINT32_CLASS: return 4;
+    case mxINT16_CLASS:
+    case mxUINT16_CLASS:
+    case mxCHAR_CLASS: return 2;
+    case mxINT8_CLASS:
+    case mxUINT8_CLASS:
+    case mxLOGICAL_CLASS: return 1;
+    case mxCELL_CLASS:
+    case mxSTRUCT_CLASS: return sizeof(mxArray*);
+    default: return 0;
+    }
+}
+
+bool isNumericClass(mxClassID classId)
+{
+    return classId >= mxDOUBLE_CLASS && classId <= mxUINT64_CLASS;
+}
+
+std::vector<mwSize> dimsOf(mwSize ndim, const mwSize* dims)
+{
+    std::vector<mwSize> result;
+    for (mwSize k = 0; k < ndim && dims != nullptr; ++k) result.push_back(dims[k] > 0 ? dims[k] : 0);
+    while (result.size() < 2) result.push_back(result.empty() ? 0 : 1);
+    // Trailing singleton dimensions beyond the second are dropped, as hosts do.
+    while (result.size() > 2 && result.back() == 1) result.pop_back();
+    return result;
+}
+
+// Makes a full array of the given class and shape, zero-filled. Raises "Out of memory." before
+// anything is allocated when the element count exceeds the host's limit.
+mxArray* makeFull(mxClassID classId, std::vector<mwSize> dims, bool isComplex)
+{
+    std::size_t count = checkedElementCount(dims);
+    auto* array = new mxArray_tag;
+    array->classId = classId;
+    array->dims = std::move(dims);
+    array->isComplex = isComplex;
+    if (classId == mxCELL_CLASS || classId == mxSTRUCT_CLASS) {
+        array->cells.assign(count, nullptr);
+    } else {
+        array->real.assign(count * elementSize(classId), 0);
+        if (isComplex) array->imag.assign(count * elementSize(classId), 0);
+    }
+    return adopt(array);
+}
+
+// Deep copy; contained arrays are copied too and stay out of the registry.
+mxArray* copyTree(const mxArray* source)
+{
+    auto* array = new mxArray_tag(*source);
+    for (mxArray*& child : array->cells) {
+        if (child != nullptr) child = copyTree(child);
+    }
+    return array;
+}
+
+mxArray* createDouble(mwSize m, mwSize n, mxComplexity flag)
+{
+    return makeFull(mxDOUBLE_CLASS, dimsOf(2, std::vector<mwSize>{m, n}.data()), flag == mxCOMPLEX);
+}
+
+}  // namespace
+
+extern "C" {
+
+mxArray* mxCreateDoubleMatrix_700(mwSize m, mwSize n, mxComplexity flag)
+{
+    logCall("mxCreateDoubleMatrix_700(" + std::to_string(m) + "," + std::to_string(n) + ")");
+    return createDouble(m, n, flag);
+}
+
+mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity flag)
+{
+    logCall("mxCreateDoubleMatrix(" + std::to_string(m) + "," + std::to_string(n) + ")");
+    return createDouble(m, n, flag);
+}
+
+mxArray* mxCreateDoubleScalar(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "mxCreateDoubleScalar(%.17g)", value);
+    logCall(text);
+    mxArray* array = makeFull(mxDOUBLE_CLASS, {1, 1}, false);
+    std::memcpy(array->real.data(), &value, sizeof value);
+    return array;
+}
+
+mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity flag)
+{
+    logCall("mxCreateNumericArray");
+    if (!isNumericClass(classId)) classId = mxDOUBLE_CLASS;
+    return makeFull(classId, dimsOf(ndim, dims), flag == mxCOMPLEX);
+}
+
+mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity flag)
+{
+    mwSize dims[2] = {m, n};
+    return mxCreateNumericArray(2, dims, classId, flag);
+}
+
+mxArray* mxCreateLogicalArray(mwSize ndim, const mwSize* dims)
+{
+    logCall("mxCreateLogicalArray");
+    return makeFull(mxLOGICAL_CLASS, dimsOf(ndim, dims), false);
+}
+
+mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n)
+{
+    mwSize dims[2] = {m, n};
+    return mxCreateLogicalArray(2, dims);
+}
+
+mxArray* mxCreateLogicalScalar(mxLogical value)
+{
+    mxArray* array = mxCreateLogicalMatrix(1, 1);
+    array->real[0] = value ? 1 : 0;
+    return array;
+}
+
+mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims)
+{
+    logCall("mxCreateCharArray");
+    return makeFull(mxCHAR_CLASS, dimsOf(ndim, dims), false);
+}
+
+mxArray* mxCreateString(const char* text)
+{
+    logCall("mxCreateString");
+    std::size_t length = text != nullptr ? std::strlen(text) : 0;
+    mwSize dims[2] = {length > 0 ? 1 : 0, static_cast<mwSize>(length)};
+    mxArray* array = makeFull(mxCHAR_CLASS, dimsOf(2, dims), false);
+    for (std::size_t k = 0; k < length; ++k) {
+        mxChar c = static_cast<unsigned char>(text[k]);
+        std::memcpy(array->real.data() + 2 * k, &c, sizeof c);
+    }
+    return array;
+}
+
+mxArray* mxCreateCellMatrix(mwSize m, mwSize n)
+{
+    logCall("mxCreateCellMatrix");
+    mwSize dims[2] = {m, n};
+    return makeFull(mxCELL_CLASS, dimsOf(2, dims), false);
+}
+
+mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int nfields, const char** fieldnames)
+{
+    logCall("mxCreateStructMatrix");
+    mwSize dims[2] = {m, n};
+    std::vector<mwSize> shape = dimsOf(2, dims);
+    std::size_t count = checkedElementCount(shape);
+    std::size_t fields = nfields > 0 ? static_cast<std::size_t>(nfields) : 0;
+    auto* array = new mxArray_tag;
+    array->classId = mxSTRUCT_CLASS;
+    array->dims = shape;
+    for (std::size_t f = 0; f < fields; ++f) array->fieldNames.emplace_back(fieldnames[f]);
+    array->cells.assign(count * fields, nullptr);
+    return adopt(array);
+}
+
+mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity flag)
+{
+    logCall("mxCreateSparse");
+    mwSize dims[2] = {m, n};
+    std::vector<mwSize> shape = dimsOf(2, dims);
+    std::size_t stored = nzmax > 1 ? static_cast<std::size_t>(nzmax) : 1;
+    checkedElementCount({static_cast<mwSize>(stored), 1});
+    auto* array = new mxArray_tag;
+    array->classId = mxDOUBLE_CLASS;
+    array->isSparse = true;
+    array->isComplex = flag == mxCOMPLEX;
+    array->dims = shape;
+    array->real.assign(stored * sizeof(double), 0);
+    if (array->isComplex) array->imag.assign(stored * sizeof(double), 0);
+    array->ir.assign(stored, 0);
+    array->jc.assign(static_cast<std::size_t>(shape[1]) + 1, 0);
+    return adopt(array);
+}
+
+mxArray* mxDuplicateArray(const mxArray* source)
+{
+    logCall("mxDuplicateArray");
+    if (!isLive(source)) {
+        recordMisuse("mxDuplicateArray of an array that does not exist");
+        return nullptr;
+    }
+    return adopt(copyTree(source));
+}
+
+void mxDestroyArray(mxArray* array)
+{
+    logCall("mxDestroyArray");
+    if (array == nullptr) return;
+    HostState& s = state();
+    auto it = s.arrays.find(array);
+    if (it == s.arrays.end()) {
+        recordMisuse("mxDestroyArray of an array that does not exist");
+        return;
+    }
+    if (s.inCall && it->second == Owner::Caller) {
+        recordMisuse("mxDestroyArray of an array the module does not own");
+        return;
+    }
+    destroy(array);
+}
+
+}  // extern "C"

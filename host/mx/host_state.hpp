@@ -1,0 +1,76 @@
+// Private state of the embedded host, shared by its array library (libmx) and its module
+// interface (libmex).
+#pragma once
+
+#include <csetjmp>
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "matrix.h"
+#include "montemex/host.hpp"
+
+struct mxArray_tag {
+    mxClassID classId = mxDOUBLE_CLASS;
+    bool isComplex = false;
+    bool isSparse = false;
+    std::vector<mwSize> dims{0, 0};   // always at least two entries
+    std::vector<unsigned char> real;  // element bytes; the nzmax stored values when sparse
+    std::vector<unsigned char> imag;
+    std::vector<mwIndex> ir, jc;          // sparse row indices and column starts
+    std::vector<mxArray*> cells;          // cell elements, or struct field values
+    std::vector<std::string> fieldNames;  // struct fields
+};
+
+namespace montemex::host {
+
+enum class Owner { Caller, Temporary };
+
+struct HostState {
+    std::unordered_map<const mxArray*, Owner> arrays;  // every live array
+    std::unordered_map<void*, std::size_t> blocks;     // live mxMalloc blocks and their sizes
+    std::size_t liveTemporaryArrays = 0;
+    std::size_t liveBytes = 0;  // bytes of temporaries and blocks
+
+    bool inCall = false;
+    std::string currentModule;
+    std::jmp_buf* errorJump = nullptr;  // where an error ends the module call
+    std::string errorId;
+    std::string errorMessage;
+
+    std::size_t maxElements = std::size_t(1) << 28;
+    bool logging = false;
+    std::vector<std::string> log;
+    CallStats stats;
+};
+
+HostState& state();
+
+// Ends the module call in progress with an error; outside a call it throws std::runtime_error.
+// Callers must hold no objects with destructors in the frames it unwinds.
+[[noreturn]] void raiseError(const char* identifier, const char* message);
+
+void logCall(const std::string& entry);
+void recordMisuse(const std::string& what);
+bool isLive(const mxArray* array);
+// Element `index` of a real numeric, logical or char array, as a double.
+double realElement(const mxArray* array, std::size_t index);
+std::size_t arrayBytes(const mxArray* array);
+
+// Element count of a dimension list (negative lengths count as 0); raises "Out of memory." when
+// the count exceeds the host's limit.
+std::size_t checkedElementCount(const std::vector<mwSize>& dims);
+
+// Registers a newly made array as owned by the module call in progress (or by host code).
+mxArray* adopt(mxArray* array);
+// Removes an array and everything it holds from the registry and frees it.
+void destroy(mxArray* array);
+// Frees an array and the arrays it contains (which are not in the registry).
+void freeTree(mxArray* array);
+// Takes an array out of the registry without freeing it (it now belongs to a container).
+void detach(mxArray* array);
+// Destroys every temporary and frees every block left by the call that just ended.
+void reclaimCallMemory();
+
+}  // namespace montemex::host

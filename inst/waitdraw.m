@@ -1,0 +1,45 @@
+%WAITDRAW  Exponential random variates with given means.
+%
+%   R = waitdraw(MU) returns an array of exponential variates the size of the first two
+%   dimensions of MU; element i has mean MU(i). A scalar MU gives one variate.
+%
+%   R = waitdraw(MU, M, N) returns an M-by-N array. MU is then a scalar (every element has
+%   mean MU) or an array of exactly M rows and N columns.
+%
+%   Each element is -MU .* log(U) for a uniform U, so for MU > 0 its density is
+%   exp(-x/MU)/MU on x >= 0, with mean MU and variance MU^2.
+%
+%   Random numbers: exactly one call rand(M, N) (rand(size(MU, 1), size(MU, 2)) without size
+%   arguments), whose uniforms become the result in column-major order. After
+%   rand("state", s); R = waitdraw(1, 3, 4) the result equals -log(U) for
+%   rand("state", s); U = rand(3, 4), bit for bit, and the generator is left where rand(3, 4)
+%   leaves it.
+%
+%   Arguments:
+%     MU    real numeric or logical, any class (converted to double). Values are not checked:
+%           0 gives zeros, negative means give non-positive values, NaN gives NaN.
+%     M, N  sizes, truncated toward zero (2.9 is 2); negative sizes count as 0, as in rand
+%           and zeros. Only dimensions one and two of MU are looked at; a 2-by-3-by-4 MU
+%           gives a 2-by-3 result from its first six elements.
+%
+%   Errors (identifier, message):
+%     montemex:waitdraw:tooManyOutputs   Too many output arguments.
+%     montemex:waitdraw:wrongInputCount  Wrong number of input arguments.
+%                                        (one or three arguments; checked after the outputs)
+%     montemex:waitdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
+%                                        (complex, sparse, char, cell and struct MU)
+%     montemex:waitdraw:badSize          Size arguments must be finite real numbers.
+%                                        (NaN, Inf, empty or non-numeric M or N)
+%     montemex:waitdraw:sizeTooLarge     Size arguments are too large.
+%     montemex:waitdraw:sizeMismatch     Size information is inconsistent.
+%                                        (an array MU that is not M-by-N, or an empty MU
+%                                        with a non-empty M-by-N)
+%   All are raised before any random number is drawn.
+%
+%   Legacy build: a scalar MU that is NaN counts as equal to 1 there, so it returns standard
+%   exponentials where the current build returns NaN.
+%
+%   Example:
+%     rand("state", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2
+%
+%   See also rand.

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test:
+#   build/        the modules for the embedded host (current, legacy, unbuffered) and, when
+#                 Octave's mkoctfile is installed, for Octave; unit, module, tool and Octave tests
+#   build-asan/   the embedded host, modules and tests under AddressSanitizer and
+#                 UndefinedBehaviorSanitizer
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
+
+if ! command -v mkoctfile >/dev/null 2>&1; then
+  echo "note: Octave (mkoctfile) not found; the Octave tests are skipped. .ci/run installs it." >&2
+fi
+
+cmake -S . -B build -DMONTEMEX_TESTS=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-asan -DMONTEMEX_TESTS=ON -DMONTEMEX_SANITIZE=ON
+cmake --build build-asan -j "$jobs"
+ctest --test-dir build-asan --output-on-failure -j "$jobs"

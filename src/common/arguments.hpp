@@ -1,0 +1,54 @@
+// Reading module arguments safely, whatever the caller passes.
+//
+// Real full double arrays are used as they are; other real numeric classes and logical arrays
+// are converted to double; complex, sparse, char, cell, struct and other arrays are refused.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "mex.h"
+
+namespace montemex {
+
+// The first two dimensions of an array; further dimensions are ignored everywhere.
+struct Shape {
+    std::int64_t rows = 0;
+    std::int64_t cols = 0;
+
+    std::int64_t count() const { return rows * cols; }
+    // Both first dimensions at most 1: 1x1, also 0x0, 0x1, 1x0 and 1x1xK.
+    bool isScalarLike() const { return rows <= 1 && cols <= 1; }
+    bool operator==(const Shape& other) const { return rows == other.rows && cols == other.cols; }
+    bool operator!=(const Shape& other) const { return !(*this == other); }
+};
+
+// Through mxGetDimensions, which the current build binds to mxGetDimensions_700.
+Shape shapeOf(const mxArray* array);
+
+bool isRealNumeric(const mxArray* array);
+
+// "Arguments must be full real numeric or logical arrays." (reason "notRealNumeric").
+void requireRealNumeric(const char* function, const mxArray* array);
+
+// A size argument, read with mxGetScalar and truncated toward zero; negative values count as 0,
+// as the host's own "rand" and "zeros" count them. Raises "Size arguments must be finite real
+// numbers." (reason "badSize") for NaN, infinite, empty and non-numeric arguments, and "Size
+// arguments are too large." (reason "sizeTooLarge") beyond what a dimension can hold.
+std::int64_t readSize(const char* function, const mxArray* array);
+
+// rows * cols, or "Size arguments are too large." when that many doubles cannot be addressed.
+std::size_t checkedCount(const char* function, std::int64_t rows, std::int64_t cols);
+
+// The first elements of a real numeric or logical array as doubles: the array's own data when it
+// is a double array, else a converted copy in host memory. `copy` is that copy (or null).
+struct DoubleData {
+    const double* values = nullptr;
+    double* copy = nullptr;
+};
+
+// `count` must not exceed the array's number of elements.
+DoubleData readDoubles(const mxArray* array, std::size_t count);
+void releaseDoubles(DoubleData& data);
+
+}  // namespace montemex

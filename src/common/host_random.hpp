@@ -1,0 +1,60 @@
+// Random numbers from the host's own "rand" and "randn", so that seeding the host fixes every
+// result.
+#pragma once
+
+#include <cstddef>
+
+#include "mex.h"
+
+namespace montemex {
+
+// One host call of "rand" or "randn" for an m-by-n array, whose result goes into *slot. The two
+// size scalars are created for the call and destroyed right after it.
+void drawHostArray(mxArray** slot, const char* function, double rows, double cols);
+
+// The source the sampling routines draw from: uniform() and normal() return the host's next
+// numbers, by default one host call per number (destroying each 1x1 result at once, so memory
+// does not grow with the number of draws).
+//
+// Exact bulk drawing: a caller that knows the next k uniforms will certainly be used may reserve
+// them, and the source fetches them with one rand(k, 1) call. The host's stream then advances
+// exactly as if each had been fetched alone, so every result is bit-identical. Callers reserve
+// only numbers that no "randn" draw precedes: on hosts where "rand" and "randn" share one stream
+// a reserve must not reach past a draw of the other kind.
+//
+// The source holds plain pointers only, so an error that ends the call may skip release(); the
+// host reclaims the block it holds.
+class HostSource {
+public:
+    double uniform();
+    double normal();
+
+    // Fetches min(count, kMaxReserve) uniforms in one host call, unless uniforms are still held
+    // (or the unbuffered build is compiled).
+    void reserveUniforms(std::size_t count);
+    void reserveNormals(std::size_t count);
+    std::size_t heldUniforms() const { return uniforms_.left; }
+    std::size_t heldNormals() const { return normals_.left; }
+
+    // Destroys any block still held. Reserved numbers must all have been used by then.
+    void release();
+
+    // Bounds the memory a reserve takes (8 MB), whatever the size of the call.
+    static constexpr std::size_t kMaxReserve = std::size_t(1) << 20;
+
+private:
+    struct Block {
+        mxArray* array = nullptr;
+        const double* next = nullptr;
+        std::size_t left = 0;
+    };
+
+    static double take(Block& block, const char* function);
+    static void reserve(Block& block, const char* function, std::size_t count);
+    static void drop(Block& block);
+
+    Block uniforms_;
+    Block normals_;
+};
+
+}  // namespace montemex

@@ -1,0 +1,67 @@
+#include "common/size_rule.hpp"
+
+#include "common/errors.hpp"
+
+namespace montemex {
+
+namespace {
+
+void raiseInconsistent(const char* function)
+{
+    raiseError(function, "sizeMismatch", "Size information is inconsistent.");
+}
+
+}  // namespace
+
+ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[])
+{
+    checkOutputCount(function, nlhs);
+    checkInputCount(function, nrhs == parameterCount || nrhs == parameterCount + 2);
+    for (int k = 0; k < parameterCount; ++k) requireRealNumeric(function, prhs[k]);
+
+    ElementwiseCall call;
+    call.parameterCount = parameterCount;
+    for (int k = 0; k < parameterCount; ++k) {
+        call.parameters[k].array = prhs[k];
+        call.parameters[k].shape = shapeOf(prhs[k]);
+    }
+    Parameter& first = call.parameters[0];
+    Parameter& last = call.parameters[parameterCount - 1];
+    if (parameterCount == 2 && first.isArray() && last.isArray() && first.shape != last.shape) {
+        raiseInconsistent(function);
+    }
+
+    if (nrhs == parameterCount) {
+        call.output = first.isArray() ? first.shape : last.shape;
+    } else {
+        call.output.rows = readSize(function, prhs[parameterCount]);
+        call.output.cols = readSize(function, prhs[parameterCount + 1]);
+        for (int k = 0; k < parameterCount; ++k) {
+            if (call.parameters[k].isArray() && call.parameters[k].shape != call.output) raiseInconsistent(function);
+        }
+    }
+    call.count = checkedCount(function, call.output.rows, call.output.cols);
+    for (int k = 0; k < parameterCount && call.count > 0; ++k) {
+        if (call.parameters[k].shape.count() == 0) raiseInconsistent(function);
+    }
+    return call;
+}
+
+void readParameters(ElementwiseCall& call)
+{
+    for (int k = 0; k < call.parameterCount; ++k) {
+        Parameter& p = call.parameters[k];
+        if (p.isArray()) {
+            p.data = readDoubles(p.array, call.count);
+        } else if (call.count > 0) {
+            p.scalar = mxGetScalar(p.array);
+        }
+    }
+}
+
+void releaseParameters(ElementwiseCall& call)
+{
+    for (int k = 0; k < call.parameterCount; ++k) releaseDoubles(call.parameters[k].data);
+}
+
+}  // namespace montemex

@@ -1,0 +1,42 @@
+// waitdraw: exponential variates with mean mu.
+//
+//   R = waitdraw(mu)        one variate per element of mu (mu's first two dimensions)
+//   R = waitdraw(mu, m, n)  an m-by-n array; mu scalar or exactly m-by-n
+//
+// Density (mu > 0): f(x) = exp(-x / mu) / mu for x >= 0. Every uniform comes from a single
+// rand(m, n) call whose result array becomes R: element i is turned in place into -mu(i) * ln(u).
+#include <cmath>
+
+#include "common/arguments.hpp"
+#include "common/compare.hpp"
+#include "common/host_random.hpp"
+#include "common/size_rule.hpp"
+#include "mex.h"
+
+using namespace montemex;
+
+namespace {
+const char* const kName = "waitdraw";
+}
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
+
+    drawHostArray(&plhs[0], "rand", static_cast<double>(call.output.rows), static_cast<double>(call.output.cols));
+    double* r = mxGetPr(plhs[0]);
+    std::size_t count = call.count;
+
+    readParameters(call);
+    const Parameter& mu = call.parameters[0];
+    if (mu.isArray()) {
+        for (std::size_t i = 0; i < count; ++i) r[i] = (-mu.data.values[i]) * std::log(r[i]);
+    } else if (legacyEqual(mu.scalar, 1.0)) {
+        // The legacy build counts a NaN mean as equal to 1 here and returns standard exponentials.
+        for (std::size_t i = 0; i < count; ++i) r[i] = -std::log(r[i]);
+    } else {
+        const double negativeMu = -mu.scalar;
+        for (std::size_t i = 0; i < count; ++i) r[i] = negativeMu * std::log(r[i]);
+    }
+    releaseParameters(call);
+}

@@ -1,0 +1,6 @@
+function pool = hostile_arguments ()
+  % HOSTILE_ARGUMENTS  Values of every class and shape a user might pass by mistake.
+  pool = {NaN, Inf, -Inf, -0, -7.5, 0, 1, 2.5, 3, 1e300, 2^40, [], zeros(0, 3), [1 2; 3 4], ...
+          ones(2, 3, 2), 1 + 2i, sparse([1 0 2]), "abc", {1, 2}, struct("a", 1), true(2, 1), ...
+          int8(-3), uint16([1 2 3]), single(2.5), int64(5), @sin};
+end

@@ -1,0 +1,93 @@
+#include "module_test.hpp"
+
+#include <cstring>
+
+namespace montemex::test {
+
+std::string moduleDirectory(Build build)
+{
+    const std::string root = MONTEMEX_BUILD_DIR;
+    switch (build) {
+    case Build::Current: return root + "/embedded/current";
+    case Build::Legacy: return root + "/embedded/legacy";
+    case Build::Unbuffered: return root + "/embedded/unbuffered";
+    case Build::Probe: return root + "/embedded/probe";
+    }
+    return root;
+}
+
+CallResult callModule(Build build, const std::string& name, int nlhs, const std::vector<const mxArray*>& args)
+{
+    Host host;
+    host.setModulePath({moduleDirectory(build)});
+    CallResult result = host.call(name, nlhs, args);
+    EXPECT_TRUE(result.stats.misuse.empty()) << name << " misused the host interface: " << result.stats.misuse.front();
+    EXPECT_NE(result.message, "Undefined function '" + name + "'.") << "module not built";
+    return result;
+}
+
+CallResult callModule(Build build, const std::string& name, int nlhs, std::initializer_list<const mxArray*> args)
+{
+    return callModule(build, name, nlhs, std::vector<const mxArray*>(args));
+}
+
+static std::vector<double> hostNumbers(const char* function, std::size_t count)
+{
+    Host host;
+    Array rows = makeScalar(static_cast<double>(count));
+    Array cols = makeScalar(1.0);
+    CallResult result = host.callBuiltin(function, 1, {rows.get(), cols.get()});
+    EXPECT_TRUE(result.ok) << result.message;
+    return result.ok ? values(result.outputs[0].get()) : std::vector<double>{};
+}
+
+std::vector<double> hostUniforms(std::size_t count)
+{
+    return hostNumbers("rand", count);
+}
+
+std::vector<double> hostNormals(std::size_t count)
+{
+    return hostNumbers("randn", count);
+}
+
+void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message)
+{
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.message, message);
+    EXPECT_EQ(result.identifier, "montemex:" + name + ":" + reason);
+}
+
+Output outputOf(const CallResult& result)
+{
+    Output output;
+    EXPECT_TRUE(result.ok) << result.message;
+    if (!result.ok || result.outputs.empty() || !result.outputs[0]) return output;
+    std::vector<std::size_t> dims = dimensions(result.outputs[0].get());
+    output.rows = dims[0];
+    output.cols = dims[1];
+    output.values = values(result.outputs[0].get());
+    return output;
+}
+
+bool sameBits(double a, double b)
+{
+    if (a != a && b != b) return true;
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual)
+{
+    if (expected.size() != actual.size()) {
+        return ::testing::AssertionFailure() << "sizes differ: expected " << expected.size() << ", got " << actual.size();
+    }
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        if (!sameBits(expected[k], actual[k])) {
+            return ::testing::AssertionFailure() << "element " << k << ": expected " << expected[k] << ", got "
+                                                 << actual[k];
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace montemex::test
