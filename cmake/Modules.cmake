@@ -7,6 +7,9 @@
 #                                                                             build/octave-test
 # Code shared by modules is built once per flavour as a static library.
 set(MONTEMEX_FLAVOURS current legacy unbuffered)
+if(MONTEMEX_FUZZ)
+  set(MONTEMEX_FLAVOURS current legacy)
+endif()
 if(MONTEMEX_HAVE_OCTAVE)
   list(APPEND MONTEMEX_FLAVOURS octave octave_unbuffered)
 endif()

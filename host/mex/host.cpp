@@ -223,6 +223,7 @@ void Host::scriptUniforms(std::vector<double> values) { generators().scriptUnifo
 void Host::scriptNormals(std::vector<double> values) { generators().scriptNormals(values); }
 void Host::clearScripts() { generators().clearScripts(); }
 void Host::setMaxElements(std::size_t count) { state().maxElements = count; }
+std::size_t Host::liveArrayCount() const { return state().arrays.size(); }
 void Host::setLogging(bool on) { state().logging = on; }
 
 Array makeMatrix(std::size_t rows, std::size_t cols, const std::vector<double>& columnMajor)

@@ -81,6 +81,9 @@ public:
     void scriptNormals(std::vector<double> values);
     void clearScripts();
 
+    // Host arrays alive now (those held by host code; a call reclaims its own temporaries).
+    std::size_t liveArrayCount() const;
+
     // Largest element count the host will create in one array ("Out of memory." beyond).
     void setMaxElements(std::size_t count);
     void setLogging(bool on);
