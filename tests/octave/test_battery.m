@@ -1,0 +1,46 @@
+% Hostile argument lists against every function: Octave must survive every call, and each call
+% must return or raise an error within a second.
+1;
+
+names = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone", "studentdraw", ...
+         "waitdraw", "simplexdraw", "classdraw", "scalehyperdraw", "plainpick", "remainderpick", ...
+         "layeredpick", "fixedpick", "weightavgdraw", "weightquantdraw", "psivalue", "squashfn"};
+pool = hostile_arguments ();
+n = numel (pool);
+calls = 0;
+slowest = 0;
+slowest_call = "";
+for f = 1:numel (names)
+  name = names{f};
+  if (exist (name) != 3)
+    printf ("%s: not built, skipped\n", name);
+    continue;
+  end
+  for nout = 0:3
+    for nargs = 0:6
+      % A spread of combinations: every pool entry in every position, with rotating partners.
+      for first = 1:n
+        args = cell (1, nargs);
+        for k = 1:nargs
+          args{k} = pool{mod (first * k + 3 * k + nout, n) + 1};
+        end
+        if (nargs > 0)
+          args{1} = pool{first};
+        end
+        t = tic ();
+        try
+          call_with_outputs (name, nout, args);
+        catch
+        end
+        elapsed = toc (t);
+        calls++;
+        if (elapsed > slowest)
+          slowest = elapsed;
+          slowest_call = sprintf ("%s with %d arguments, %d outputs, first %d", name, nargs, nout, first);
+        end
+        assert (elapsed < 1, "%s took %.2f s", slowest_call, elapsed);
+      end
+    end
+  end
+end
+printf ("%d hostile calls survived; slowest %.3f s (%s)\n", calls, slowest, slowest_call);
