@@ -1,0 +1,91 @@
+function montemex_build(outdir)
+%MONTEMEX_BUILD  Compile every montemex module with the host's mex command.
+%
+%   montemex_build() compiles the modules into the folder "mex" next to this file and copies
+%   each function's help file beside its module; then addpath that folder.
+%   montemex_build(OUTDIR) writes them to OUTDIR instead.
+%
+%   Module <name> is src/<family>/<name>.cpp, one for each help file inst/<name>.m; every other
+%   source under src/ is shared code, compiled once and linked into each module. The code is
+%   compiled as C++17 with -ffp-contract=off (no fused multiply-add), so results are
+%   bit-identical to the other builds. Runs in MATLAB (mex with a g++ or clang compiler) and in
+%   GNU Octave (mex is mkoctfile there).
+%
+%   Example:
+%     montemex_build(); addpath(fullfile(pwd, 'mex')); R = waitdraw(2, 3, 4);
+
+root = fileparts(mfilename('fullpath'));
+if nargin < 1
+    outdir = fullfile(root, 'mex');
+end
+objdir = fullfile(outdir, 'obj');
+if ~exist(objdir, 'dir')
+    mkdir(objdir);
+end
+src = fullfile(root, 'src');
+isOctave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
+
+helpFiles = dir(fullfile(root, 'inst', '*.m'));
+names = cell(1, numel(helpFiles));
+moduleSources = cell(1, numel(helpFiles));
+for k = 1:numel(helpFiles)
+    names{k} = helpFiles(k).name(1:end-2);
+    found = dir(fullfile(src, '*', [names{k} '.cpp']));
+    if numel(found) ~= 1
+        error('montemex_build: no single source for %s', names{k});
+    end
+    moduleSources{k} = fullfile(found.folder, found.name);
+end
+allSources = dir(fullfile(src, '*', '*.cpp'));
+sharedSources = {};
+for k = 1:numel(allSources)
+    file = fullfile(allSources(k).folder, allSources(k).name);
+    if ~any(strcmp(file, moduleSources))
+        sharedSources{end + 1} = file; %#ok<AGROW>
+    end
+end
+
+% C++17, and no contraction of a multiply and an add into one rounding.
+if isOctave
+    oldFlags = getenv('CXXFLAGS');
+    setenv('CXXFLAGS', [strtrim(mkoctfile('-p', 'CXXFLAGS')) ' -std=c++17 -ffp-contract=off']);
+    restoreFlags = onCleanup(@() setenv('CXXFLAGS', oldFlags));
+    flags = {};
+else
+    flags = {'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off'};
+end
+
+objects = cell(1, numel(sharedSources));
+for k = 1:numel(sharedSources)
+    [familyDir, base] = fileparts(sharedSources{k});
+    [~, family] = fileparts(familyDir);
+    objects{k} = compileShared(isOctave, flags, src, sharedSources{k}, objdir, [family '_' base]);
+end
+for k = 1:numel(names)
+    fprintf('montemex_build: %s\n', names{k});
+    target = fullfile(outdir, names{k});
+    if isOctave
+        mex(['-I' src], '-o', [target '.mex'], moduleSources{k}, objects{:});
+    else
+        mex(flags{:}, ['-I' src], '-output', target, moduleSources{k}, objects{:});
+    end
+    copyfile(fullfile(root, 'inst', [names{k} '.m']), outdir);
+end
+fprintf('montemex_build: %d modules in %s\n', numel(names), outdir);
+end
+
+function object = compileShared(isOctave, flags, src, source, objdir, name)
+% Compiles one shared source to objdir/<name>.o (.obj with MATLAB on Windows).
+if isOctave
+    object = fullfile(objdir, [name '.o']);
+    mex('-c', ['-I' src], source, '-o', object);
+else
+    tmp = fullfile(objdir, name);
+    if ~exist(tmp, 'dir')
+        mkdir(tmp);
+    end
+    mex(flags{:}, '-c', ['-I' src], '-outdir', tmp, source);
+    made = dir(fullfile(tmp, '*.o*'));
+    object = fullfile(tmp, made(1).name);
+end
+end
