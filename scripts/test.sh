@@ -4,6 +4,8 @@
 #                 Octave's mkoctfile is installed, for Octave; unit, module, tool and Octave tests
 #   build-asan/   the embedded host, modules and tests under AddressSanitizer and
 #                 UndefinedBehaviorSanitizer
+#   build-win32/, build-win64/   the Windows builds, checked and (64-bit) run under wine64 when
+#                 MinGW-w64 and wine64 are installed: scripts/windows.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
@@ -19,3 +21,5 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-asan -DMONTEMEX_TESTS=ON -DMONTEMEX_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+JOBS=$jobs ./scripts/windows.sh

@@ -31,7 +31,7 @@ options:
   --legacy      call the legacy builds of the modules
   --path DIR    look for modules in DIR (may be repeated; searched first)
   --list        list the functions found
-  --demo        call every function once with typical arguments
+  --demo        call every function once with typical arguments (--csv, --long apply)
   --help        show this text
 
 A module error prints "NAME: message" on standard error and exits with status 1.
@@ -113,7 +113,7 @@ int runCall(montemex::Host& host, const std::string& name, const std::vector<std
     return 0;
 }
 
-int runDemo(montemex::Host& host)
+int runDemo(montemex::Host& host, montemex::cli::Style style)
 {
     host.seed(7);
     int shown = 0;
@@ -129,7 +129,7 @@ int runDemo(montemex::Host& host)
             literals.emplace_back(call.args[k]);
         }
         std::cout << ">> " << text << ")    % " << call.what << '\n';
-        if (runCall(host, call.name, literals, 1, montemex::cli::Style::Short) != 0) return 1;
+        if (runCall(host, call.name, literals, 1, style) != 0) return 1;
         ++shown;
     }
     std::cout << shown << " of " << demoCalls().size() << " functions shown (seed 7).\n";
@@ -145,7 +145,7 @@ int main(int argc, char** argv)
     bool legacy = false;
     bool list = false;
     bool demo = false;
-    long seed = -1;
+    long long seed = -1;
     int nargout = 1;
     montemex::cli::Style style = montemex::cli::Style::Short;
 
@@ -176,9 +176,10 @@ int main(int argc, char** argv)
         } else if (arg == "--seed" || arg == "--nargout") {
             std::string text = value(arg.c_str());
             char* end = nullptr;
-            long number = std::strtol(text.c_str(), &end, 10);
+            // long long: a long has 32 bits on Windows.
+            long long number = std::strtoll(text.c_str(), &end, 10);
             if (end == text.c_str() || *end != '\0' || number < 0 || (arg == "--nargout" && number > 16) ||
-                number > 4294967295L) {
+                number > 4294967295LL) {
                 std::cerr << "montemex: " << arg << " needs a non-negative integer\n";
                 return 2;
             }
@@ -205,7 +206,7 @@ int main(int argc, char** argv)
         for (const std::string& name : host.listModules()) std::cout << name << '\n';
         return 0;
     }
-    if (demo) return runDemo(host);
+    if (demo) return runDemo(host, style);
     if (positional.empty()) {
         std::cerr << kUsage;
         return 2;

@@ -123,6 +123,31 @@ TEST(Host, ReclaimsWhatAModuleLeavesAndUnwindsErrors)
     EXPECT_EQ(missing.message, "Undefined function 'nosuchfunction'.");
 }
 
+// An error jumps from the host library through the module's frames back to where the host called
+// the module; on 64-bit Windows that jump unwinds every frame in between, across three DLLs.
+// Thousands in a row, raised by the module, from 40 calls below a frame with a clean-up, and
+// from inside a host function, must each end just their own call.
+TEST(Host, ErrorsEndOnlyTheirOwnCallThousandsOfTimesInARow)
+{
+    Host host;
+    host.setModulePath({moduleDirectory(Build::Probe)});
+    host.unload("hostprobe");
+    Array modes[3] = {makeScalar(2), makeScalar(6), makeScalar(5)};
+    const std::string messages[3] = {"Failed after 2 allocations.", "Failed 40 calls deep.",
+                                      "Undefined function 'nosuchfunction'."};
+    for (int k = 0; k < 3000; ++k) {
+        CallResult failed = host.call("hostprobe", 1, {modes[k % 3].get()});
+        ASSERT_FALSE(failed.ok);
+        ASSERT_EQ(failed.message, messages[k % 3]);
+        ASSERT_TRUE(failed.stats.misuse.empty());
+    }
+    CallResult counted = host.call("hostprobe", 1, {});
+    ASSERT_TRUE(counted.ok);
+    EXPECT_TRUE(sameValues({3001}, values(counted.outputs[0].get())));  // module state intact
+    Array mean = makeScalar(2);
+    EXPECT_TRUE(callModule(Build::Current, "waitdraw", 1, {mean.get()}).ok);
+}
+
 TEST(Host, RecordsInterfaceMisuse)
 {
     Host host;

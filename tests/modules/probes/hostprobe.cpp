@@ -5,9 +5,34 @@
 //   3  reads an int32 array through mxGetPr (interface misuse), returns 0
 //   4  returns its own input as the output (interface misuse)
 //   5  calls a host function that does not exist
+//   6  raises an error 40 calls deep, below a frame holding an object with a destructor
 #include "mex.h"
 
 static int callCount = 0;
+
+// An object whose frame needs unwinding information with a clean-up. The host promises neither
+// to run nor to skip its destructor when an error jumps past it, but the jump must land.
+struct Guard {
+    volatile int* counter;
+    ~Guard() { ++*counter; }
+};
+static volatile int guardsDestroyed = 0;
+
+static double raiseDeep(int depth)
+{
+    if (depth == 0) {
+        mexErrMsgIdAndTxt("montemex:hostprobe:deep", "Failed %d calls deep.", 40);
+        return 0;
+    }
+    volatile double below = raiseDeep(depth - 1);
+    return below + depth;
+}
+
+static double raiseBelowGuard()
+{
+    Guard guard{&guardsDestroyed};
+    return raiseDeep(40);
+}
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -38,6 +63,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         mexCallMATLAB(1, &out, 0, nullptr, "nosuchfunction");
         break;
     }
+    case 6: plhs[0] = mxCreateDoubleScalar(raiseBelowGuard()); break;
     default: plhs[0] = mxCreateDoubleScalar(callCount); break;
     }
 }
