@@ -45,14 +45,19 @@ std::vector<mwSize> dimsOf(mwSize ndim, const mwSize* dims)
     return result;
 }
 
+std::size_t countOf(mwSize ndim, const mwSize* dims)
+{
+    return dims != nullptr && ndim > 0 ? checkedElementCount(static_cast<std::size_t>(ndim), dims) : 0;
+}
+
 // Makes a full array of the given class and shape, zero-filled. Raises "Out of memory." before
 // anything is allocated when the element count exceeds the host's limit.
-mxArray* makeFull(mxClassID classId, std::vector<mwSize> dims, bool isComplex)
+mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isComplex)
 {
-    std::size_t count = checkedElementCount(dims);
+    std::size_t count = countOf(ndim, dims);
     auto* array = new mxArray_tag;
     array->classId = classId;
-    array->dims = std::move(dims);
+    array->dims = dimsOf(ndim, dims);
     array->isComplex = isComplex;
     if (classId == mxCELL_CLASS || classId == mxSTRUCT_CLASS) {
         array->cells.assign(count, nullptr);
@@ -75,7 +80,8 @@ mxArray* copyTree(const mxArray* source)
 
 mxArray* createDouble(mwSize m, mwSize n, mxComplexity flag)
 {
-    return makeFull(mxDOUBLE_CLASS, dimsOf(2, std::vector<mwSize>{m, n}.data()), flag == mxCOMPLEX);
+    mwSize dims[2] = {m, n};
+    return makeFull(mxDOUBLE_CLASS, 2, dims, flag == mxCOMPLEX);
 }
 
 }  // namespace
@@ -99,7 +105,8 @@ mxArray* mxCreateDoubleScalar(double value)
     char text[64];
     std::snprintf(text, sizeof text, "mxCreateDoubleScalar(%.17g)", value);
     logCall(text);
-    mxArray* array = makeFull(mxDOUBLE_CLASS, {1, 1}, false);
+    mwSize dims[2] = {1, 1};
+    mxArray* array = makeFull(mxDOUBLE_CLASS, 2, dims, false);
     std::memcpy(array->real.data(), &value, sizeof value);
     return array;
 }
@@ -108,7 +115,7 @@ mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId
 {
     logCall("mxCreateNumericArray");
     if (!isNumericClass(classId)) classId = mxDOUBLE_CLASS;
-    return makeFull(classId, dimsOf(ndim, dims), flag == mxCOMPLEX);
+    return makeFull(classId, ndim, dims, flag == mxCOMPLEX);
 }
 
 mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexity flag)
@@ -120,7 +127,7 @@ mxArray* mxCreateNumericMatrix(mwSize m, mwSize n, mxClassID classId, mxComplexi
 mxArray* mxCreateLogicalArray(mwSize ndim, const mwSize* dims)
 {
     logCall("mxCreateLogicalArray");
-    return makeFull(mxLOGICAL_CLASS, dimsOf(ndim, dims), false);
+    return makeFull(mxLOGICAL_CLASS, ndim, dims, false);
 }
 
 mxArray* mxCreateLogicalMatrix(mwSize m, mwSize n)
@@ -139,7 +146,7 @@ mxArray* mxCreateLogicalScalar(mxLogical value)
 mxArray* mxCreateCharArray(mwSize ndim, const mwSize* dims)
 {
     logCall("mxCreateCharArray");
-    return makeFull(mxCHAR_CLASS, dimsOf(ndim, dims), false);
+    return makeFull(mxCHAR_CLASS, ndim, dims, false);
 }
 
 mxArray* mxCreateString(const char* text)
@@ -147,7 +154,7 @@ mxArray* mxCreateString(const char* text)
     logCall("mxCreateString");
     std::size_t length = text != nullptr ? std::strlen(text) : 0;
     mwSize dims[2] = {length > 0 ? 1 : 0, static_cast<mwSize>(length)};
-    mxArray* array = makeFull(mxCHAR_CLASS, dimsOf(2, dims), false);
+    mxArray* array = makeFull(mxCHAR_CLASS, 2, dims, false);
     for (std::size_t k = 0; k < length; ++k) {
         mxChar c = static_cast<unsigned char>(text[k]);
         std::memcpy(array->real.data() + 2 * k, &c, sizeof c);
@@ -159,19 +166,18 @@ mxArray* mxCreateCellMatrix(mwSize m, mwSize n)
 {
     logCall("mxCreateCellMatrix");
     mwSize dims[2] = {m, n};
-    return makeFull(mxCELL_CLASS, dimsOf(2, dims), false);
+    return makeFull(mxCELL_CLASS, 2, dims, false);
 }
 
 mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int nfields, const char** fieldnames)
 {
     logCall("mxCreateStructMatrix");
     mwSize dims[2] = {m, n};
-    std::vector<mwSize> shape = dimsOf(2, dims);
-    std::size_t count = checkedElementCount(shape);
+    std::size_t count = countOf(2, dims);
     std::size_t fields = nfields > 0 ? static_cast<std::size_t>(nfields) : 0;
     auto* array = new mxArray_tag;
     array->classId = mxSTRUCT_CLASS;
-    array->dims = shape;
+    array->dims = dimsOf(2, dims);
     for (std::size_t f = 0; f < fields; ++f) array->fieldNames.emplace_back(fieldnames[f]);
     array->cells.assign(count * fields, nullptr);
     return adopt(array);
@@ -181,9 +187,9 @@ mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity flag)
 {
     logCall("mxCreateSparse");
     mwSize dims[2] = {m, n};
+    mwSize storedDims[2] = {nzmax > 1 ? nzmax : 1, 1};
+    std::size_t stored = countOf(2, storedDims);
     std::vector<mwSize> shape = dimsOf(2, dims);
-    std::size_t stored = nzmax > 1 ? static_cast<std::size_t>(nzmax) : 1;
-    checkedElementCount({static_cast<mwSize>(stored), 1});
     auto* array = new mxArray_tag;
     array->classId = mxDOUBLE_CLASS;
     array->isSparse = true;

@@ -44,12 +44,12 @@ std::size_t arrayBytes(const mxArray* array)
     return array->real.size() + array->imag.size() + sizeof(mwIndex) * (array->ir.size() + array->jc.size());
 }
 
-std::size_t checkedElementCount(const std::vector<mwSize>& dims)
+std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
 {
     std::size_t limit = state().maxElements;
     std::size_t count = 1;
-    for (mwSize d : dims) {
-        std::size_t length = d > 0 ? static_cast<std::size_t>(d) : 0;
+    for (std::size_t k = 0; k < ndim; ++k) {
+        std::size_t length = dims[k] > 0 ? static_cast<std::size_t>(dims[k]) : 0;
         if (length == 0) return 0;
         if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
         count *= length;

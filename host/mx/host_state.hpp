@@ -59,8 +59,9 @@ double realElement(const mxArray* array, std::size_t index);
 std::size_t arrayBytes(const mxArray* array);
 
 // Element count of a dimension list (negative lengths count as 0); raises "Out of memory." when
-// the count exceeds the host's limit.
-std::size_t checkedElementCount(const std::vector<mwSize>& dims);
+// the count exceeds the host's limit. Takes plain arrays so that no object with a destructor is
+// alive when it raises.
+std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims);
 
 // Registers a newly made array as owned by the module call in progress (or by host code).
 mxArray* adopt(mxArray* array);
