@@ -41,8 +41,13 @@ ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs
         }
     }
     call.count = checkedCount(function, call.output.rows, call.output.cols);
+    // A parameter must hold the values it is to supply: one for a scalar, one per output element
+    // for an array. Empty parameters, and arrays like 2x3x0 whose first two dimensions promise
+    // values they do not hold, cannot fill a non-empty output.
     for (int k = 0; k < parameterCount && call.count > 0; ++k) {
-        if (call.parameters[k].shape.count() == 0) raiseInconsistent(function);
+        const Parameter& p = call.parameters[k];
+        std::size_t needed = p.isArray() ? call.count : 1;
+        if (mxGetNumberOfElements(p.array) < needed) raiseInconsistent(function);
     }
     return call;
 }

@@ -9,7 +9,8 @@
 //   5. the output is m-by-n from the size arguments, each array parameter having exactly that
 //      shape ("Size information is inconsistent." otherwise); without size arguments it takes the
 //      shape of the first array parameter, else of the last parameter.
-// An empty scalar-like parameter cannot fill a non-empty output: "Size information is inconsistent."
+// A parameter that holds no values (empty, or like 2x3x0) cannot fill a non-empty output:
+// "Size information is inconsistent."
 #pragma once
 
 #include <cstddef>

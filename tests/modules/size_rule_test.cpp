@@ -134,11 +134,18 @@ TEST(SizeRule, ParametersOfOtherClassesAreConvertedOrRefused)
     }
 }
 
-TEST(SizeRule, AnEmptyParameterCannotFillANonEmptyOutput)
+TEST(SizeRule, AParameterWithoutValuesCannotFillANonEmptyOutput)
 {
-    Array empty = makeMatrix(0, 0, {}), two = makeScalar(2), b = makeMatrix(1, 2, {1, 2});
+    Array empty = makeMatrix(0, 0, {}), two = makeScalar(2), three = makeScalar(3), b = makeMatrix(1, 2, {1, 2});
+    Array noPages = array3d(2, 3, 0, 0), scalarNoPages = array3d(1, 1, 0, 0);
     expectError(probe(1, 1, {empty.get(), two.get(), two.get()}), "sizeprobe1", "sizeMismatch",
                 "Size information is inconsistent.");
     expectError(probe(2, 1, {empty.get(), b.get()}), "sizeprobe2", "sizeMismatch", "Size information is inconsistent.");
+    // 2x3x0 promises six values in its first two dimensions and holds none.
+    expectError(probe(1, 1, {noPages.get()}), "sizeprobe1", "sizeMismatch", "Size information is inconsistent.");
+    expectError(probe(1, 1, {noPages.get(), two.get(), three.get()}), "sizeprobe1", "sizeMismatch",
+                "Size information is inconsistent.");
+    expectError(probe(2, 1, {scalarNoPages.get(), b.get()}), "sizeprobe2", "sizeMismatch",
+                "Size information is inconsistent.");
     EXPECT_EQ(outputOf(probe(1, 1, {empty.get()})).values.size(), 0u);
 }
