@@ -35,8 +35,9 @@
 %     montemex:remainderpick:notRealNumeric   Arguments must be full real numeric or logical
 %                                             arrays. (complex, sparse, char, cell and struct W)
 %
-%   Memory: a table of N doubles, the R uniforms, and for large R a search guide of at most
-%   N/2 4-byte entries; all are freed before the call returns.
+%   Memory: a table of N doubles, the R uniforms, and for N above 32 a search guide of at
+%   most N 4-byte entries (half the table); all are freed before the call returns. The guide
+%   finds the same index as the bisection, with one or two reads instead of log2(N).
 %
 %   Legacy build: a NaN expected count passes the "at least 1" test but gives no copies, and the
 %   search counts a NaN table entry as below the uniform, so all-zero weights give N in every

@@ -36,7 +36,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     std::int64_t cols = 1;
     if (nrhs >= 2) rows = readSize(kName, prhs[1]);
     if (nrhs == 3) cols = readSize(kName, prhs[2]);
-    checkedCount(kName, rows, cols);
+    checkedCount(kName, rows, cols);  // refuses counts that cannot be addressed
 
     drawHostArray(&plhs[0], "rand", static_cast<double>(rows), static_cast<double>(cols));
     double* result = mxGetPr(plhs[0]);
