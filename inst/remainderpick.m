@@ -35,7 +35,7 @@
 %     montemex:remainderpick:notRealNumeric   Arguments must be full real numeric or logical
 %                                             arrays. (complex, sparse, char, cell and struct W)
 %
-%   Memory: a table of N doubles, the R uniforms, and for N above 32 a search guide of at
+%   Memory: a table of N doubles, the R uniforms, and (N above 32, R at least N/64) a guide of at
 %   most N 4-byte entries (half the table); all are freed before the call returns. The guide
 %   finds the same index as the bisection, with one or two reads instead of log2(N).
 %
