@@ -4,7 +4,9 @@
 //
 // Particle i receives floor(E(i)) copies of its expected count E(i) = (W(i) / sum(W)) * N; the
 // fractional remainders are then resampled systematically with the fixed offset 0.5: a running
-// sum started at 0.5 gives a particle one more copy each time it reaches 1.
+// sum started at 0.5 gives a particle one more copy each time it reaches 1. Residual resampling
+// (Liu and Chen 1998) with systematic resampling of the remainders (Kitagawa 1996) at a fixed
+// offset.
 #include "common/compare.hpp"
 #include "common/errors.hpp"
 #include "mex.h"

@@ -6,7 +6,8 @@
 // p + U(p+1), with S(i) the sum of (W(j) / sum(W)) * N over j <= i, so each slot draws from its
 // own stratum of width one. The running form: acc gathers expected counts; whole units of acc
 // fill slots without looking at their uniforms, and what is left competes with the next slot's
-// uniform. All N uniforms come from one rand(rows, cols) call made first.
+// uniform. All N uniforms come from one rand(rows, cols) call made first. Stratified resampling:
+// Kitagawa (1996).
 #include "common/errors.hpp"
 #include "common/host_random.hpp"
 #include "mex.h"

@@ -5,7 +5,8 @@
 //
 // One rand(rows, cols) call supplies every uniform and becomes the result: uniform k is turned in
 // place into 1 + the first position of the cumulative table Q = cumsum(W) / sum(W) (last entry
-// exactly 1) that is >= the uniform (searchCumulative).
+// exactly 1) that is >= the uniform (searchCumulative). Multinomial resampling as in the bootstrap
+// filter of Gordon, Salmond and Smith (1993).
 #include "common/errors.hpp"
 #include "common/host_random.hpp"
 #include "mex.h"

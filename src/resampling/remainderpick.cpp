@@ -5,7 +5,7 @@
 // Particle i first receives floor(E(i)) copies of its expected count E(i) = (W(i) / sum(W)) * N,
 // written front to back in particle order; the R = N - (copies so far) places left are then
 // drawn by simple resampling over the fractional remainders, with the R uniforms of one
-// rand(R, 1) call, in the order of those uniforms.
+// rand(R, 1) call, in the order of those uniforms. Residual resampling: Liu and Chen (1998).
 #include "common/compare.hpp"
 #include "common/errors.hpp"
 #include "common/host_random.hpp"
