@@ -257,7 +257,7 @@ TEST(Resampling, UniformsOnExactCumulativeValuesSelectTheLowerEntry)
     host.clearScripts();
 }
 
-TEST(Resampling, ZeroTotalAndNaNWeightsGiveTheStatedResultsInEachBuild)
+TEST(Resampling, ZeroTotalAndNaNWeightsGiveEachBuildsOwnResults)
 {
     Array zeros = makeMatrix(2, 3, std::vector<double>(6, 0.0));
     Array singleZero = makeScalar(0), nanWeights = makeRow({1, kNaN, 2}), infinite = makeRow({1, INFINITY, 2});
@@ -297,7 +297,7 @@ TEST(Resampling, ZeroTotalAndNaNWeightsGiveTheStatedResultsInEachBuild)
 
 TEST(Resampling, NegativeWeightsNeverWritePastTheResult)
 {
-    // [1 1 -1]: expected counts [3 3 -3]; the stated pass would write six copies into three
+    // [1 1 -1]: expected counts [3 3 -3]; an unbounded pass would write six copies into three
     // places. Copies stop when the result is full, and remainderpick then draws nothing.
     Array w = makeRow({1, 1, -1});
     for (Build build : {Build::Current, Build::Legacy}) {
