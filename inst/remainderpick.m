@@ -1,0 +1,49 @@
+%REMAINDERPICK  Residual resampling of particle weights.
+%
+%   IDX = remainderpick(W) returns 1-based particle indices in an array the size of the first
+%   two dimensions of W (N elements, W's weights taken in column-major order; W need not sum to
+%   one). Particle i has the expected count E(i) = (W(i) / sum(W(:))) * N, the quotient formed
+%   first. It receives floor(E(i)) copies outright; the R places still free are then drawn by
+%   simple resampling over the fractional remainders.
+%
+%   Order of the result: first all outright copies, grouped by particle in ascending order,
+%   then the R drawn indices in the order of their uniforms. The result is not sorted.
+%
+%   Random numbers: exactly one call rand(R, 1), made even when R is 0 (then no number is
+%   used). R = N - sum(floor(E)) depends on the weights only. The drawn part uses the
+%   remainders divided by R, summed into a cumulative table whose last entry is set to 1;
+%   uniform j becomes the first i whose entry is >= it (a uniform equal to a cumulative value
+%   selects that entry; a remainder of 0 is never drawn).
+%
+%   Arguments:
+%     W   real numeric or logical, any class (converted to double); dimensions beyond the
+%         second are ignored. Values are not checked:
+%         - all weights 0: every element is 2 (1 when W has one element), and N uniforms are
+%           used;
+%         - negative weights can ask for more than N outright copies: copies stop when the
+%           result is full, so the result always holds exactly N indices from 1 to N, and
+%           then no uniform is used. Results for weights that do not overflow are unchanged;
+%         - NaN or infinite weights give NaN expected counts, which receive no outright copy
+%           (a NaN is never converted to an integer); every element is still an index.
+%         An empty W gives an empty result of its size, calls rand(0, 1) and uses no random
+%         number; a W with no elements whose first two dimensions are not 0 (2-by-3-by-0)
+%         gives a 0-by-0 result.
+%
+%   Errors (identifier, message), all raised before any random number is drawn:
+%     montemex:remainderpick:tooManyOutputs   Too many output arguments.
+%     montemex:remainderpick:wrongInputCount  Wrong number of input arguments.
+%     montemex:remainderpick:notRealNumeric   Arguments must be full real numeric or logical
+%                                             arrays. (complex, sparse, char, cell and struct W)
+%
+%   Memory: a table of N doubles, the R uniforms, and (N above 32, R at least N/64) a guide of at
+%   most N 4-byte entries (half the table); all are freed before the call returns. The guide
+%   finds the same index as the bisection, with one or two reads instead of log2(N).
+%
+%   Legacy build: a NaN expected count passes the "at least 1" test but gives no copies, and the
+%   search counts a NaN table entry as below the uniform, so all-zero weights give N in every
+%   element (the current build gives 2).
+%
+%   Example:
+%     rand("state", 1); idx = remainderpick([1 1 2]);   % 3 first, then two drawn indices
+%
+%   See also plainpick, layeredpick, fixedpick.

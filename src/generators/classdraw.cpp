@@ -1,0 +1,60 @@
+// classdraw: categorical variates.
+//
+//   R = classdraw(P)         one index
+//   R = classdraw(P, m)      an m-by-1 column of indices
+//   R = classdraw(P, m, n)   an m-by-n array of indices
+//
+// Index k (1-based) has probability P(k) / sum(P). One rand(m, n) call supplies every uniform
+// and becomes the result; each uniform is turned in place into 1 + the first position of the
+// cumulative table Q = cumsum(P) / sum(P) (last entry exactly 1) that is >= the uniform. The
+// probabilities are read and checked after that call, so a refused probability has already
+// advanced the host's generator.
+#include "common/arguments.hpp"
+#include "common/errors.hpp"
+#include "common/host_random.hpp"
+#include "mex.h"
+#include "resampling/cumulative.hpp"
+#include "resampling/weights.hpp"
+
+using namespace montemex;
+
+namespace {
+const char* const kName = "classdraw";
+}
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    checkOutputCount(kName, nlhs);
+    checkInputCount(kName, nrhs >= 1 && nrhs <= 3);
+    requireRealNumeric(kName, prhs[0]);
+    if (mxGetNumberOfElements(prhs[0]) == 0) {
+        raiseError(kName, "emptyProbabilities", "Probabilities must not be empty.");
+    }
+    // Sizes are truncated here and handed to "rand" as such, so the result holds exactly the
+    // elements that get replaced.
+    std::int64_t rows = 1;
+    std::int64_t cols = 1;
+    if (nrhs >= 2) rows = readSize(kName, prhs[1]);
+    if (nrhs == 3) cols = readSize(kName, prhs[2]);
+    checkedCount(kName, rows, cols);  // refuses counts that cannot be addressed
+
+    drawHostArray(&plhs[0], "rand", static_cast<double>(rows), static_cast<double>(cols));
+    double* result = mxGetPr(plhs[0]);
+    const std::size_t count = mxGetNumberOfElements(plhs[0]);
+
+    WeightArray p = readWeights(kName, prhs[0]);
+    const std::size_t k = p.count;
+    auto* q = static_cast<double*>(mxMalloc(k * sizeof(double)));
+    if (accumulateWeights(p.values(), q, k) < k) {
+        mxFree(q);
+        releaseWeights(p);
+        raiseError(kName, "negativeProbability", "Negative probability.");
+    }
+    normaliseCumulative(q, k);
+    releaseWeights(p);
+
+    CumulativeSearch search = prepareSearch(q, k, count);
+    searchEach(search, result, result, count);
+    releaseSearch(search);
+    mxFree(q);
+}

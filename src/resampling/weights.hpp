@@ -1,0 +1,28 @@
+// Reading the weight (or probability) array of the resampling modules and classdraw.
+#pragma once
+
+#include <cstddef>
+
+#include "common/arguments.hpp"
+
+namespace montemex {
+
+// The weights are the first rows * cols elements in column-major order; further dimensions are
+// ignored. An array that holds no elements at all counts as 0-by-0, also when only a later
+// dimension is 0 (2-by-3-by-0), so nothing is read past its data.
+struct WeightArray {
+    Shape shape;
+    std::size_t count = 0;
+    DoubleData data;
+
+    const double* values() const { return data.values; }
+};
+
+// Refuses complex, sparse, char, cell and struct arrays ("Arguments must be full real numeric or
+// logical arrays."), reads the dimensions, then the data (converted to double for other classes).
+WeightArray readWeights(const char* function, const mxArray* array);
+
+// Frees the converted copy, if any.
+void releaseWeights(WeightArray& weights);
+
+}  // namespace montemex
