@@ -13,9 +13,9 @@
 %   exactly those of one-at-a-time rand() calls, and the generator is left where those
 %   calls leave it.
 %
-%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v above about 1.2e308 give a
-%   itself, the limit of the distribution; v/2 < 0.00001 gives a up to rounding (NaN for
-%   v = 0 and v = -Inf).
+%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^961 (about 1.9e289) or more
+%   give a itself, the limit of the distribution; v/2 < 0.00001 gives a up to rounding (NaN
+%   for v = 0 and v = -Inf).
 %
 %   Errors (identifier, message), all raised before any random number is drawn:
 %     montemex:shapedrawone:wrongInputCount  Wrong number of input arguments.

@@ -17,9 +17,12 @@
 //
 // Shapes the methods cannot handle never enter a loop:
 //   - a NaN shape gives NaN, drawing nothing;
-//   - a shape so large that 3a - 0.75 overflows (above about 6e307), and +Inf, gives the shape
-//     itself, drawing nothing: the variate's relative spread 1/sqrt(a) is then far below one
-//     unit in the last place, so a is the value to the precision of a double;
+//   - a huge shape, 2^960 (about 9.7e288) or more, +Inf included, gives the shape itself,
+//     drawing nothing. The rejection method cannot serve such shapes: where 3a - 0.75
+//     overflows it has no constant, and where 4 (3a - 0.75) overflows, c / w overflows for
+//     every uniform, so no candidate is ever accepted. Below 2^960, c / w stays finite for
+//     every uniform down to 2^-60. The variate's relative spread 1/sqrt(a) is at most 2^-480
+//     there, far below one unit in the last place, so a is the value to double precision;
 //   - drawBeta with a NaN, zero, negative or infinite shape gives NaN, drawing nothing; see
 //     drawBeta for the bound on its redraws.
 #pragma once
@@ -37,10 +40,13 @@ inline constexpr double kTinyGammaShape = 0.00001;         // below it: the shap
 inline constexpr double kExponentialGammaShape = 1.00001;  // (1, 1.00001): exponential path
 inline constexpr double kGammaClamp = 1e-15;               // smallest value normally returned
 
-// +Inf and finite shapes whose rejection constant 3a - 0.75 overflows. False for NaN and -Inf.
+// Shapes drawGamma returns as they are because they are too large for the rejection method
+// (see above): 2^960 and more, +Inf included. False for NaN and -Inf.
+inline constexpr double kHugeGammaShape = 0x1p960;
+
 inline bool isHugeGammaShape(double a)
 {
-    return 3.0 * a - 0.75 > DBL_MAX;
+    return a >= kHugeGammaShape;
 }
 
 // The fewest uniforms drawGamma(a) is certain to draw: 0 when it draws nothing (tiny, NaN and
@@ -65,7 +71,7 @@ inline double clampGamma(double r, double a)
     return r;
 }
 
-// Best's rejection method for 1.00001 <= a with 3a - 0.75 finite. With b = a - 1 and
+// Best's rejection method for 1.00001 <= a < 2^960. With b = a - 1 and
 // c = 3a - 0.75, a candidate x = b + sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the
 // cheap test z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
 // z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).
@@ -80,8 +86,6 @@ double drawGammaByRejection(Source& source, double a)
         const double w = u * (1.0 - u);
         const double y = std::sqrt(c / w) * (u - 0.5);
         const double x = b + y;
-        // Written as "not x >= 0" so that a NaN candidate (Inf * 0 for shapes near the
-        // overflow bound) is rejected too.
         if (!(x >= 0.0)) continue;
         const double z = 64.0 * w * w * w * v * v;
         if (z <= 1.0 - (2.0 * y * y) / x) return x;
