@@ -26,7 +26,7 @@
 %
 %   Unusual degrees of freedom (nothing is drawn for any of these):
 %     V NaN                    NaN.
-%     V = Inf, or V of 2^961 (about 1.9e289) or more: S itself, the limit
+%     V = Inf, or V of 2^1021 (about 2.2e307) or more: S itself, the limit
 %                              of the distribution.
 %     V/2 < 0.00001            g = V/2, so the element is S up to rounding for small
 %                              positive and for negative V, NaN for V = 0 and V = -Inf.

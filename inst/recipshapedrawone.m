@@ -13,7 +13,7 @@
 %   s*v/2/g in that order. The uniforms are exactly those of one-at-a-time rand() calls, and
 %   the generator is left where those calls leave it.
 %
-%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^961 (about 1.9e289) or more
+%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^1021 (about 2.2e307) or more
 %   give s itself, the limit of the distribution; v/2 < 0.00001 gives s up to rounding (NaN
 %   for v = 0 and v = -Inf).
 %

@@ -35,7 +35,7 @@
 %
 %   Unusual degrees of freedom (nothing is drawn for any of these):
 %     V NaN                    NaN.
-%     V = Inf, or V of 2^961 (about 1.9e289) or more: A itself, the limit
+%     V = Inf, or V of 2^1021 (about 2.2e307) or more: A itself, the limit
 %                              of the distribution (its relative spread sqrt(2/V) is far
 %                              below the precision of a double).
 %     V/2 < 0.00001            g = V/2, so the element is A up to rounding for small

@@ -29,7 +29,7 @@
 %
 %   Unusual degrees of freedom (nothing is drawn for the element beyond its Z):
 %     NU NaN                   NaN.
-%     NU = Inf, or NU of 2^961 (about 1.9e289) or more: Z itself, the
+%     NU = Inf, or NU of 2^1021 (about 2.2e307) or more: Z itself, the
 %                              limit of the distribution (standard normal).
 %     0 < NU < 2e-5            G = NU/2, so the element is Z up to rounding.
 %     NU = 0, NU < 0, -Inf     NaN.

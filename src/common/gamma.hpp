@@ -17,12 +17,13 @@
 //
 // Shapes the methods cannot handle never enter a loop:
 //   - a NaN shape gives NaN, drawing nothing;
-//   - a huge shape, 2^960 (about 9.7e288) or more, +Inf included, gives the shape itself,
-//     drawing nothing. The rejection method cannot serve such shapes: where 3a - 0.75
-//     overflows it has no constant, and where 4 (3a - 0.75) overflows, c / w overflows for
-//     every uniform, so no candidate is ever accepted. Below 2^960, c / w stays finite for
-//     every uniform down to 2^-60. The variate's relative spread 1/sqrt(a) is at most 2^-480
-//     there, far below one unit in the last place, so a is the value to double precision;
+//   - a huge shape, 2^1020 (about 1.1e307) or more, +Inf included, gives the shape itself,
+//     drawing nothing. Above a twelfth of the largest double, c / w = (3a - 0.75) / (u (1 - u))
+//     overflows for every uniform and the rejection method would never accept a candidate
+//     (where 3a - 0.75 itself overflows it has no constant at all). Below 2^1020, c / w stays
+//     finite for every u within 1/4 of 1/2, so attempts succeed about as often as usual. For
+//     huge shapes the method's candidate b + y always rounds to b = a (|y| < sqrt(DBL_MAX) is
+//     far below one unit in the last place of a), so a is the value the method would give;
 //   - drawBeta with a NaN, zero, negative or infinite shape gives NaN, drawing nothing; see
 //     drawBeta for the bound on its redraws.
 #pragma once
@@ -41,8 +42,8 @@ inline constexpr double kExponentialGammaShape = 1.00001;  // (1, 1.00001): expo
 inline constexpr double kGammaClamp = 1e-15;               // smallest value normally returned
 
 // Shapes drawGamma returns as they are because they are too large for the rejection method
-// (see above): 2^960 and more, +Inf included. False for NaN and -Inf.
-inline constexpr double kHugeGammaShape = 0x1p960;
+// (see above): 2^1020 and more, +Inf included. False for NaN and -Inf.
+inline constexpr double kHugeGammaShape = 0x1p1020;
 
 inline bool isHugeGammaShape(double a)
 {
@@ -71,7 +72,7 @@ inline double clampGamma(double r, double a)
     return r;
 }
 
-// Best's rejection method for 1.00001 <= a < 2^960. With b = a - 1 and
+// Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and
 // c = 3a - 0.75, a candidate x = b + sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the
 // cheap test z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
 // z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).

@@ -4,8 +4,8 @@
 // With X = 2 drawGamma(v / 2), a chi-square variate with v degrees of freedom:
 //   drawGammaByMean(a, v)          = X a / v  gamma, shape v/2, scale 2a/v: mean a, variance 2a^2/v
 //   drawInverseGammaByScale(s, v)  = v s / X  scaled inverse chi-square: shape v/2, scale v s/2
-// Degrees of freedom so large that the gamma shape v/2 is huge (v = +Inf, or v of 2^961, about
-// 1.9e289, and more) draw nothing and give the limit of the distribution, a (or s) exactly: its
+// Degrees of freedom so large that the gamma shape v/2 is huge (v = +Inf, or v of 2^1021, about
+// 2.2e307, and more) draw nothing and give the limit of the distribution, a (or s) exactly: its
 // relative spread sqrt(2/v) is far below one unit in the last place, while the formula would
 // give NaN for v = +Inf and can overflow on the way for finite v.
 #pragma once

@@ -11,8 +11,8 @@
 //             distribution function; Z is not used
 //   other     Z sqrt(nu) / sqrt(2 G) for G = drawGamma(nu / 2), 2G being chi-square with nu
 //             degrees of freedom
-// Degrees of freedom so large that nu/2 is a huge gamma shape (nu = +Inf, or 2^961, about
-// 1.9e289, and more) give the limit of the distribution, Z itself, drawing nothing.
+// Degrees of freedom so large that nu/2 is a huge gamma shape (nu = +Inf, or 2^1021, about
+// 2.2e307, and more) give the limit of the distribution, Z itself, drawing nothing.
 #include <cmath>
 
 #include "common/gamma.hpp"

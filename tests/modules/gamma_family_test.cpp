@@ -26,7 +26,7 @@ struct StreamSource {
 double expectedElement(StreamSource& stream, bool inverse, double first, double v)
 {
     const double shape = v / 2.0;
-    if (shape >= 0x1p960) return first;  // the limit, nothing drawn
+    if (shape >= 0x1p1020) return first;  // the limit, nothing drawn
     const double g = drawGamma(stream, shape);
     return inverse ? first * v / 2.0 / g : 2.0 * g * first / v;
 }
@@ -103,8 +103,8 @@ TEST(GammaFamily, UnusualDegreesOfFreedomGiveDefinedValuesWithoutDrawing)
     Host host;
     host.seed(kSeed);
     const RandomState before = host.randomState();
-    //                                NaN   +Inf  2^961  -Inf   0     -4    1e-6   DBL_MAX
-    const std::vector<double> dofs = {kNaN, kInf, 0x1p961, -kInf, 0.0, -4.0, 1e-6, 1.7e308};
+    //                                NaN   +Inf  2^1021  -Inf   0     -4    1e-6   DBL_MAX
+    const std::vector<double> dofs = {kNaN, kInf, 0x1p1021, -kInf, 0.0, -4.0, 1e-6, 1.7e308};
     Array means = makeRow(std::vector<double>(dofs.size(), 3.0)), v = makeRow(dofs);
     for (Build build : {Build::Current, Build::Legacy}) {
         for (const char* name : {"shapedraw", "recipshapedraw"}) {
@@ -116,7 +116,7 @@ TEST(GammaFamily, UnusualDegreesOfFreedomGiveDefinedValuesWithoutDrawing)
     EXPECT_TRUE(host.randomState() == before);
 
     // Just below the huge bound the rejection method still draws, and ends.
-    Array three = makeScalar(3), large = makeScalar(std::nextafter(0x1p961, 0.0));
+    Array three = makeScalar(3), large = makeScalar(std::nextafter(0x1p1021, 0.0));
     CallResult drawn = callModule(Build::Current, "shapedraw", 1, {three.get(), large.get()});
     EXPECT_GE(drawn.stats.uniformsDrawn, 2u);
     EXPECT_EQ(outputOf(drawn).values[0], 3.0);

@@ -46,7 +46,7 @@ Expected expectFromStream(const std::vector<double>& nu, std::size_t count)
         } else if (v == 2.0) {
             const double u = stream.uniform();
             t = (std::sqrt(2.0) * (u - 0.5)) / std::sqrt(u - u * u);
-        } else if (v / 2.0 >= 0x1p960) {
+        } else if (v / 2.0 >= 0x1p1020) {
             t = z[i];
         } else {
             t = (z[i] * std::sqrt(v)) / std::sqrt(2.0 * drawGamma(stream, v / 2.0));
@@ -81,7 +81,7 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
         }
     }
     // One value per element of nu, the three kinds of element interleaved, special values too.
-    const std::vector<double> mixed = {1, 2, 5, 1, 1, 0.5, 2, kInf, kNaN, 3, 0x1p961, -kInf, 0, 1e-6, 2.00001, 1};
+    const std::vector<double> mixed = {1, 2, 5, 1, 1, 0.5, 2, kInf, kNaN, 3, 0x1p1021, -kInf, 0, 1e-6, 2.00001, 1};
     Expected expected = expectFromStream(mixed, mixed.size());
     Array nu = makeMatrix(4, 4, mixed);
     host.seed(kSeed);

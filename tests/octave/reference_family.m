@@ -14,13 +14,13 @@ function R = reference_family (name, first, v, m, n)
     if (isscalar (first)) fi = first; else fi = first(i); end
     switch (name)
       case "shapedraw"
-        if (vi / 2 >= 2^960)
+        if (vi / 2 >= 2^1020)
           R(i) = fi;
         else
           R(i) = 2 * reference_gamma (vi / 2) * fi / vi;
         end
       case "recipshapedraw"
-        if (vi / 2 >= 2^960)
+        if (vi / 2 >= 2^1020)
           R(i) = fi;
         else
           R(i) = fi * vi / 2 / reference_gamma (vi / 2);
@@ -31,7 +31,7 @@ function R = reference_family (name, first, v, m, n)
         elseif (vi == 2)
           u = rand ();
           R(i) = (sqrt (2) * (u - 0.5)) / sqrt (u - u * u);
-        elseif (! (vi / 2 >= 2^960))   % huge nu keeps Z
+        elseif (! (vi / 2 >= 2^1020))   % huge nu keeps Z
           R(i) = (R(i) * real_sqrt (vi)) / real_sqrt (2 * reference_gamma (vi / 2));
         end
     end

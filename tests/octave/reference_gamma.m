@@ -10,7 +10,7 @@ function g = reference_gamma (a)
     g = reference_gamma (a + 1) * u ^ (1 / a);
   elseif (a < 1.00001)
     g = -log (rand ());
-  elseif (a >= 2^960)
+  elseif (a >= 2^1020)
     g = a;
     return;
   else

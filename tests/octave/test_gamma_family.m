@@ -13,7 +13,7 @@ function check_against_reference (name, first, v, m, n, varargin)
 end
 
 paths = [8 0.5 2.00001 2.00002 3 200];   % every gamma path: rejection, boost, exponential
-special = [NaN Inf 2^961 -Inf 0 -4 1e-6 1.7e308];
+special = [NaN Inf 2^1021 -Inf 0 -4 1e-6 1.7e308];
 for name = {"shapedraw", "recipshapedraw"}
   name = name{1};
   check_against_reference (name, 3, 8, 1, 1);
@@ -56,19 +56,6 @@ for name = {"shapedraw", "recipshapedraw"}
     assert (isequaln (R, U));
     assert (isequal (rand ("state"), after));
   end
-end
-
-% The distributions, on every path: R*v/(2*A) is standard gamma with shape v/2; v*S/R is
-% chi-square with v degrees of freedom.
-rand ("state", 16);
-n = 20000;
-for v = [0.5 2.00001 2.00002 3 8 200]
-  R = shapedraw (2, v, n, 1);
-  d = ks_distance (R * v / 4, @(x) gammainc (x, v / 2));
-  assert (d < 1.95 / sqrt (n), "shapedraw v = %g: KS distance %g", v, d);
-  R = recipshapedraw (0.7, v, n, 1);
-  d = ks_distance (R, @(x) 1 - gammainc (v * 0.7 ./ (2 * x), v / 2));
-  assert (d < 1.95 / sqrt (n), "recipshapedraw v = %g: KS distance %g", v, d);
 end
 
 % Messages, in their order.
