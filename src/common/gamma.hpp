@@ -65,16 +65,16 @@ inline std::size_t minimumGammaUniforms(double a)
 
 namespace detail {
 
-// Step 5 of every path.
+// The lower clamp that ends every path that draws.
 inline double clampGamma(double r, double a)
 {
     if (r < kGammaClamp && r < a) return a < kGammaClamp ? a : kGammaClamp;
     return r;
 }
 
-// Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and
-// c = 3a - 0.75, a candidate x = b + sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the
-// cheap test z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
+// Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and c = 3a - 0.75, a
+// candidate x = b + y, y = sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the cheap test
+// z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
 // z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).
 template <typename Source>
 double drawGammaByRejection(Source& source, double a)
@@ -137,8 +137,7 @@ inline double betaRatio(double x, double y)
 template <typename Source>
 double drawBeta(Source& source, double a, double b)
 {
-    const double largest = std::numeric_limits<double>::max();
-    if (!(a > 0.0 && a <= largest && b > 0.0 && b <= largest)) return std::numeric_limits<double>::quiet_NaN();
+    if (!(a > 0.0 && a <= DBL_MAX && b > 0.0 && b <= DBL_MAX)) return std::numeric_limits<double>::quiet_NaN();
     const bool drawsNothing = minimumGammaUniforms(a) == 0 && minimumGammaUniforms(b) == 0;
     double r = 0.0;
     for (long attempt = 0; attempt < kMaxBetaAttempts; ++attempt) {

@@ -292,7 +292,7 @@ TEST(GammaFamily, HostileArgumentListsNeverMisuseTheHost)
     std::size_t calls = 0;
     for (const char* name : {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone"}) {
         for (Build build : {Build::Current, Build::Legacy}) {
-            for (int nlhs = 0; nlhs <= 2; ++nlhs) {
+            for (int nlhs = 0; nlhs <= 3; ++nlhs) {
                 for (std::size_t a = 0; a < pool.size(); ++a) {
                     for (std::size_t b = 0; b < pool.size(); b += 2) {
                         for (std::size_t c = 0; c < pool.size(); c += 5) {

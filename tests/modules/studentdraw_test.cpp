@@ -215,7 +215,7 @@ TEST(Studentdraw, HostileArgumentListsNeverMisuseTheHost)
     pool.push_back(Array(mxCreateNumericArray(3, dims, mxDOUBLE_CLASS, mxREAL)));
 
     std::size_t calls = 0;
-    for (int nlhs = 0; nlhs <= 2; ++nlhs) {
+    for (int nlhs = 0; nlhs <= 3; ++nlhs) {
         for (std::size_t a = 0; a < pool.size(); ++a) {
             for (std::size_t b = 0; b < pool.size(); ++b) {
                 for (std::size_t c = 0; c < pool.size(); c += 3) {

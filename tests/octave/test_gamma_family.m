@@ -84,7 +84,7 @@ end
 pool = hostile_arguments ();
 calls = 0;
 for name = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone"}
-  for nout = 0:2
+  for nout = 0:3
     for a = 1:numel (pool)
       for b = 1:3:numel (pool)
         for nargs = 0:5

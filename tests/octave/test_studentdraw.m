@@ -67,7 +67,7 @@ assert (isequal (randn ("state"), before));
 % Hostile argument lists: Octave survives every call.
 pool = hostile_arguments ();
 calls = 0;
-for nout = 0:2
+for nout = 0:3
   for a = 1:numel (pool)
     for b = 1:2:numel (pool)
       for nargs = 0:4
