@@ -86,9 +86,14 @@ function(montemex_add_module name)
       set_target_properties(${target} PROPERTIES SUFFIX ".mex")
       if(flavour STREQUAL "octave")
         set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/octave)
-        # The help text sits next to the module, where "help <name>" finds it.
-        add_custom_command(TARGET ${target} POST_BUILD
-          COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/inst/${name}.m ${PROJECT_BINARY_DIR}/octave/${name}.m)
+        # The help text sits next to the module, where "help <name>" finds it; copied again
+        # whenever it changes.
+        set(help_copy ${PROJECT_BINARY_DIR}/octave/${name}.m)
+        add_custom_command(OUTPUT ${help_copy}
+          COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/inst/${name}.m ${help_copy}
+          DEPENDS ${PROJECT_SOURCE_DIR}/inst/${name}.m)
+        add_custom_target(${name}_help ALL DEPENDS ${help_copy})
+        add_dependencies(${target} ${name}_help)
       else()
         set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name}_unbuffered
           LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/octave-test)

@@ -1,0 +1,53 @@
+%RECIPSHAPEDRAW  Scaled inverse chi-square random variates.
+%
+%   R = recipshapedraw(S, V) returns scaled inverse chi-square variates with scales S and V
+%   degrees of freedom: each element is V .* S ./ X for a chi-square variate X with V degrees
+%   of freedom, that is an inverse-gamma variate with shape V/2 and scale V.*S/2 (mean
+%   V.*S./(V-2) for V > 2). R takes the first two dimensions of S, or of V when S is a scalar;
+%   two scalars give one variate.
+%
+%   R = recipshapedraw(S, V, M, N) returns an M-by-N array. S and V are then each a scalar or
+%   an array of exactly M rows and N columns. Without M and N, two arrays S and V must agree
+%   in their first two dimensions.
+%
+%   Arguments:
+%     S     scales, real numeric or logical, any class (converted to double); used as given.
+%     V     degrees of freedom, same classes. See "Unusual degrees of freedom" below.
+%     M, N  sizes, truncated toward zero (2.9 is 2); negative sizes count as 0, as in rand and
+%           zeros. Only dimensions one and two of S and V are looked at.
+%
+%   Random numbers: only rand, never randn. Element by element in column-major order, each
+%   element uses the uniforms of one standard gamma draw g with shape k = V/2 (exactly as in
+%   shapedraw: see "help shapedraw" for the four methods and their uniforms), and is then
+%   S*V/2/g, evaluated in that order. g is never below 1e-15 for k >= 0.00001, so a variate
+%   whose g underflows gives the large but finite S*V/2/1e-15. Uniforms are fetched in blocks
+%   only when all of them are certain to be used, so R is bit for bit what one-at-a-time
+%   rand() calls give, and the generator is left exactly where those calls leave it.
+%
+%   Unusual degrees of freedom (nothing is drawn for any of these):
+%     V NaN                    NaN.
+%     V = Inf, or V of 2^1021 (about 2.2e307) or more: S itself, the limit
+%                              of the distribution.
+%     V/2 < 0.00001            g = V/2, so the element is S up to rounding for small
+%                              positive and for negative V, NaN for V = 0 and V = -Inf.
+%
+%   Errors (identifier, message), all raised before any random number is drawn:
+%     montemex:recipshapedraw:tooManyOutputs   Too many output arguments.
+%     montemex:recipshapedraw:wrongInputCount  Wrong number of input arguments.
+%                                              (two or four arguments; checked after the
+%                                              outputs)
+%     montemex:recipshapedraw:notRealNumeric   Arguments must be full real numeric or logical
+%                                              arrays. (complex, sparse, char, cell, struct)
+%     montemex:recipshapedraw:badSize          Size arguments must be finite real numbers.
+%     montemex:recipshapedraw:sizeTooLarge     Size arguments are too large.
+%     montemex:recipshapedraw:sizeMismatch     Size information is inconsistent.
+%                                              (arrays S and V of different sizes, an array
+%                                              that is not M-by-N, or an empty S or V with a
+%                                              non-empty result)
+%
+%   Legacy build: the same values from the same random numbers, for every input.
+%
+%   Example:
+%     rand("state", 1); R = recipshapedraw(2, 10, 3, 1);   % 3-by-1, scale 2, 10 d.o.f.
+%
+%   See also recipshapedrawone, shapedraw.

@@ -1,0 +1,34 @@
+%RECIPSHAPEDRAWONE  One scaled inverse chi-square random variate.
+%
+%   r = recipshapedrawone(s, v) returns one scaled inverse chi-square variate with scale s
+%   and v degrees of freedom: v * s / X for a chi-square variate X with v degrees of freedom
+%   (inverse-gamma with shape v/2 and scale v*s/2). It is one element of recipshapedraw(s, v):
+%   from the same random state both give the same value and use the same uniforms.
+%
+%   Arguments: s and v are real numeric or logical values of any class; only the first
+%   element of each is used and their shapes are not looked at. The result is 1-by-1.
+%
+%   Random numbers: only rand; the uniforms of one standard gamma draw g with shape v/2 (none
+%   for v/2 < 0.00001; see "help shapedraw" for the methods and their uniforms); r is then
+%   s*v/2/g in that order. The uniforms are exactly those of one-at-a-time rand() calls, and
+%   the generator is left where those calls leave it.
+%
+%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^1021 (about 2.2e307) or more
+%   give s itself, the limit of the distribution; v/2 < 0.00001 gives s up to rounding (NaN
+%   for v = 0 and v = -Inf).
+%
+%   Errors (identifier, message), all raised before any random number is drawn:
+%     montemex:recipshapedrawone:wrongInputCount  Wrong number of input arguments.
+%                                                 (exactly two; checked before the outputs)
+%     montemex:recipshapedrawone:tooManyOutputs   Too many output arguments.
+%     montemex:recipshapedrawone:notRealNumeric   Arguments must be full real numeric or
+%                                                 logical arrays.
+%     montemex:recipshapedrawone:sizeMismatch     Size information is inconsistent.
+%                                                 (an empty s or v, as in recipshapedraw)
+%
+%   Legacy build: the same values from the same random numbers, for every input.
+%
+%   Example:
+%     rand("state", 1); r = recipshapedrawone(2, 10);   % scale 2, 10 degrees of freedom
+%
+%   See also recipshapedraw, shapedrawone.

@@ -1,0 +1,34 @@
+%SHAPEDRAWONE  One gamma random variate by mean and degrees of freedom.
+%
+%   r = shapedrawone(a, v) returns one gamma variate with mean a and v degrees of freedom:
+%   a * X / v for a chi-square variate X with v degrees of freedom (shape v/2, scale 2*a/v).
+%   It is one element of shapedraw(a, v): from the same random state both give the same
+%   value and use the same uniforms.
+%
+%   Arguments: a and v are real numeric or logical values of any class; only the first
+%   element of each is used and their shapes are not looked at. The result is 1-by-1.
+%
+%   Random numbers: only rand; the uniforms of one standard gamma draw with shape v/2 (none
+%   for v/2 < 0.00001; see "help shapedraw" for the methods and their uniforms). They are
+%   exactly those of one-at-a-time rand() calls, and the generator is left where those
+%   calls leave it.
+%
+%   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^1021 (about 2.2e307) or more
+%   give a itself, the limit of the distribution; v/2 < 0.00001 gives a up to rounding (NaN
+%   for v = 0 and v = -Inf).
+%
+%   Errors (identifier, message), all raised before any random number is drawn:
+%     montemex:shapedrawone:wrongInputCount  Wrong number of input arguments.
+%                                            (exactly two; checked before the outputs)
+%     montemex:shapedrawone:tooManyOutputs   Too many output arguments.
+%     montemex:shapedrawone:notRealNumeric   Arguments must be full real numeric or logical
+%                                            arrays. (complex, sparse, char, cell, struct)
+%     montemex:shapedrawone:sizeMismatch     Size information is inconsistent.
+%                                            (an empty a or v, as in shapedraw)
+%
+%   Legacy build: the same values from the same random numbers, for every input.
+%
+%   Example:
+%     rand("state", 1); r = shapedrawone(3, 8);   % mean 3, 8 degrees of freedom
+%
+%   See also shapedraw, recipshapedrawone.

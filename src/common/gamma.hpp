@@ -1,0 +1,153 @@
+// Gamma and beta variates of the sampling library.
+//
+// drawGamma(source, a): a standard gamma variate, density x^(a-1) e^(-x) / Gamma(a) on x > 0.
+// The path depends on the shape a:
+//   a < 0.00001            the shape itself, nothing drawn
+//   0.00001 <= a <= 1      boost: u, then g = drawGamma(a + 1), result g * u^(1/a)
+//   1 < a < 1.00001        an exponential variate -ln(u)
+//   a >= 1.00001           rejection from a t-like envelope: Best, D. J. (1978), "Letter to the
+//                          editor", Applied Statistics 27, p. 181 (the "XG" algorithm), two
+//                          uniforms per attempt
+// Every path ends with a lower clamp: a result below 1e-15 (and below a) becomes 1e-15, or a
+// itself when a < 1e-15, so a variate for a shape of at least 0.00001 can always be divided by.
+//
+// drawBeta(source, a, b): x / (x + y) for x = drawGamma(a), y = drawGamma(b), density
+// x^(a-1) (1-x)^(b-1) / B(a, b) on (0, 1), rounded to a multiple of 2^-52 and drawn again until
+// it lies strictly inside (0, 1).
+//
+// Shapes the methods cannot handle never enter a loop:
+//   - a NaN shape gives NaN, drawing nothing;
+//   - a huge shape, 2^1020 (about 1.1e307) or more, +Inf included, gives the shape itself,
+//     drawing nothing. Above a twelfth of the largest double, c / w = (3a - 0.75) / (u (1 - u))
+//     overflows for every uniform and the rejection method would never accept a candidate
+//     (where 3a - 0.75 itself overflows it has no constant at all). Below 2^1020, c / w stays
+//     finite for every u within 1/4 of 1/2, so attempts succeed about as often as usual. For
+//     huge shapes the method's candidate b + y always rounds to b = a (|y| < sqrt(DBL_MAX) is
+//     far below one unit in the last place of a), so a is the value the method would give;
+//   - drawBeta with a NaN, zero, negative or infinite shape gives NaN, drawing nothing; see
+//     drawBeta for the bound on its redraws.
+#pragma once
+
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "common/variates.hpp"
+
+namespace montemex {
+
+inline constexpr double kTinyGammaShape = 0.00001;         // below it: the shape itself
+inline constexpr double kExponentialGammaShape = 1.00001;  // (1, 1.00001): exponential path
+inline constexpr double kGammaClamp = 1e-15;               // smallest value normally returned
+
+// Shapes drawGamma returns as they are because they are too large for the rejection method
+// (see above): 2^1020 and more, +Inf included. False for NaN and -Inf.
+inline constexpr double kHugeGammaShape = 0x1p1020;
+
+inline bool isHugeGammaShape(double a)
+{
+    return a >= kHugeGammaShape;
+}
+
+// The fewest uniforms drawGamma(a) is certain to draw: 0 when it draws nothing (tiny, NaN and
+// huge shapes), 3 on the boost path (its own uniform and one rejection attempt for a + 1),
+// 1 on the exponential path, 2 (one attempt) for the rejection method. A caller may fetch that
+// many ahead in one host call without changing which numbers any draw receives.
+inline std::size_t minimumGammaUniforms(double a)
+{
+    if (a != a || a < kTinyGammaShape) return 0;
+    if (a <= 1.0) return 3;
+    if (a < kExponentialGammaShape) return 1;
+    if (isHugeGammaShape(a)) return 0;
+    return 2;
+}
+
+namespace detail {
+
+// The lower clamp that ends every path that draws.
+inline double clampGamma(double r, double a)
+{
+    if (r < kGammaClamp && r < a) return a < kGammaClamp ? a : kGammaClamp;
+    return r;
+}
+
+// Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and c = 3a - 0.75, a
+// candidate x = b + y, y = sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the cheap test
+// z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
+// z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).
+template <typename Source>
+double drawGammaByRejection(Source& source, double a)
+{
+    const double b = a - 1.0;
+    const double c = 3.0 * a - 0.75;
+    for (;;) {
+        const double u = drawUniform(source);
+        const double v = drawUniform(source);
+        const double w = u * (1.0 - u);
+        const double y = std::sqrt(c / w) * (u - 0.5);
+        const double x = b + y;
+        if (!(x >= 0.0)) continue;
+        const double z = 64.0 * w * w * w * v * v;
+        if (z <= 1.0 - (2.0 * y * y) / x) return x;
+        if (2.0 * (b * std::log(x / b) - y) >= std::log(z)) return x;
+    }
+}
+
+}  // namespace detail
+
+template <typename Source>
+double drawGamma(Source& source, double a)
+{
+    if (a != a) return a;
+    if (a < kTinyGammaShape) return a;  // the clamp leaves it unchanged
+    if (a <= 1.0) {
+        const double u = drawUniform(source);
+        const double g = drawGamma(source, a + 1.0);  // a + 1 >= 1.00001: the rejection method
+        return detail::clampGamma(g * std::pow(u, 1.0 / a), a);
+    }
+    if (a < kExponentialGammaShape) return detail::clampGamma(drawExponential(source), a);
+    if (isHugeGammaShape(a)) return a;
+    return detail::clampGamma(detail::drawGammaByRejection(source, a), a);
+}
+
+// drawBeta's redraws end after this many attempts (see below).
+inline constexpr long kMaxBetaAttempts = 1000000;
+
+namespace detail {
+
+// x / (x + y) rounded to a multiple of 2^-52 by adding and removing 1. For huge shapes x + y
+// can overflow; halves give the same ratio then.
+inline double betaRatio(double x, double y)
+{
+    const double sum = x + y;
+    const double q = sum <= DBL_MAX ? x / sum : (0.5 * x) / (0.5 * x + 0.5 * y);
+    const double s = 1.0 + q;
+    return s - 1.0;
+}
+
+}  // namespace detail
+
+// A beta variate for positive finite shapes. When the ratio rounds to 0 or 1 both gamma
+// variates are drawn again. That can go on for ever when nearly all of the distribution lies
+// within 2^-53 of 0 or 1 (drawBeta(1, 1e300)), so redrawing stops when it cannot change the
+// outcome (neither shape draws anything) and after kMaxBetaAttempts attempts; the last ratio
+// then becomes the nearest value inside, 2^-52 or 1 - 2^-52. For shapes whose ratios fall inside
+// with any reasonable probability the bound is never reached.
+template <typename Source>
+double drawBeta(Source& source, double a, double b)
+{
+    if (!(a > 0.0 && a <= DBL_MAX && b > 0.0 && b <= DBL_MAX)) return std::numeric_limits<double>::quiet_NaN();
+    const bool drawsNothing = minimumGammaUniforms(a) == 0 && minimumGammaUniforms(b) == 0;
+    double r = 0.0;
+    for (long attempt = 0; attempt < kMaxBetaAttempts; ++attempt) {
+        const double x = drawGamma(source, a);
+        const double y = drawGamma(source, b);
+        r = detail::betaRatio(x, y);
+        if (r > 0.0 && r < 1.0) return r;
+        if (drawsNothing) break;
+    }
+    return r <= 0.0 ? 0x1p-52 : 1.0 - 0x1p-52;
+}
+
+}  // namespace montemex

@@ -1,0 +1,102 @@
+% shapedraw, recipshapedraw, shapedrawone and recipshapedrawone inside Octave, compared bit for
+% bit with an Octave-language reference drawing rand() one number at a time.
+1;
+
+function check_against_reference (name, first, v, m, n, varargin)
+  rand ("state", 11); expected = reference_family (name, first, v, m, n); after = rand ("state");
+  for build = {name, [name "_unbuffered"]}
+    rand ("state", 11); R = feval (build{1}, first, v, varargin{:});
+    assert (isequal (size (R), [m n]), "%s: size", build{1});
+    assert (isequaln (R, expected), "%s(%s, %s): values differ from the reference", build{1}, mat2str (first), mat2str (v));
+    assert (isequal (rand ("state"), after), "%s: the generator ends elsewhere", build{1});
+  end
+end
+
+paths = [8 0.5 2.00001 2.00002 3 200];   % every gamma path: rejection, boost, exponential
+special = [NaN Inf 2^1021 -Inf 0 -4 1e-6 1.7e308];
+for name = {"shapedraw", "recipshapedraw"}
+  name = name{1};
+  check_against_reference (name, 3, 8, 1, 1);
+  check_against_reference (name, 3, 8, 3, 4, 3, 4);
+  check_against_reference (name, 2, 0.5, 2, 5, 2.9, 5.2);
+  check_against_reference (name, [1 -2 0.5; 3 10 7], reshape (paths, 2, 3), 2, 3);       % both arrays
+  check_against_reference (name, [1 -2 0.5; 3 10 7], 5, 2, 3);                           % first array
+  check_against_reference (name, 2.5, reshape (paths, 3, 2), 3, 2, 3, 2);                % second array
+  check_against_reference (name, 3 * ones (1, 8), special, 1, 8);                        % decided values
+  check_against_reference (name, [1 2 3], int8 ([4 5 6]), 1, 3);                         % other classes
+  % Unusual degrees of freedom draw nothing and give the documented values.
+  rand ("state", 12); before = rand ("state");
+  R = feval (name, 3, special);
+  assert (isequal (rand ("state"), before));
+  assert (isequal (isnan (R), logical ([1 0 0 1 1 0 0 0])));
+  assert (all (abs (R(! isnan (R)) - 3) <= 4 * eps (3)));
+  assert (isequal (R(2:3), [3 3]));
+end
+
+% The single draws equal the elementwise draw from the same state, and move it alike.
+for pair = {{"shapedrawone", "shapedraw"}, {"recipshapedrawone", "recipshapedraw"}}
+  [one, elementwise] = pair{1}{:};
+  for av = [3 8; 2 0.5; 1 2.00001; 5 1e-6; NaN 4; 3 NaN; 3 Inf; 3 -4; 3 0; -2 7; 4 1]'
+    rand ("state", 13); r = feval (one, av(1), av(2)); after = rand ("state");
+    rand ("state", 13); e = feval (elementwise, av(1), av(2));
+    assert (isequaln (r, e), "%s(%g, %g)", one, av(1), av(2));
+    assert (isequal (rand ("state"), after));
+  end
+  rand ("state", 14); r = feval (one, [2 9; 9 9], 5);
+  rand ("state", 14); assert (isequal (r, feval (one, 2, 5)));
+end
+
+% Bulk drawing: a large call equals the one-number-per-host-call build, value for value.
+mixed = repmat ([8 0.5 2.000005 1e-6 3 NaN 40 2.00002 Inf -1 2 0], 100, 10);
+means = rand (size (mixed));
+for name = {"shapedraw", "recipshapedraw"}
+  for args = {{3, 8, 400, 300}, {1.5, mixed}, {means, mixed}}
+    rand ("state", 15); R = feval (name{1}, args{1}{:}); after = rand ("state");
+    rand ("state", 15); U = feval ([name{1} "_unbuffered"], args{1}{:});
+    assert (isequaln (R, U));
+    assert (isequal (rand ("state"), after));
+  end
+end
+
+% Messages, in their order.
+for name = {"shapedraw", "recipshapedraw"}
+  name = name{1};
+  id = @(reason) ["montemex:" name ":" reason];
+  expect_error (@() feval (name, 1, 2, 3), id ("wrongInputCount"), "Wrong number of input arguments.");
+  expect_error (@() call_with_outputs (name, 2, {1}), id ("tooManyOutputs"), "Too many output arguments.");
+  expect_error (@() feval (name, ones (2, 3), ones (3, 2)), id ("sizeMismatch"), "Size information is inconsistent.");
+  expect_error (@() feval (name, ones (3, 4), 1, 3, 5), id ("sizeMismatch"), "Size information is inconsistent.");
+  expect_error (@() feval (name, 1, [], 2, 2), id ("sizeMismatch"), "Size information is inconsistent.");
+  expect_error (@() feval (name, "a", 1), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
+  expect_error (@() feval (name, 1, 1, NaN, 2), id ("badSize"), "Size arguments must be finite real numbers.");
+  assert (isequal (size (feval (name, 1, 2, -3, 4)), [0 4]));
+end
+for name = {"shapedrawone", "recipshapedrawone"}
+  name = name{1};
+  id = @(reason) ["montemex:" name ":" reason];
+  expect_error (@() call_with_outputs (name, 2, {1, 2, 3}), id ("wrongInputCount"), "Wrong number of input arguments.");
+  expect_error (@() call_with_outputs (name, 2, {1, 2}), id ("tooManyOutputs"), "Too many output arguments.");
+  expect_error (@() feval (name, 1, []), id ("sizeMismatch"), "Size information is inconsistent.");
+  expect_error (@() feval (name, 1 + 2i, 1), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
+end
+
+% Hostile argument lists: Octave survives every call.
+pool = hostile_arguments ();
+calls = 0;
+for name = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone"}
+  for nout = 0:3
+    for a = 1:numel (pool)
+      for b = 1:3:numel (pool)
+        for nargs = 0:5
+          args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, 2, pool{b}};
+          try
+            call_with_outputs (name{1}, nout, args(1:nargs));
+          catch
+          end
+          calls++;
+        end
+      end
+    end
+  end
+end
+printf ("gamma family: %d hostile calls survived\n", calls);
