@@ -49,7 +49,11 @@ std::vector<mwSize> dimsOf(mwSize ndim, const mwSize* dims)
 // anything is allocated when the element count exceeds the host's limit.
 mxArray* makeFull(mxClassID classId, std::vector<mwSize> dims, bool isComplex)
 {
-    std::size_t count = checkedElementCount(dims);
+    std::size_t count = 0;
+    if (!countElements(dims, count)) {
+        std::vector<mwSize>().swap(dims);  // raising skips destructors: free the list first
+        raiseOutOfMemory();
+    }
     auto* array = new mxArray_tag;
     array->classId = classId;
     array->dims = std::move(dims);
@@ -75,7 +79,8 @@ mxArray* copyTree(const mxArray* source)
 
 mxArray* createDouble(mwSize m, mwSize n, mxComplexity flag)
 {
-    return makeFull(mxDOUBLE_CLASS, dimsOf(2, std::vector<mwSize>{m, n}.data()), flag == mxCOMPLEX);
+    const mwSize dims[2] = {m, n};
+    return makeFull(mxDOUBLE_CLASS, dimsOf(2, dims), flag == mxCOMPLEX);
 }
 
 }  // namespace

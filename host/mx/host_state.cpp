@@ -44,16 +44,31 @@ std::size_t arrayBytes(const mxArray* array)
     return array->real.size() + array->imag.size() + sizeof(mwIndex) * (array->ir.size() + array->jc.size());
 }
 
-std::size_t checkedElementCount(const std::vector<mwSize>& dims)
+bool countElements(const std::vector<mwSize>& dims, std::size_t& count)
 {
     std::size_t limit = state().maxElements;
-    std::size_t count = 1;
+    count = 1;
     for (mwSize d : dims) {
         std::size_t length = d > 0 ? static_cast<std::size_t>(d) : 0;
-        if (length == 0) return 0;
-        if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+        if (length == 0) {
+            count = 0;
+            return true;
+        }
+        if (count > limit / length) return false;
         count *= length;
     }
+    return true;
+}
+
+void raiseOutOfMemory()
+{
+    raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+}
+
+std::size_t checkedElementCount(const std::vector<mwSize>& dims)
+{
+    std::size_t count = 0;
+    if (!countElements(dims, count)) raiseOutOfMemory();
     return count;
 }
 

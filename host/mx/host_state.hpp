@@ -61,6 +61,9 @@ std::size_t arrayBytes(const mxArray* array);
 // Element count of a dimension list (negative lengths count as 0); raises "Out of memory." when
 // the count exceeds the host's limit.
 std::size_t checkedElementCount(const std::vector<mwSize>& dims);
+// The same without raising: false when the count exceeds the limit.
+bool countElements(const std::vector<mwSize>& dims, std::size_t& count);
+[[noreturn]] void raiseOutOfMemory();
 
 // Registers a newly made array as owned by the module call in progress (or by host code).
 mxArray* adopt(mxArray* array);
