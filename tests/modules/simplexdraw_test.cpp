@@ -93,18 +93,25 @@ TEST(Simplexdraw, ErrorsComeInOrderBeforeAnyDraw)
     RandomState before = host.randomState();
     Array two = makeScalar(2), pair = makeRow({1, 2}), empty = makeMatrix(0, 0, {}), nan = makeScalar(NAN);
     Array text(mxCreateString("a")), huge = makeScalar(1e300);
-    const char* name = "simplexdraw";
+    struct Case {
+        int nlhs;
+        std::vector<const mxArray*> args;
+        const char* reason;
+        const char* message;
+    };
+    // Each case would also fail a later check: the earlier message wins.
+    const Case cases[] = {
+        {2, {}, "tooManyOutputs", "Too many output arguments."},
+        {1, {pair.get(), two.get(), two.get()}, "wrongInputCount", "Wrong number of input arguments."},
+        {1, {pair.get(), pair.get()}, "firstNotScalar", "First argument must be a scalar."},
+        {1, {empty.get(), pair.get()}, "badSize", "Size arguments must be finite real numbers."},
+        {1, {two.get(), pair.get()}, "secondNotScalar", "Second argument must be a scalar."},
+        {1, {two.get(), nan.get()}, "badSize", "Size arguments must be finite real numbers."},
+        {1, {text.get()}, "badSize", "Size arguments must be finite real numbers."},
+        {1, {huge.get(), two.get()}, "sizeTooLarge", "Size arguments are too large."},
+    };
     for (Build build : {Build::Current, Build::Legacy}) {
-        expectError(callModule(build, name, 2, {}), name, "tooManyOutputs", "Too many output arguments.");
-        expectError(callModule(build, name, 1, {}), name, "wrongInputCount", "Wrong number of input arguments.");
-        expectError(callModule(build, name, 1, {two.get(), two.get(), two.get()}), name, "wrongInputCount",
-                    "Wrong number of input arguments.");
-        expectError(callModule(build, name, 1, {pair.get(), pair.get()}), name, "firstNotScalar", "First argument must be a scalar.");
-        expectError(callModule(build, name, 1, {two.get(), pair.get()}), name, "secondNotScalar", "Second argument must be a scalar.");
-        expectError(callModule(build, name, 1, {empty.get(), two.get()}), name, "badSize", "Size arguments must be finite real numbers.");
-        expectError(callModule(build, name, 1, {two.get(), nan.get()}), name, "badSize", "Size arguments must be finite real numbers.");
-        expectError(callModule(build, name, 1, {text.get()}), name, "badSize", "Size arguments must be finite real numbers.");
-        expectError(callModule(build, name, 1, {huge.get(), two.get()}), name, "sizeTooLarge", "Size arguments are too large.");
+        for (const Case& c : cases) expectError(callModule(build, "simplexdraw", c.nlhs, c.args), "simplexdraw", c.reason, c.message);
     }
     EXPECT_TRUE(host.randomState() == before);
 }

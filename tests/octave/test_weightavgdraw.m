@@ -61,6 +61,8 @@ assert (isequal (rand ("state"), before));
 rand ("state", 11); rand (5, 3); after = rand ();
 rand ("state", 11); assert (isequal (size (weightavgdraw (zeros (5, 0), 3)), [3 0])); assert (rand () == after);
 assert (isequal (weightavgdraw ([3 -1 2], 4), repmat ([3 -1 2], 4, 1)));
+% An X whose third dimension is 0 has no values: zeros, still n numbers per draw.
+rand ("state", 11); assert (isequal (weightavgdraw (zeros (5, 2, 0), 3), zeros (3, 2))); assert (rand () == after);
 
 % Other classes are read as doubles.
 rand ("state", 12); expected = reference_means ([-4; 9; 2], 5, [0; 1; 1]);
