@@ -20,38 +20,44 @@ namespace {
 
 const char* const kName = "weightavgdraw";
 
-// Draws are summed kBlock at a time. Their weights are laid side by side, row i holding g(i) of
-// each draw of the block, so the inner loop runs over contiguous memory and vectorises, while every
-// result element still adds its terms one at a time in ascending i.
+// Draws are summed kBlock at a time, over slabs of at most kSlabRows rows. The block's weights for
+// a slab are laid side by side, row i holding g(i) of each draw, so the inner loop runs over
+// contiguous memory that stays in cache for every column of X, and vectorises; every result
+// element still adds its terms one at a time in ascending i, carried from slab to slab in the
+// result itself.
 constexpr std::size_t kBlock = 8;
+constexpr std::size_t kSlabRows = 4096;
 
-// Normalises the `width` draws whose unnormalised weights start at columns[t] and lays them out
-// row by row in `side` (n rows of kBlock). Columns past `width` are left as they are.
-void layOutWeights(const double* const columns[], const double totals[], std::size_t width, std::size_t n,
-                   double* side)
+// Normalises rows first ... first + rows - 1 of the `width` draws whose unnormalised weights start
+// at columns[t] and lays them out in `side` (rows of kBlock). Columns past `width` keep whatever
+// they held.
+void layOutWeights(const double* const columns[], const double totals[], std::size_t width, std::size_t first,
+                   std::size_t rows, double* side)
 {
-    for (std::size_t i = 0; i < n; ++i) {
-        double* row = side + i * kBlock;
-        for (std::size_t t = 0; t < width; ++t) row[t] = columns[t][i] / totals[t];
+    for (std::size_t r = 0; r < rows; ++r) {
+        double* row = side + r * kBlock;
+        for (std::size_t t = 0; t < width; ++t) row[t] = columns[t][first + r] / totals[t];
     }
 }
 
-// result(first + t, j) = sum over ascending i of X(i, j) * g_t(i), for t < width. The unused
-// columns of `side` only feed sums that are never stored.
-void addWeightedRows(const double* x, std::size_t n, std::size_t m, const double* side, std::size_t width,
-                     double* result, std::size_t resultRows, std::size_t first)
+// Adds X(i, j) * g_t(i) for the slab's rows, in ascending i, to result(draw + t, j) for t < width.
+// `x` points at the slab's first row; `stride` is X's column length. The unused columns of `side`
+// only feed sums that are never stored.
+void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std::size_t m, const double* side,
+                     std::size_t width, double* result, std::size_t resultRows, std::size_t draw)
 {
     for (std::size_t j = 0; j < m; ++j) {
-        const double* column = x + j * n;
+        const double* column = x + j * stride;
+        double* out = result + j * resultRows + draw;
         double sum[kBlock] = {};
-        for (std::size_t i = 0; i < n; ++i) {
-            const double value = column[i];
-            const double* row = side + i * kBlock;
+        for (std::size_t t = 0; t < width; ++t) sum[t] = out[t];
+        for (std::size_t r = 0; r < rows; ++r) {
+            const double value = column[r];
+            const double* row = side + r * kBlock;
             // Unrolled, the sums stay in registers (GCC and Clang; other compilers ignore it).
 #pragma GCC unroll 8
             for (std::size_t t = 0; t < kBlock; ++t) sum[t] += value * row[t];
         }
-        double* out = result + j * resultRows + first;
         for (std::size_t t = 0; t < width; ++t) out[t] = sum[t];
     }
 }
@@ -103,8 +109,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     if (summing) {
         x = readDoubles(xArray, n * m);
         if (wArray != nullptr) w = readDoubles(wArray, n);
-        side = static_cast<double*>(mxMalloc(n * kBlock * sizeof(double)));
-        std::memset(side, 0, n * kBlock * sizeof(double));
+        side = static_cast<double*>(mxMalloc(kSlabRows * kBlock * sizeof(double)));
+        std::memset(side, 0, kSlabRows * kBlock * sizeof(double));
     }
 
     for (std::size_t first = 0; first < drawCount;) {
@@ -120,8 +126,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
                 totals[t] = drawBootstrapWeights(u, n, w.values);
                 columns[t] = u;
             }
-            layOutWeights(columns, totals, width, n, side);
-            addWeightedRows(x.values, n, m, side, width, result, drawCount, first + start);
+            for (std::size_t slab = 0; slab < n; slab += kSlabRows) {
+                const std::size_t rows = n - slab < kSlabRows ? n - slab : kSlabRows;
+                layOutWeights(columns, totals, width, slab, rows, side);
+                addWeightedRows(x.values + slab, n, rows, m, side, width, result, drawCount, first + start);
+            }
         }
         // Each chunk goes as soon as it is used, so memory stays flat however many draws.
         mxDestroyArray(chunk);
