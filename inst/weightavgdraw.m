@@ -49,6 +49,8 @@
 %     montemex:weightavgdraw:badSize          Size arguments must be finite real numbers.
 %                                             (B NaN, Inf, empty or not real numeric)
 %     montemex:weightavgdraw:sizeTooLarge     Size arguments are too large.
+%                                             (B beyond what the host can index; B times m
+%                                             is checked last, after the classes)
 %     montemex:weightavgdraw:wNotColumn       W must be a column vector.
 %     montemex:weightavgdraw:wLengthMismatch  W must have same length as X.
 %     montemex:weightavgdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.

@@ -52,6 +52,8 @@
 %     montemex:weightquantdraw:badSize          Size arguments must be finite real numbers.
 %                                               (B NaN, Inf, empty or not real numeric)
 %     montemex:weightquantdraw:sizeTooLarge     Size arguments are too large.
+%                                               (B beyond what the host can index; B times K
+%                                               is checked last, after the classes)
 %     montemex:weightquantdraw:wNotColumn       W must be a column vector.
 %     montemex:weightquantdraw:wSizeMismatch    W must be a same size as X.
 %     montemex:weightquantdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
@@ -62,7 +64,7 @@
 %   percentile is then placed where the scan reaches it (X(1) in the first segment, NaN in a
 %   later one) and the scan goes on; the first segment whose cumulative weight is NaN takes
 %   every percentile still unplaced, those above 100 too. With all-zero W the current build
-%   gives NaN for percentiles up to 100, the legacy build X(1) for all of them.
+%   gives NaN for percentiles up to 100 (0 when n = 1), the legacy build X(1) for all of them.
 %
 %   Example:
 %     rand("state", 1); Q = weightquantdraw(sort(randn(100, 1)), [5 50 95], 4000);
