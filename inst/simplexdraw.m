@@ -1,0 +1,40 @@
+%SIMPLEXDRAW  Points drawn uniformly from the probability simplex (flat Dirichlet draws).
+%
+%   R = simplexdraw(K) returns one draw, a K-by-1 column of nonnegative entries that sum to 1
+%   (up to rounding), uniformly distributed on the simplex: a Dirichlet(1, ..., 1) variate.
+%
+%   R = simplexdraw(K, M) returns M independent draws as a K-by-M array, one draw per column.
+%
+%   Each column holds K standard exponentials -log(U) divided by their sum, added in ascending
+%   order. Each entry on its own follows Beta(1, K - 1): P(R(i, j) <= x) = 1 - (1 - x)^(K - 1).
+%
+%   Random numbers: exactly one call rand(K, M) (rand(K, 1) with one argument), whose uniforms
+%   are used in column-major order, column j for draw j. After rand("state", s);
+%   R = simplexdraw(3, 2) the result equals E ./ S for rand("state", s); E = -log(rand(3, 2))
+%   and S the column sums of E taken top to bottom, bit for bit, and the generator is left
+%   where rand(3, 2) leaves it.
+%
+%   Arguments:
+%     K, M  sizes, truncated toward zero (2.9 is 2), real numeric or logical of any class.
+%           An array whose first two dimensions are at most 1 counts as a scalar (its first
+%           element). Negative sizes count as 0, as in rand and zeros, so simplexdraw(-2, -3)
+%           returns a 0-by-0 array; K = 0 or M = 0 returns an empty K-by-M array and uses no
+%           random numbers. K = 1 gives ones (every draw is e/e).
+%
+%   Errors (identifier, message), in the order they are checked:
+%     montemex:simplexdraw:tooManyOutputs   Too many output arguments.
+%     montemex:simplexdraw:wrongInputCount  Wrong number of input arguments.
+%     montemex:simplexdraw:firstNotScalar   First argument must be a scalar.
+%     montemex:simplexdraw:badSize          Size arguments must be finite real numbers.
+%                                           (K or M NaN, Inf, empty or not real numeric;
+%                                           K is read before M's shape is checked)
+%     montemex:simplexdraw:secondNotScalar  Second argument must be a scalar.
+%     montemex:simplexdraw:sizeTooLarge     Size arguments are too large.
+%   All are raised before any random number is drawn.
+%
+%   Legacy build: identical results.
+%
+%   Example:
+%     rand("state", 1); R = simplexdraw(3, 5);   % 3-by-5, each column sums to 1
+%
+%   See also rand, weightavgdraw.

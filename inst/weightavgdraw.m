@@ -1,0 +1,65 @@
+%WEIGHTAVGDRAW  Bayesian bootstrap draws of the column means of a sample.
+%
+%   M = weightavgdraw(X) returns one posterior draw of the column means of X under the
+%   Bayesian bootstrap, a 1-by-m row. X is n-by-m, one observation per row.
+%
+%   M = weightavgdraw(X, B) returns B draws, a B-by-m array with draw s in row s.
+%
+%   M = weightavgdraw(X, B, W) scales each row's exponential by the prior weight W(i); W is a
+%   column of n values, used as given (zero and negative weights too). A W of ones gives the
+%   same result as no W.
+%
+%   Draw s gives the rows the weights g = e / sum(e), e(i) = -log(U(i)) (times W(i)) for n
+%   uniforms U, and M(s, :) is the sum over i = 1, ..., n, in that order, of X(i, :) * g(i).
+%   Without W, g is uniform on the simplex (a flat Dirichlet draw), so the mean of many draws
+%   approaches mean(X) and each draw has variance var(X, 1) / (n + 1) per column.
+%
+%   Random numbers: n uniforms per draw, draw s taking the s-th run of n, in the order of
+%   rand(n, B). They are fetched with rand(n, b) calls for b consecutive draws at a time (at
+%   most about a million numbers per call), which leave the generator exactly where B calls
+%   of rand(n, 1) leave it. After rand("state", s); M = weightavgdraw(X, B) the result equals,
+%   bit for bit, this code run after rand("state", s):
+%       M = zeros(B, m);
+%       for s = 1:B
+%         e = -log(rand(n, 1));            % e = -log(rand(n, 1)) .* W with prior weights
+%         total = 0; for i = 1:n, total = total + e(i); end
+%         g = e / total;
+%         for i = 1:n, M(s, :) = M(s, :) + X(i, :) * g(i); end
+%       end
+%
+%   Arguments:
+%     X  real numeric or logical array of any class (converted to double); only its first
+%        two dimensions count. Values are not checked: NaN and Inf spread into the sums.
+%     B  number of draws, truncated toward zero (3.7 makes 3 draws, 0.4 none); a negative B
+%        counts as 0 and returns a 0-by-m array. Default 1.
+%     W  real numeric or logical column of n prior weights. All zero weights give NaN draws
+%        (0/0).
+%
+%   Unusual inputs:
+%     An X with no rows returns B-by-m zeros and uses no random numbers.
+%     An X with no columns returns a B-by-0 array and still uses n numbers per draw.
+%     An X whose third or later dimension is 0 has no values: B-by-m zeros, n numbers used
+%     per draw. Likewise a W whose third or later dimension is 0 holds no weights and fails
+%     the length check.
+%
+%   Errors (identifier, message), in the order they are checked:
+%     montemex:weightavgdraw:tooManyOutputs   Too many output arguments.
+%     montemex:weightavgdraw:wrongInputCount  Wrong number of input arguments.
+%     montemex:weightavgdraw:bNotScalar       B must be a scalar.
+%     montemex:weightavgdraw:badSize          Size arguments must be finite real numbers.
+%                                             (B NaN, Inf, empty or not real numeric)
+%     montemex:weightavgdraw:sizeTooLarge     Size arguments are too large.
+%                                             (B beyond what the host can index; B times m
+%                                             is checked last, after the classes)
+%     montemex:weightavgdraw:wNotColumn       W must be a column vector.
+%     montemex:weightavgdraw:wLengthMismatch  W must have same length as X.
+%     montemex:weightavgdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
+%                                             (complex, sparse, char, cell or struct W, then X)
+%   All are raised before any random number is drawn.
+%
+%   Legacy build: identical results.
+%
+%   Example:
+%     rand("state", 1); M = weightavgdraw(randn(50, 2), 4000);   % 4000-by-2 draws
+%
+%   See also weightquantdraw, simplexdraw, rand.

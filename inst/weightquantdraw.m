@@ -1,0 +1,72 @@
+%WEIGHTQUANTDRAW  Bayesian bootstrap draws of weighted percentiles of a sample.
+%
+%   Q = weightquantdraw(X, P) returns one posterior draw of the percentiles P (in percent,
+%   0 to 100) of the observations in the first column of X, a 1-by-K row (K = numel(P)).
+%   X is not sorted: pass sort(X) to get percentiles of the sample.
+%
+%   Q = weightquantdraw(X, P, B) returns B draws, a B-by-K array with draw s in row s.
+%
+%   Q = weightquantdraw(X, P, B, W) scales each observation's exponential by the prior weight
+%   W(i); W is a column of n values, used as given. A W of ones gives the same result as no W.
+%
+%   The columns of Q follow the percentiles in ascending order, sort(P), not in the order
+%   given: Q(:, 1) is the smallest percentile.
+%
+%   Draw s gives the n observations the weights e / total, e(i) = -log(U(i)) (times W(i)) for
+%   n uniforms U, total their sum in ascending order, and the cumulative weights
+%   G(1) = e(1) / total, G(i) = G(i - 1) + e(i) / total, G(n) = 1 exactly. Each percentile
+%   p = P / 100 goes to the first segment i with p <= G(i): X(1) for i = 1, else
+%   a + ((b - a) * (p - G(i - 1))) / (G(i) - G(i - 1)) with a = X(i - 1), b = X(i).
+%   So P = 0 (and any negative P) gives X(1), P = 100 gives X(n) up to rounding, and a P above
+%   100 is never reached and gives 0.
+%
+%   NaN percentiles: sort places them last. The scan of a draw stops at the first NaN, so it
+%   and every percentile after it give 0. A NaN cumulative weight (from NaN or all-zero
+%   weights) places nothing in that segment.
+%
+%   Random numbers: n uniforms per draw, in the order of rand(n, B), fetched with rand(n, b)
+%   calls for b consecutive draws at a time (at most about a million numbers per call), which
+%   leave the generator exactly where B calls of rand(n, 1) leave it. One call of sort(P) too.
+%
+%   Arguments:
+%     X  real numeric or logical array of any class (converted to double); n = size(X, 1)
+%        and only the first column is used.
+%     P  real numeric or logical vector of percentiles (at most one of its first two
+%        dimensions above 1); 1-by-K and K-by-1 give the same result.
+%     B  number of draws, truncated toward zero (2.5 makes 2 draws); a negative B counts as
+%        0 and returns a 0-by-K array. Default 1.
+%     W  real numeric or logical column of n prior weights.
+%
+%   Unusual inputs:
+%     An X with no rows has no segments: the result is B-by-K zeros and no random numbers are
+%     used. An X with rows but no values (n-by-0, or a third dimension of 0) gives zeros too
+%     and still uses n numbers per draw. An empty P gives a B-by-0 array, n numbers per draw.
+%
+%   Errors (identifier, message), in the order they are checked:
+%     montemex:weightquantdraw:tooManyOutputs   Too many output arguments.
+%     montemex:weightquantdraw:wrongInputCount  Wrong number of input arguments.
+%     montemex:weightquantdraw:pNotVector       P must be a vector.
+%     montemex:weightquantdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
+%                                               (P here, before sort is called)
+%     montemex:weightquantdraw:bNotScalar       B must be a scalar.
+%     montemex:weightquantdraw:badSize          Size arguments must be finite real numbers.
+%                                               (B NaN, Inf, empty or not real numeric)
+%     montemex:weightquantdraw:sizeTooLarge     Size arguments are too large.
+%                                               (B beyond what the host can index; B times K
+%                                               is checked last, after the classes)
+%     montemex:weightquantdraw:wNotColumn       W must be a column vector.
+%     montemex:weightquantdraw:wSizeMismatch    W must be a same size as X.
+%     montemex:weightquantdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
+%                                               (W, then X)
+%   All are raised before any random number is drawn.
+%
+%   Legacy build: a comparison p <= G with a NaN on either side counts as true. A NaN
+%   percentile is then placed where the scan reaches it (X(1) in the first segment, NaN in a
+%   later one) and the scan goes on; the first segment whose cumulative weight is NaN takes
+%   every percentile still unplaced, those above 100 too. With all-zero W the current build
+%   gives NaN for percentiles up to 100 (0 when n = 1), the legacy build X(1) for all of them.
+%
+%   Example:
+%     rand("state", 1); Q = weightquantdraw(sort(randn(100, 1)), [5 50 95], 4000);
+%
+%   See also weightavgdraw, sort, rand.

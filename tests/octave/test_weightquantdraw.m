@@ -1,0 +1,127 @@
+% weightquantdraw inside Octave, compared bit for bit with percentiles computed here from
+% Octave's stream.
+1;
+
+function Q = reference_percentiles (X, P, B, W)
+  % Draws rand() one number at a time; scans the cumulative weights with the sorted percentiles.
+  n = size (X, 1);
+  p = sort (P(:)) / 100;
+  K = numel (p);
+  Q = zeros (B, K);
+  for s = 1:B
+    e = zeros (n, 1);
+    total = 0;
+    for i = 1:n
+      e(i) = -log (rand ());
+      if (nargin > 3)
+        e(i) = e(i) * W(i);
+      end
+      total = total + e(i);
+    end
+    c = 1;
+    G = e(1) / total;
+    while (c <= K && p(c) <= G)
+      Q(s, c) = X(1);
+      c++;
+    end
+    for i = 2:n
+      g0 = G;
+      if (i == n)
+        G = 1;
+      else
+        G = g0 + e(i) / total;
+      end
+      while (c <= K && p(c) <= G)
+        Q(s, c) = X(i - 1) + ((X(i) - X(i - 1)) * (p(c) - g0)) / (G - g0);
+        c++;
+      end
+    end
+  end
+end
+
+x = [-1; 0; 0.5; 2; 2; 3.5; 10];
+W = [0.5; 1; 0; 2; 1; 3; 1];
+P = [90 10 50 0 100 150 -5 NaN 33.3];
+for seed = 1:3
+  rand ("state", seed); expected = reference_percentiles (x, P, 6, W); after = rand ();
+  rand ("state", seed); assert (isequal (weightquantdraw (x, P, 6, W), expected)); assert (rand () == after);
+  rand ("state", seed); assert (isequal (weightquantdraw_unbuffered (x, P, 6, W), expected)); assert (rand () == after);
+  rand ("state", seed); expected = reference_percentiles (x, P, 6);
+  rand ("state", seed); Q = weightquantdraw (x, P, 6);
+  assert (isequal (Q, expected));
+  % Sorted columns: -5 and 0 give X(1), 100 gives X(n) up to rounding, 150 and NaN give 0.
+  assert (all (Q(:, 1) == x(1)) && all (Q(:, 2) == x(1)));
+  assert (abs (Q(:, 7) - x(end)) < 1e-12);
+  assert (all (Q(:, 8) == 0) && all (Q(:, 9) == 0));
+  assert (all (diff (Q, 1, 2)(:, 1:6) >= 0));
+  % A W of ones is no W, a column P is a row P, B is truncated, the default is one draw.
+  rand ("state", seed); assert (isequal (weightquantdraw (x, P', 6.9, ones (7, 1)), expected));
+  rand ("state", seed); assert (isequal (weightquantdraw (x, P), expected(1, :)));
+end
+
+% Only the first column of X counts; many draws take several chunks of uniforms. Here the
+% reference is vectorised per draw: cumsum adds in ascending order.
+n = 1500; y = [(0:n - 1)' * 0.01, repmat(99, n, 1)]; p = [2.5 50 97.5] / 100;
+rand ("state", 7); expected = zeros (800, 3);
+for s = 1:800
+  e = -log (rand (n, 1));
+  total = cumsum (e)(end);
+  G = cumsum (e / total);
+  G(n) = 1;
+  for c = 1:3
+    i = find (p(c) <= G, 1);
+    expected(s, c) = y(i - 1, 1) + ((y(i, 1) - y(i - 1, 1)) * (p(c) - G(i - 1))) / (G(i) - G(i - 1));
+  end
+end
+after = rand ();
+rand ("state", 7); assert (isequal (weightquantdraw (y, [97.5 2.5 50], 800), expected)); assert (rand () == after);
+
+% Unusual sizes: no rows give zeros and use nothing; no values or no percentiles still use n
+% numbers per draw; a negative B counts as 0.
+rand ("state", 8); before = rand ("state");
+assert (isequal (weightquantdraw (zeros (0, 1), [5 50], 3), zeros (3, 2)));
+assert (isequal (size (weightquantdraw (x, [5 50], -1)), [0 2]));
+assert (isequal (rand ("state"), before));
+rand ("state", 8); rand (21, 1); after = rand ();
+rand ("state", 8); assert (isequal (weightquantdraw (x, [], 3), zeros (3, 0))); assert (rand () == after);
+rand ("state", 8); assert (isequal (weightquantdraw (zeros (7, 0), 50, 3), zeros (3, 1))); assert (rand () == after);
+
+% Other classes are read as doubles.
+rand ("state", 12); expected = reference_percentiles (x, [25 75], 4, W);
+rand ("state", 12); assert (isequal (weightquantdraw (single (x), int8 ([75 25]), uint16 (4), W), expected));
+
+% Messages, in their order.
+id = @(reason) ["montemex:weightquantdraw:" reason];
+expect_error (@() call_with_outputs ("weightquantdraw", 2, {x}), id ("tooManyOutputs"), "Too many output arguments.");
+expect_error (@() weightquantdraw (x), id ("wrongInputCount"), "Wrong number of input arguments.");
+expect_error (@() weightquantdraw (x, 5, 1, W, 1), id ("wrongInputCount"), "Wrong number of input arguments.");
+expect_error (@() weightquantdraw (x, [1 2; 3 4], [1 2]), id ("pNotVector"), "P must be a vector.");
+expect_error (@() weightquantdraw (x, {5}), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
+expect_error (@() weightquantdraw (x, 5, [1 2], W'), id ("bNotScalar"), "B must be a scalar.");
+expect_error (@() weightquantdraw (x, 5, Inf), id ("badSize"), "Size arguments must be finite real numbers.");
+expect_error (@() weightquantdraw (x, 5, 2, W'), id ("wNotColumn"), "W must be a column vector.");
+expect_error (@() weightquantdraw (x, 5, 2, [1; 2]), id ("wSizeMismatch"), "W must be a same size as X.");
+expect_error (@() weightquantdraw ("abc", 5), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
+
+% Hostile argument lists: Octave survives every call. A huge B with no percentiles is left
+% out: it is legitimate, only long, work (n numbers per draw).
+pool = hostile_arguments ();
+calls = 0;
+for nout = 0:2
+  for a = 1:numel (pool)
+    for b = 1:numel (pool)
+      for nargs = 0:5
+        args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, pool{mod (a * b, numel (pool)) + 1}, 1};
+        if (nargs >= 3 && isempty (args{2}) && isnumeric (args{3}) && ! isempty (args{3}) && args{3}(1) > 1e6)
+          continue;
+        end
+        try
+          call_with_outputs ("weightquantdraw", nout, args(1:nargs));
+        catch
+        end
+        calls++;
+      end
+    end
+  end
+end
+printf ("weightquantdraw: %d hostile calls survived\n", calls);
