@@ -44,8 +44,27 @@ Dims elementwise(const std::vector<const mxArray*>& args, std::size_t parameters
 std::string checkShape(const std::string& name, const std::vector<const mxArray*>& args, const mxArray* result)
 {
     Dims expected{-1, -1};
-    if (name == "waitdraw") {
+    if (name == "waitdraw" || name == "studentdraw") {
         expected = elementwise(args, 1);
+    } else if (name == "shapedraw" || name == "recipshapedraw") {
+        expected = elementwise(args, 2);
+    } else if (name == "shapedrawone" || name == "recipshapedrawone" || name == "scalehyperdraw") {
+        expected = {1, 1};
+    } else if (name == "simplexdraw") {
+        expected = {sizeValue(args[0]), args.size() > 1 ? sizeValue(args[1]) : 1};
+    } else if (name == "classdraw") {
+        expected = {args.size() > 1 ? sizeValue(args[1]) : 1, args.size() > 2 ? sizeValue(args[2]) : 1};
+    } else if (name == "plainpick" || name == "remainderpick" || name == "layeredpick" || name == "fixedpick") {
+        // Weights whose first two dimensions promise values they do not hold (2x3x0) count as 0x0.
+        expected = firstTwo(args[0]);
+        if (mxGetNumberOfElements(args[0]) == 0 && expected.rows * expected.cols > 0) expected = {0, 0};
+    } else if (name == "weightavgdraw") {
+        expected = {args.size() > 1 ? sizeValue(args[1]) : 1, firstTwo(args[0]).cols};
+    } else if (name == "weightquantdraw") {
+        Dims p = firstTwo(args[1]);
+        expected = {args.size() > 2 ? sizeValue(args[2]) : 1, p.rows * p.cols};
+    } else if (name == "psivalue" || name == "squashfn") {
+        expected = firstTwo(args[0]);
     } else {
         return "";
     }
