@@ -46,6 +46,7 @@ TEST(Squashfn, MiddleBandIsCloseToTanh)
     for (int k = 0; k <= 2000; ++k) x.push_back(1.6e-8 * std::pow(18.0 / 1.6e-8, k / 2000.0));
     const std::size_t positives = x.size();
     for (std::size_t k = 0; k < positives; ++k) x.push_back(-x[k]);
+    for (double integer : {1.0, 3.0, 17.0, -1.0, -3.0, -17.0}) x.push_back(integer);
     for (Build build : {Build::Current, Build::Legacy}) {
         std::vector<double> y = squashfn(build, x);
         ASSERT_EQ(y.size(), x.size());

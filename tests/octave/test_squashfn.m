@@ -3,7 +3,7 @@
 
 % Between 1.5e-8 and 18 in magnitude, both signs, both thresholds' neighbours included.
 x = 1.5e-8 * (18 / 1.5e-8) .^ ((1:5000) / 5000);
-x = [x, -x, (1.5e-8 + eps (1.5e-8)), -(1.5e-8 + eps (1.5e-8)), 0.5, 18, -18];
+x = [x, -x, (1.5e-8 + eps (1.5e-8)), -(1.5e-8 + eps (1.5e-8)), 0.5, 18, -18, -1, -3, -17];
 assert (isequal (squashfn (x), 1 - 2 ./ (exp (2 * x) + 1)));
 assert (max (abs (squashfn (x) - tanh (x))) < 5e-16);
 
