@@ -98,7 +98,6 @@ void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<c
             it->second = Owner::Caller;
             result.outputs.emplace_back(out);
         }
-        if (!result.ok) result.outputs.clear();
     } else {
         result.identifier = s.errorId;
         result.message = s.errorMessage;
@@ -109,6 +108,9 @@ void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<c
     result.stats = s.stats;
     result.log = std::move(s.log);
     s.log.clear();
+    // A call that left a requested output unassigned returns nothing: the outputs it did assign
+    // are destroyed here, once the call is closed (inside it they would count as module misuse).
+    if (!result.ok) result.outputs.clear();
 }
 
 }  // namespace

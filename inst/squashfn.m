@@ -1,0 +1,36 @@
+%SQUASHFN  Hyperbolic tangent, clipped to exactly -1 and 1.
+%
+%   Y = squashfn(X) returns tanh(X(k)) for every element of X; Y has the first two dimensions
+%   of X. Only dimensions one and two of X are looked at: a 2-by-3-by-4 X gives a 2-by-3 result
+%   from its first six elements. An empty X gives an empty Y of the same first two dimensions.
+%
+%   Each element, with a = abs(x):
+%     a > 18              1 for x > 0, -1 otherwise (also for +-Inf)
+%     1.5e-8 < a <= 18    1 - 2/(exp(2*x) + 1), bit for bit what that Octave expression gives
+%     a <= 1.5e-8         x itself (so -0 stays -0)
+%   squashfn(18) is 0.9999999999999996 and squashfn(20) exactly 1.
+%
+%   Accuracy: within 5e-16 of tanh everywhere. The error is absolute, not relative: for small
+%   |x| the formula loses digits to cancellation, up to a relative error of about 1.3e-8 just
+%   above 1.5e-8 (about 2e-16/|x| in general).
+%
+%   Random numbers: none. squashfn calls no host function and leaves the generators alone.
+%
+%   Arguments:
+%     X   real numeric or logical, any class (converted to double first). Values are not
+%         checked. Arguments after the first are ignored, whatever they are, and the number of
+%         outputs is not checked: only the first output is assigned, so asking for two gets
+%         the host's own error about an unassigned output.
+%
+%   Errors (identifier, message):
+%     montemex:squashfn:wrongInputCount  Wrong number of input arguments.  (no argument)
+%     montemex:squashfn:notRealNumeric   Arguments must be full real numeric or logical arrays.
+%                                        (complex, sparse, char, cell and struct X)
+%
+%   Legacy build: NaN counts as beyond the threshold and positive there, so a NaN element
+%   gives 1 where the current build returns NaN.
+%
+%   Example:
+%     squashfn([-20 -0.5 0 0.5 20])   % -1  -0.4621  0  0.4621  1
+%
+%   See also tanh.

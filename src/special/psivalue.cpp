@@ -1,0 +1,85 @@
+// psivalue: the digamma function psi(x) = d/dx ln(Gamma(x)) of every element of an array.
+//
+//   r = psivalue(x)   r has x's first two dimensions
+//
+// Arguments up to 5 are shifted upward with the recurrence psi(x) = psi(x + 1) - 1/x until they
+// exceed 5; there the asymptotic expansion (Abramowitz and Stegun 6.3.18)
+//   psi(x) ~ ln x - 1/(2x) - sum_k B_2k / (2k x^2k)
+// is summed up to its eighth term, B_16 / (16 x^16).
+//
+// The recurrence adds 1.0 to x once per step, so an argument far below zero costs one step per
+// unit, and at or below -(2^53 + 4) (and at -Inf) x + 1.0 rounds back to x and the loop would
+// never end. Below kReflectionBelow the reflection formula
+//   psi(x) = psi(1 - x) - pi / tan(pi x)
+// is used instead, with psi(1 - x) from the same expansion (1 - x needs no shift there).
+#include <cmath>
+
+#include "common/arguments.hpp"
+#include "common/errors.hpp"
+#include "mex.h"
+
+using namespace montemex;
+
+namespace {
+
+const char* const kName = "psivalue";
+
+// At most 65542 shift steps per element; every argument from here up keeps the plain recurrence.
+const double kReflectionBelow = -65536.0;
+const double kPi = 3.141592653589793;
+
+// The expansion for a shifted x > 5, added to the sum of the shift steps:
+// ((sum + ln x) - 0.5/x) + S, S = y(-1/12 + y(1/120 + ... + y(-1/12 + 3617y/8160))), y = 1/x^2.
+double addExpansion(double sum, double x)
+{
+    const double y = 1.0 / (x * x);
+    double s = 3617.0 * y / 8160.0 + -0.08333333333333333;  // B_16 term, then B_14: -1/12
+    s = s * y + 0.021092796092796094;                        // 691/32760
+    s = s * y + -0.007575757575757576;                       // -1/132
+    s = s * y + 0.004166666666666667;                        // 1/240
+    s = s * y + -0.003968253968253968;                       // -1/252
+    s = s * y + 0.008333333333333333;                        // 1/120
+    s = s * y + -0.08333333333333333;                        // -1/12
+    s = s * y;
+    return ((sum + std::log(x)) - 0.5 / x) + s;
+}
+
+// For x below kReflectionBelow. Every double below -2^52 is a negative integer; there, as at
+// every negative integer, the result is the pole value -Inf the recurrence gives. psi has no
+// limit at -Inf: NaN.
+double reflect(double x)
+{
+    if (x == -INFINITY) return NAN;
+    const double r = x - std::round(x);  // exact, in [-0.5, 0.5]; tan has period pi
+    if (r == 0.0) return -INFINITY;
+    return addExpansion(0.0, 1.0 - x) - kPi / std::tan(kPi * r);
+}
+
+double digamma(double x)
+{
+    if (x < kReflectionBelow) return reflect(x);
+    double sum = 0.0;
+    while (x <= 5.0) {  // false at once for NaN
+        sum = sum - 1.0 / x;
+        x = x + 1.0;
+    }
+    return addExpansion(sum, x);
+}
+
+}  // namespace
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    checkInputCount(kName, nrhs == 1);
+    checkOutputCount(kName, nlhs);
+    requireRealNumeric(kName, prhs[0]);
+
+    const Shape shape = shapeOf(prhs[0]);
+    const std::size_t count = static_cast<std::size_t>(shape.count());  // within the input's elements
+    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
+    double* r = mxGetPr(plhs[0]);
+
+    DoubleData x = readDoubles(prhs[0], count);
+    for (std::size_t k = 0; k < count; ++k) r[k] = digamma(x.values[k]);
+    releaseDoubles(x);
+}
