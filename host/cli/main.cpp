@@ -54,7 +54,8 @@ std::string executableDirectory(const char* argv0)
 std::vector<std::string> defaultModulePath(const std::string& exeDir, bool legacy)
 {
     const std::string build = legacy ? "legacy" : "current";
-    return {exeDir + "/../embedded/" + build, exeDir + "/../lib/montemex/" + build};
+    // The build tree first, then an installed tree (<prefix>/bin next to <prefix>/<libdir>).
+    return {exeDir + "/../embedded/" + build, exeDir + "/../" + MONTEMEX_INSTALL_LIBDIR + "/montemex/" + build};
 }
 
 struct DemoCall {
