@@ -1,5 +1,6 @@
 % Hostile argument lists against every function: Octave must survive every call, and each call
-% must return or raise an error within a second.
+% must return or raise an error within a second. Every error raised must be documented, with its
+% identifier and message, in the function's help.
 1;
 
 names = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone", "studentdraw", ...
@@ -8,6 +9,7 @@ names = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone", "st
 pool = hostile_arguments ();
 n = numel (pool);
 calls = 0;
+raised = struct ();
 slowest = 0;
 slowest_call = "";
 for f = 1:numel (names)
@@ -30,7 +32,10 @@ for f = 1:numel (names)
         t = tic ();
         try
           call_with_outputs (name, nout, args);
-        catch
+        catch err
+          if (strncmp (err.identifier, "montemex:", 9))
+            raised.(strrep (err.identifier, ":", "_")) = {name, err.identifier, err.message};
+          end
         end
         elapsed = toc (t);
         calls++;
@@ -44,3 +49,16 @@ for f = 1:numel (names)
   end
 end
 printf ("%d hostile calls survived; slowest %.3f s (%s)\n", calls, slowest, slowest_call);
+
+% The help of each function names every error it raised here.
+keys = fieldnames (raised);
+for k = 1:numel (keys)
+  [name, id, message] = raised.(keys{k}){:};
+  % Messages may wrap across help lines: compare with runs of white space made single spaces.
+  text = regexprep (evalc (sprintf ("help %s", name)), '\s+', " ");
+  % Octave shows a module's message after the module's name.
+  message = regexprep (message, ['^' name ': '], "");
+  assert (! isempty (strfind (text, id)), "help %s does not document %s", name, id);
+  assert (! isempty (strfind (text, message)), "help %s does not document '%s'", name, message);
+end
+printf ("%d error identifiers raised, each documented in its function's help\n", numel (keys));
