@@ -26,13 +26,15 @@ function(montemex_apply_flavour target flavour)
   endif()
 endfunction()
 
-# montemex_add_support(<name> <sources>...): static libraries <name>_<flavour>.
+# montemex_add_support(<name> <sources>...): static libraries <name>_<flavour>. The unit tests
+# link every support library's current flavour.
 function(montemex_add_support name)
   foreach(flavour ${MONTEMEX_FLAVOURS})
     add_library(${name}_${flavour} STATIC ${ARGN})
     set_target_properties(${name}_${flavour} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     montemex_apply_flavour(${name}_${flavour} ${flavour})
   endforeach()
+  set_property(GLOBAL APPEND PROPERTY MONTEMEX_SUPPORT_NAMES ${name})
 endfunction()
 
 # montemex_add_module(<name> SOURCES <files> [SUPPORT <support names>] [LEGACY] [BULK])
