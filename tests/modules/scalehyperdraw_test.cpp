@@ -112,6 +112,10 @@ TEST(Scalehyperdraw, BulkDrawingGivesTheSameValuesAndStreamAsOneNumberPerCall)
             EXPECT_EQ(single.stats.hostCalls, single.stats.uniformsDrawn);
             EXPECT_EQ(bulk.stats.arraysReclaimed + single.stats.arraysReclaimed, 0u);
             EXPECT_EQ(bulk.stats.normalsDrawn, 0u);
+            // Memory stays flat: each block is destroyed once used (the size scalars live only
+            // during the rand(3, 1) call).
+            EXPECT_LE(bulk.stats.peakLiveArrays, 3u);
+            EXPECT_LE(single.stats.peakLiveArrays, 1u);
         }
     }
 }
