@@ -20,11 +20,10 @@ double meetingPoint(const HullNode* left, const HullNode* right)
     return (right->intercept - left->intercept) / (left->slope - right->slope);
 }
 
-// Rounding error bound of slope * z + intercept, the start node's tangent at the start nodes'
-// meeting point z, as computed from its parts.
-double roundingAtMeeting(const HullNode* node)
+// Bound on the rounding error of slope * z + intercept, the node's tangent at z, as computed from
+// its parts.
+double roundingAt(const HullNode* node, double z)
 {
-    const double z = hullHead->zRight;
     double scale = std::fabs(node->slope) * std::fmax(std::fabs(z), std::fabs(node->x)) + std::fabs(node->intercept);
     return std::numeric_limits<double>::epsilon() * scale;
 }
@@ -83,7 +82,8 @@ ArsStatus startHull(HullNode nodes[], double xStart, double step, LogDensityFn l
         !isFinite(nodes[0].zRight)) {
         return ArsStatus::SearchFailed;
     }
-    if (roundingAtMeeting(&nodes[0]) > kStartRounding || roundingAtMeeting(&nodes[1]) > kStartRounding) {
+    const double z = nodes[0].zRight;
+    if (roundingAt(&nodes[0], z) > kStartRounding || roundingAt(&nodes[1], z) > kStartRounding) {
         return ArsStatus::Imprecise;
     }
     return ArsStatus::Drawn;
