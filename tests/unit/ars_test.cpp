@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "scale/ars.hpp"
@@ -296,37 +295,6 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     EXPECT_EQ(tails.walks[2].nodes, 2);
 }
 
-TEST(Ars, WarnsOnceAfterTenThousandRejections)
-{
-    arsWarned = 0;
-    ArsStatus status;
-    testing::internal::CaptureStderr();
-    for (int call = 0; call < 2; ++call) {
-        Seeded source{std::mt19937_64(5 + call), 2.0};
-        std::vector<double> script;
-        for (int k = 0; k < 3 * 10000; ++k) script.push_back(source.uniform());
-        script.insert(script.end(), {0.5, 0.5, 0x1p-60});  // then accept
-        Script scripted{script};
-        ars(scripted, 0.0, 1.0, normalDensity, nullptr, status);
-        EXPECT_EQ(status, ArsStatus::Drawn);
-        EXPECT_EQ(scripted.used, 3u * 10001u);
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "WARNING: More than 10000 rejections in ars\n");
-    EXPECT_EQ(arsWarned, 1);
-
-    // One rejection fewer: no warning even on a fresh flag.
-    arsWarned = 0;
-    testing::internal::CaptureStderr();
-    Seeded source{std::mt19937_64(7), 2.0};
-    std::vector<double> script;
-    for (int k = 0; k < 3 * 9999; ++k) script.push_back(source.uniform());
-    script.insert(script.end(), {0.5, 0.5, 0x1p-60});
-    Script scripted{script};
-    ars(scripted, 0.0, 1.0, normalDensity, nullptr, status);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(arsWarned, 0);
-}
-
 TEST(Ars, DrawsFollowTheExactDistribution)
 {
     const int n = 20000;
@@ -341,7 +309,6 @@ TEST(Ars, DrawsFollowTheExactDistribution)
     };
     EXPECT_LT(ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
               critical);
-    EXPECT_LT(ksDistance(sample(0.0, 1.0, coshDensity), NumericCdf(coshDensity, -12.0, 12.0, 0.0)), critical);
     // log of a gamma(3) variate: P(G <= g) = 1 - e^-g (1 + g + g^2/2).
     EXPECT_LT(ksDistance(sample(-2.0, 0.3, logGammaDensity),
                          [](double x) {
