@@ -72,7 +72,9 @@
 %   sampling goes on. Non-finite tangents are never added. This changes nothing for draws whose
 %   envelope stays sound.
 %
+%   Builds: current build only (no legacy build).
+%
 %   Example:
-%     rand("state", 1); y = scalehyperdraw(2, 5, 4, 3, 20);   % near H = 3, within a few tenths
+%     rand("state", 1); y = scalehyperdraw(2, 5, 4, 3, 20);   % about 3, give or take 0.5
 %
 %   See also rand, randg.
