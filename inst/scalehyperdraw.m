@@ -1,0 +1,80 @@
+%SCALEHYPERDRAW  One draw of a scale from its conditional density in a hierarchical variance model.
+%
+%   Y = scalehyperdraw(S, NU0, NU, H, N) returns one positive number drawn from the density
+%
+%       p(y) ~ y^((NU*N - NU0)/2 - 1) * exp(-S*NU0/(2*y) - NU*N*y/(2*H)),   y > 0,
+%
+%   a generalized inverse Gaussian density. It is the conditional density of a scale y that has
+%   a scaled inverse chi-square prior with NU0 degrees of freedom and scale S, given N variances
+%   that are each scaled inverse chi-square with NU degrees of freedom and scale y, H being their
+%   harmonic mean (N divided by the sum of their reciprocals). A Gibbs sampler calls it once per
+%   sweep.
+%
+%   Method: adaptive rejection sampling (Gilks and Wild 1992, tangents only) of x = -log(y),
+%   whose log-density
+%
+%       h(x) = (NU0 - NU*N)/2 * x - (S*NU0/2) * exp(x) - (NU*N/(2*H)) * exp(-x)
+%
+%   is concave. Two searches from x = -log(S) (y = S), with steps log(1/sqrt(NU0) + 1) doubling
+%   each time, find the first two tangents; each rejected candidate adds a tangent, up to 100.
+%
+%   Random numbers: three uniforms per proposal, in this order: the segment of the envelope,
+%   the position in the segment, the acceptance test. The number of proposals is random (mostly
+%   1 to 10). The searches draw nothing. Each proposal fetches its three uniforms with one call
+%   rand(3, 1), which yields exactly the numbers of three rand() calls, so after
+%   rand("state", s) the result is the same as if every uniform were drawn alone, and the
+%   generator is left exactly where those draws leave it. No randn numbers are used.
+%
+%   Arguments: five real numeric or logical arrays (converted to double), of which only the
+%   first element is used. The density is proper and log-concave exactly when S*NU0 >= 0,
+%   NU*N/H >= 0, and either S*NU0 > 0 or NU*N > NU0, and either NU*N/H > 0 or NU0 > NU*N. The
+%   sampler starts at y = S and steps by log(1/sqrt(NU0) + 1), so it needs S > 0 and NU0 > 0,
+%   and H > 0 as a harmonic mean of variances; NU and N must be positive too (with NU*N = 0 use
+%   the prior itself: S*NU0/(2*randg(NU0/2))). Its double arithmetic is sound in this range:
+%
+%       1e-100 <= S <= 1e100,   1e-100 <= H <= 1e100,   1e-4 <= NU0 <= 1e8,
+%       NU <= 1e8,   N <= 1e8,   1e-4 <= NU*N <= 1e8.
+%
+%   Outside it the density becomes too flat for the sampler to adapt (small NU0 or NU*N), its
+%   acceptance ratios lose accuracy (large NU0 or NU*N), or y leaves the doubles. Within it, the
+%   searches must also end with tangents that double precision can evaluate to within 1 where
+%   they meet; this fails only when the density lies many of its widths away from y = S, that is
+%   for S/H far from 1 with a large NU*N. Every argument list with 0.01 <= S/H <= 100 passes, and
+%   so does every one with 0.001 <= S/H <= 1000 and S, H between 1e-50 and 1e50. All of these
+%   checks come before any random number is drawn. N need not be an integer.
+%
+%   Warning: a call that reaches 10000 rejections writes
+%       WARNING: More than 10000 rejections in ars
+%   to the process's standard error (not the command window) and goes on sampling. This is
+%   written at most once while the module stays loaded (until "clear scalehyperdraw"). Within
+%   the range above, draws take a few dozen proposals at most, so it does not appear.
+%
+%   Errors (identifier, message):
+%     montemex:scalehyperdraw:wrongInputCount  Wrong number of input arguments.
+%                                              (not five arguments; checked first)
+%     montemex:scalehyperdraw:tooManyOutputs   Too many output arguments.
+%     montemex:scalehyperdraw:notRealNumeric   Arguments must be full real numeric or logical
+%                                              arrays. (complex, sparse, char, cell, struct)
+%     montemex:scalehyperdraw:notPositive      Arguments must be positive finite numbers.
+%                                              (empty, zero, negative, NaN or infinite)
+%     montemex:scalehyperdraw:outOfRange       Arguments are outside the range the sampler
+%                                              handles. (the range above)
+%     montemex:scalehyperdraw:tooFarFromS      The density lies too far from S for double
+%                                              precision. (the searches' check above)
+%   Two more errors guard against a broken sampler and cannot occur for accepted arguments:
+%     montemex:scalehyperdraw:badEnvelope      The sampler's envelope is not finite.
+%     montemex:scalehyperdraw:tooManyProposals No candidate was accepted in 1000000 proposals.
+%   No error leaves an array behind; the last two come after drawing.
+%
+%   Beyond the plain sampler: a tangent from a far tail, where h falls so steeply that rounding
+%   swamps the tangent's value where it meets its neighbours, would make the envelope larger or
+%   infinite; such a tangent is taken back (a correct tangent can only lower the envelope) and
+%   sampling goes on. Non-finite tangents are never added. This changes nothing for draws whose
+%   envelope stays sound.
+%
+%   Builds: current build only (no legacy build).
+%
+%   Example:
+%     rand("state", 1); y = scalehyperdraw(2, 5, 4, 3, 20);   % about 3, give or take 0.5
+%
+%   See also rand, randg.

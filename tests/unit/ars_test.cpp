@@ -1,0 +1,378 @@
+// The adaptive rejection sampler on densities whose distribution is known, with scripted and
+// seeded uniforms.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "scale/ars.hpp"
+
+using namespace montemex;
+
+namespace {
+
+// Returns the scripted numbers in order, then `rest` for ever; counts reservations.
+struct Script {
+    std::vector<double> numbers;
+    double rest = 0.5;
+    std::size_t used = 0;
+    std::size_t reserved = 0;
+    double uniform() { return used < numbers.size() ? numbers[used++] : (++used, rest); }
+    void reserveUniforms(std::size_t k) { reserved += k; }
+};
+
+// Uniforms from a seeded engine, every third one (the acceptance test) replaced by `accept`
+// when it is set, so that a test can force rejections.
+struct Seeded {
+    std::mt19937_64 engine;
+    double accept = -1.0;
+    long drawn = 0;
+    double uniform()
+    {
+        double u = (static_cast<double>(engine() >> 11) + 0.5) * 0x1p-53;
+        return ++drawn % 3 == 0 && accept >= 0.0 ? accept : u;
+    }
+    void reserveUniforms(std::size_t) {}
+};
+
+// Each density counts its calls in *data (an int) when data is given.
+void count(void* data)
+{
+    if (data != nullptr) ++*static_cast<int*>(data);
+}
+
+// -cosh x: the conditional scale density with all five arguments 1.
+double coshDensity(double x, double& slope, void* data)
+{
+    count(data);
+    slope = -std::sinh(x);
+    return -std::cosh(x);
+}
+
+double normalDensity(double x, double& slope, void* data)
+{
+    count(data);
+    slope = -x;
+    return -0.5 * x * x;
+}
+
+// log of a gamma(3) variate: k x - e^x with k = 3.
+double logGammaDensity(double x, double& slope, void* data)
+{
+    count(data);
+    slope = 3.0 - std::exp(x);
+    return 3.0 * x - std::exp(x);
+}
+
+// Concave with linear tails of slope +1 and -1: -x^2/2 - 1/2 on [-1, 1], -|x| outside.
+double linearTailsDensity(double x, double& slope, void* data)
+{
+    count(data);
+    if (std::fabs(x) <= 1.0) {
+        slope = -x;
+        return -0.5 * x * x - 0.5;
+    }
+    slope = x > 0 ? -1.0 : 1.0;
+    return -std::fabs(x);
+}
+
+// A long linear tail that ends in a wall growing like exp(exp(x)): a tail candidate that lands in
+// the wall gives a tangent too steep for double precision to place.
+double wallDensity(double x, double& slope, void* data)
+{
+    count(data);
+    const double e = std::exp(x);
+    slope = (-0.0495 - 5e-4 * e) + 0.05 / e;
+    return (-0.0495 * x - 5e-4 * e) - 0.05 / e;
+}
+
+struct Walk {
+    int nodes = 0;
+    bool ordered = true;
+    double headX = 0.0;
+};
+
+// The hull as it stands: node count, leftmost x, and whether x and the boundaries ascend.
+Walk walkHull()
+{
+    Walk walk;
+    walk.headX = hullHead->x;
+    for (const HullNode* n = hullHead; n != nullptr; n = n->next) {
+        ++walk.nodes;
+        if (n->next == nullptr) break;
+        walk.ordered = walk.ordered && n->x < n->next->x && n->x <= n->zRight && n->zRight <= n->next->x &&
+                       n->next->prev == n && (n->prev == nullptr || n->prev->zRight <= n->zRight);
+    }
+    return walk;
+}
+
+// Records the hull at every candidate (every call after the searches' calls), then evaluates
+// the density `inner`.
+struct Watch {
+    LogDensityFn inner;
+    int searchCalls;
+    std::vector<Walk> walks = {};
+    std::vector<double> candidates = {};
+};
+
+double watchedDensity(double x, double& slope, void* data)
+{
+    Watch& watch = *static_cast<Watch*>(data);
+    if (watch.searchCalls > 0) {
+        --watch.searchCalls;
+        return watch.inner(x, slope, nullptr);
+    }
+    watch.walks.push_back(walkHull());
+    watch.candidates.push_back(x);
+    return watch.inner(x, slope, nullptr);
+}
+
+// The distribution function of the density proportional to exp(h) on [a, b], by the trapezoid
+// rule on a fine grid.
+struct NumericCdf {
+    double a, b;
+    std::vector<double> cumulative;
+
+    NumericCdf(LogDensityFn h, double lo, double hi, double shift) : a(lo), b(hi), cumulative(200001, 0.0)
+    {
+        double step = (b - a) / (cumulative.size() - 1), slope, previous = std::exp(h(a, slope, nullptr) + shift);
+        for (std::size_t i = 1; i < cumulative.size(); ++i) {
+            double next = std::exp(h(a + i * step, slope, nullptr) + shift);
+            cumulative[i] = cumulative[i - 1] + 0.5 * (previous + next) * step;
+            previous = next;
+        }
+    }
+    double operator()(double x) const
+    {
+        double position = (std::clamp(x, a, b) - a) / (b - a) * (cumulative.size() - 1);
+        std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(position), cumulative.size() - 2);
+        double value = cumulative[i] + (position - i) * (cumulative[i + 1] - cumulative[i]);
+        return value / cumulative.back();
+    }
+};
+
+// Largest distance between the empirical distribution of `draws` and `cdf`.
+template <typename Cdf>
+double ksDistance(std::vector<double> draws, Cdf cdf)
+{
+    std::sort(draws.begin(), draws.end());
+    double n = static_cast<double>(draws.size()), worst = 0.0;
+    for (std::size_t i = 0; i < draws.size(); ++i) {
+        double f = cdf(draws[i]);
+        worst = std::max({worst, std::fabs(f - i / n), std::fabs(f - (i + 1) / n)});
+    }
+    return worst;
+}
+
+}  // namespace
+
+TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
+{
+    // All five scale arguments 1: one step each way, to -log 2 and log 2, meeting at 0.
+    volatile double log2 = std::log(2.0);
+    HullNode nodes[2];
+    int calls = 0;
+    ASSERT_EQ(startHull(nodes, 0.0, log2, coshDensity, &calls), ArsStatus::Drawn);
+    EXPECT_EQ(calls, 4);  // xStart twice, one step each way
+    EXPECT_EQ(hullHead, &nodes[0]);
+    EXPECT_EQ(nodes[0].x, -log2);
+    EXPECT_EQ(nodes[1].x, +log2);
+    EXPECT_NEAR(nodes[0].slope, 0.75, 1e-15);
+    EXPECT_NEAR(nodes[1].slope, -0.75, 1e-15);
+    EXPECT_NEAR(nodes[0].intercept + nodes[0].x * nodes[0].slope, -1.25, 1e-15);  // h at -log 2
+    EXPECT_NEAR(nodes[0].zRight, 0.0, 1e-15);
+
+    // Mode at -1 from xStart 0, step 1: the left search passes it (-1, then -3); the right search
+    // ends at xStart itself, already 0.5 below the top it has seen.
+    struct Shifted {
+        static double density(double x, double& slope, void* data)
+        {
+            return normalDensity(x + 1.0, slope, data);
+        }
+    };
+    calls = 0;
+    ASSERT_EQ(startHull(nodes, 0.0, 1.0, Shifted::density, &calls), ArsStatus::Drawn);
+    EXPECT_EQ(calls, 4);
+    EXPECT_EQ(nodes[0].x, -3.0);
+    EXPECT_EQ(nodes[1].x, 0.0);
+    EXPECT_EQ(nodes[0].zRight, -1.5);
+}
+
+TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
+{
+    // Hand-made hull: tangents of slope 2, 800 and -1 meeting at 0 and 2. A naive inversion of
+    // the middle segment would need exp(800 * 2).
+    HullNode n[3] = {};
+    n[0] = {2.0, 0.0, -1.0, 0.0, 1.0, nullptr, &n[1]};
+    n[1] = {800.0, 0.0, 1.0, 2.0, 2.0, &n[0], &n[2]};
+    n[2] = {-1.0, 0.0, 3.0, 0.0, 1.0, &n[1], nullptr};
+    hullHead = &n[0];
+    HullNode* chosen = nullptr;
+
+    // Total 4: u1 = 0.25 leaves exactly 0 after the first area, which moves on.
+    Script script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
+    EXPECT_EQ(drawEnvelope(script, chosen), 2.0);  // u2 = 1: the segment's rising end
+    EXPECT_EQ(chosen, &n[1]);
+    double low = drawEnvelope(script, chosen);  // u2 tiny: finite and inside
+    EXPECT_EQ(chosen, &n[1]);
+    EXPECT_TRUE(low >= 0.0 && low < 2.0);
+    volatile double half = 0.5;
+    EXPECT_EQ(drawEnvelope(script, chosen), 2.0 + std::log(half) / -1.0);
+    EXPECT_EQ(chosen, &n[2]);
+    EXPECT_EQ(drawEnvelope(script, chosen), 0.0 + std::log(half) / 2.0);
+    EXPECT_EQ(chosen, &n[0]);
+    EXPECT_EQ(script.used, 8u);
+}
+
+TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
+{
+    // Find the first candidate (accepted with a tiny u), then replay with u equal to its ratio.
+    Watch watch{coshDensity, 4};
+    ArsStatus status;
+    Script first{{0.3, 0.6, 0x1p-60}};
+    double x = ars(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
+    ASSERT_EQ(status, ArsStatus::Drawn);
+    EXPECT_EQ(first.used, 3u);
+    EXPECT_EQ(first.reserved, 3u);
+    EXPECT_EQ(watch.walks.back().nodes, 2);  // accepted at once: the hull keeps its two nodes
+
+    HullNode nodes[2];
+    startHull(nodes, 0.0, std::log(2.0), coshDensity, nullptr);
+    double slope;
+    double h = coshDensity(x, slope, nullptr);
+    const HullNode& segment = x < nodes[0].zRight ? nodes[0] : nodes[1];
+    double w = std::exp((h - segment.slope * x) - segment.intercept);
+    Script equal{{0.3, 0.6, w}};
+    EXPECT_EQ(ars(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    EXPECT_EQ(equal.used, 3u);
+    Script above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
+    EXPECT_NE(ars(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    EXPECT_EQ(above.used, 6u);
+    EXPECT_EQ(above.reserved, 6u);
+}
+
+TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
+{
+    // u = 2 rejects every candidate: each rejection adds one tangent, up to 100 nodes, and the
+    // hull stays a sorted list with ordered boundaries throughout.
+    Watch watch{normalDensity, 5};
+    Seeded source{std::mt19937_64(11)};
+    ArsStatus status;
+    std::vector<double> script;
+    for (int k = 0; k < 150; ++k) {
+        double u1 = source.uniform(), u2 = source.uniform();
+        bool farLeft = k == 10 || k == 40;  // the leftmost segment, well out in its tail
+        script.insert(script.end(), {farLeft ? 1e-12 : u1, farLeft ? 0.05 : u2, k < 149 ? 2.0 : 0x1p-60});
+    }
+    Script scripted{script};
+    ars(scripted, 0.5, 1.0, watchedDensity, &watch, status);
+    ASSERT_EQ(status, ArsStatus::Drawn);
+    ASSERT_EQ(watch.walks.size(), 150u);
+    double leftmost = -2.5;  // the left search ends at 0.5 - 3
+    for (std::size_t k = 0; k < watch.walks.size(); ++k) {
+        EXPECT_EQ(watch.walks[k].nodes, std::min<int>(2 + static_cast<int>(k), kHullCapacity)) << k;
+        EXPECT_TRUE(watch.walks[k].ordered) << k;
+        if (k > 0 && k < 99 && watch.candidates[k - 1] < leftmost) {
+            leftmost = watch.candidates[k - 1];
+            EXPECT_EQ(watch.walks[k].headX, leftmost) << k;  // left of every node: the new head
+        }
+    }
+    EXPECT_LT(leftmost, -2.5);
+
+    // Flat or equal slopes are not added: a candidate at the boundary 0 of -cosh (u2 = 1,
+    // h' = -sinh(0)), and candidates in a linear tail whose slope equals its node's.
+    Watch flat{coshDensity, 4};
+    Script atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
+    ars(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
+    EXPECT_EQ(flat.walks[1].nodes, 2);
+    Watch tails{linearTailsDensity, 4};
+    Script inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
+    ars(inTails, 0.0, 1.0, watchedDensity, &tails, status);
+    EXPECT_LT(tails.candidates[0], -1.0);
+    EXPECT_GT(tails.candidates[1], 1.0);
+    EXPECT_EQ(tails.walks[2].nodes, 2);
+}
+
+TEST(Ars, DrawsFollowTheExactDistribution)
+{
+    const int n = 20000;
+    const double critical = 1.95 / std::sqrt(static_cast<double>(n));  // 0.1% level
+    Seeded source{std::mt19937_64(2024)};
+    ArsStatus status = ArsStatus::Drawn;
+    auto sample = [&](double xStart, double step, LogDensityFn density) {
+        std::vector<double> draws;
+        for (int k = 0; k < n && status == ArsStatus::Drawn; ++k) draws.push_back(ars(source, xStart, step, density, nullptr, status));
+        EXPECT_EQ(status, ArsStatus::Drawn);
+        return draws;
+    };
+    EXPECT_LT(ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
+              critical);
+    // log of a gamma(3) variate: P(G <= g) = 1 - e^-g (1 + g + g^2/2).
+    EXPECT_LT(ksDistance(sample(-2.0, 0.3, logGammaDensity),
+                         [](double x) {
+                             double g = std::exp(x);
+                             return 1.0 - std::exp(-g) * (1.0 + g + 0.5 * g * g);
+                         }),
+              critical);
+    // A long linear tail ending in a wall: far-tail tangents that rounding has swamped are taken
+    // back, and the draws stay exact.
+    std::vector<double> wall = sample(0.0, std::log(1.0 / std::sqrt(1e-3) + 1.0), wallDensity);
+    EXPECT_LT(ksDistance(wall, NumericCdf(wallDensity, -8.0, 14.0, 1.7)), critical);
+}
+
+TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
+{
+    struct Broken {
+        static double nan(double, double& slope, void*)
+        {
+            slope = NAN;
+            return NAN;
+        }
+        static double convex(double x, double& slope, void*)
+        {
+            slope = 2 * x;
+            return x * x;
+        }
+        static double flat(double, double& slope, void*)
+        {
+            slope = 0.0;
+            return 0.0;
+        }
+        static double huge(double x, double& slope, void*)
+        {
+            slope = -2e20 * x;
+            return -1e20 * x * x;
+        }
+        static double infiniteAfterSearches(double x, double& slope, void* data)
+        {
+            return ++*static_cast<int*>(data) > 4 ? INFINITY : coshDensity(x, slope, nullptr);
+        }
+    };
+    Script script{{}};
+    ArsStatus status;
+    int calls = 0;
+    EXPECT_TRUE(std::isnan(ars(script, 0.0, 1.0, Broken::nan, nullptr, status)));
+    EXPECT_EQ(status, ArsStatus::SearchFailed);
+    ars(script, 0.0, 1.0, Broken::convex, nullptr, status);
+    EXPECT_EQ(status, ArsStatus::SearchFailed);
+    ars(script, 0.0, 1.0, Broken::flat, nullptr, status);
+    EXPECT_EQ(status, ArsStatus::SearchFailed);
+    ars(script, 1e20, 1.0, coshDensity, nullptr, status);  // a step below the spacing at 1e20
+    EXPECT_EQ(status, ArsStatus::BadStart);
+    ars(script, 0.0, 0.0, coshDensity, nullptr, status);
+    EXPECT_EQ(status, ArsStatus::BadStart);
+    ars(script, 0.0, 1.0, Broken::huge, nullptr, status);
+    EXPECT_EQ(status, ArsStatus::Imprecise);
+    EXPECT_EQ(script.used, 0u);  // none of these drew anything
+    ars(script, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
+    EXPECT_EQ(status, ArsStatus::BadDensity);
+
+    Seeded rejectAll{std::mt19937_64(3), 2.0};
+    testing::internal::CaptureStderr();
+    ars(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, ArsStatus::TooManyProposals);
+    EXPECT_EQ(rejectAll.drawn, 3 * kMaxProposals);
+}
