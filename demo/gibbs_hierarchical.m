@@ -48,11 +48,12 @@ end
 
 kept = burn + 1:sweeps;
 post_sigma = sqrt (trace_sigma2(kept, :));
+post_mean = mean (post_sigma);
+q = quantile (post_sigma, [0.05 0.95]);
 printf ("group   true sigma   sample sd   posterior mean sigma   90%% interval\n");
 for j = 1:J
-  q = quantile (post_sigma(:, j), [0.05 0.95]);
   printf ("%5d %12.2f %11.2f %22.2f   [%.2f, %.2f]\n", j, true_sigma(j), std (y(:, j)), ...
-          mean (post_sigma(:, j)), q(1), q(2));
+          post_mean(j), q(1, j), q(2, j));
 end
 printf ("posterior mean of tau = %.2f\n", mean (sqrt (trace_tau2(kept))));
 
@@ -62,12 +63,16 @@ plot (1:sweeps, sqrt (trace_tau2), "-");
 xlabel ("sweep"); ylabel ("tau");
 title ("Trace of the common scale tau (drawn by scalehyperdraw)");
 subplot (2, 1, 2);
-boxplot (post_sigma);
+errorbar (1:J, post_mean, post_mean - q(1, :), q(2, :) - post_mean, "bo");
 hold on;
 plot (1:J, true_sigma, "rx", "markersize", 10, "linewidth", 2);
 plot (1:J, std (y), "k+", "markersize", 10, "linewidth", 2);
+plot ([0.5 J + 0.5], mean (sqrt (trace_tau2(kept))) * [1 1], "g--");
 hold off;
+xlim ([0.5 J + 0.5]);
+ylim ([0 1.15 * max ([q(2, :), true_sigma])]);
+legend ("posterior mean, 90% interval", "true sigma", "sample sd", "posterior mean of tau", "location", "northwest");
 xlabel ("group"); ylabel ("sigma");
-title ("Posterior of each group's sigma (boxes); truth x, sample sd + : pooled toward tau");
+title ("Each group's sigma: the posterior pools the sample sd toward the common scale");
 print (h, "-dpng", "gibbs_hierarchical.png");
 printf ("wrote %s\n", fullfile (pwd, "gibbs_hierarchical.png"));
