@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Peak resident memory of Octave drawing a 1000-by-1000 result (8 MB) with shapedraw, next to
-# Octave drawing the same with randg and to Octave doing nothing. Run by hand after a build.
+# Peak resident memory of Octave drawing value by value with the gamma family and studentdraw,
+# for results of 1e6 (8 MB) and 1e7 (80 MB) elements, next to Octave drawing the same with randg
+# and to Octave doing nothing. A module holds at most the result and one 8 MB block of reserved
+# uniforms; Octave copies a module's result once more on return. Run by hand after a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 peak() {
@@ -8,6 +10,9 @@ peak() {
     sed -n 's/.*Maximum resident set size (kbytes): //p'
 }
 printf '%-48s %8s kB\n' "nothing" "$(peak '1;')"
-printf '%-48s %8s kB\n' "R = 2*randg(4, 1000, 1000)*3/8;" "$(peak 'R = 2*randg(4, 1000, 1000)*3/8;')"
-printf '%-48s %8s kB\n' "R = shapedraw(3, 8, 1000, 1000);" "$(peak 'R = shapedraw(3, 8, 1000, 1000);')"
-printf '%-48s %8s kB\n' "R = studentdraw(5, 1000, 1000);" "$(peak 'R = studentdraw(5, 1000, 1000);')"
+for size in "1000, 1000" "1e7, 1"; do
+  for call in "R = 2*randg(4, $size)*3/8;" "R = shapedraw(3, 8, $size);" "R = recipshapedraw(2, 10, $size);" \
+              "R = shapedraw(3, 0.5, $size);" "R = studentdraw(5, $size);"; do
+    printf '%-48s %8s kB\n' "$call" "$(peak "$call")"
+  done
+done
