@@ -47,7 +47,13 @@
 %       WARNING: More than 10000 rejections in ars
 %   to the process's standard error (not the command window) and goes on sampling. This is
 %   written at most once while the module stays loaded (until "clear scalehyperdraw"). Within
-%   the range above, draws take a few dozen proposals at most, so it does not appear.
+%   the range above, draws take a few dozen proposals at most, with one known exception (next).
+%
+%   Limitation: when NU0 equals NU*N, log y has no linear trend in the density, and with H far
+%   above S the density is nearly flat over dozens of units of log y (for example S = 1,
+%   NU0 = NU = 1e5, N = 1, H = 1e40). Tangents there are flatter than the sampler may use (slopes
+%   within 1e-9 of 0 are never added), so its envelope cannot improve: such a call usually writes
+%   the warning and ends after 100000 proposals (well under a second) with tooManyProposals.
 %
 %   Errors (identifier, message):
 %     montemex:scalehyperdraw:wrongInputCount  Wrong number of input arguments.
@@ -61,9 +67,10 @@
 %                                              handles. (the range above)
 %     montemex:scalehyperdraw:tooFarFromS      The density lies too far from S for double
 %                                              precision. (the searches' check above)
-%   Two more errors guard against a broken sampler and cannot occur for accepted arguments:
+%   Two more errors guard against a sampler that cannot go on; the first cannot occur for
+%   accepted arguments, the second only in the limitation above:
 %     montemex:scalehyperdraw:badEnvelope      The sampler's envelope is not finite.
-%     montemex:scalehyperdraw:tooManyProposals No candidate was accepted in 1000000 proposals.
+%     montemex:scalehyperdraw:tooManyProposals No candidate was accepted in 100000 proposals.
 %   No error leaves an array behind; the last two come after drawing.
 %
 %   Beyond the plain sampler: a tangent from a far tail, where h falls so steeply that rounding

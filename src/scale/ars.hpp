@@ -64,11 +64,12 @@ enum class ArsStatus {
 inline constexpr int kHullCapacity = 100;
 inline constexpr double kFlatSlope = 1e-9;
 inline constexpr long kWarningRejections = 10000;
-// Bounds that only a callback breaking the requirements can reach: doubling steps leave the
-// finite doubles within about 2100 steps of any positive step, and a log-concave density accepts
-// with high probability once the hull has adapted.
+// A bound only a callback breaking the requirements can reach: doubling steps leave the finite
+// doubles within about 2100 steps of any positive step.
 inline constexpr int kMaxSearchSteps = 4096;
-inline constexpr long kMaxProposals = 1000000;
+// Proposals before giving up: far above what any sound envelope needs (a few dozen), and low
+// enough that a hopeless draw ends in well under a second.
+inline constexpr long kMaxProposals = 100000;
 // Largest rounding error, in units of h, allowed in the start tangents at their meeting point.
 // Draws fail (with a swamped, infinite or empty envelope) only from about 1000 onwards.
 inline constexpr double kStartRounding = 1.0;

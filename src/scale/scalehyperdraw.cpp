@@ -105,7 +105,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     case ArsStatus::BadDensity:
         raiseError(kName, "badEnvelope", "The sampler's envelope is not finite.");
     case ArsStatus::TooManyProposals:
-        raiseError(kName, "tooManyProposals", "No candidate was accepted in 1000000 proposals.");
+        raiseError(kName, "tooManyProposals", "No candidate was accepted in 100000 proposals.");
     }
 
     // Created only now, so that no error leaves an array behind.

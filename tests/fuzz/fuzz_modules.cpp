@@ -7,7 +7,8 @@
 // misuse the host interface, return a result of the documented shape, and leave no host array behind.
 // Time per call is bounded by libFuzzer's -timeout.
 //
-// MONTEMEX_FUZZ_MODULE=<name> restricts the run to one module.
+// MONTEMEX_FUZZ_MODULE=<name> restricts the run to one module; MONTEMEX_FUZZ_SHOW=1 prints each
+// call before making it (to see what a crashing or slow input does).
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +117,18 @@ mxArray* makeArgument(ByteReader& in)
     return array;
 }
 
+void showCall(const Target& target, int nlhs, const std::vector<const mxArray*>& args)
+{
+    std::fprintf(stderr, "call %s (%s), %d outputs:\n", target.name.c_str(), target.directory.c_str(), nlhs);
+    for (const mxArray* arg : args) {
+        const mwSize* dims = mxGetDimensions(arg);
+        std::fprintf(stderr, "  %s%s%s %dx%d (%zu elements):", mxGetClassName(arg), mxIsComplex(arg) ? " complex" : "",
+                     mxIsSparse(arg) ? " sparse" : "", dims[0], dims[1], mxGetNumberOfElements(arg));
+        for (double v : montemex::values(arg)) std::fprintf(stderr, " %.17g", v);
+        std::fprintf(stderr, "\n");
+    }
+}
+
 [[noreturn]] void fail(const std::string& what, const Target& target)
 {
     std::fprintf(stderr, "fuzz failure in %s (%s): %s\n", target.name.c_str(), target.directory.c_str(), what.c_str());
@@ -160,6 +173,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<const mxArray*> argv;
     for (const Array& arg : args) argv.push_back(arg.get());
 
+    static const bool show = std::getenv("MONTEMEX_FUZZ_SHOW") != nullptr;
+    if (show) showCall(target, nlhs, argv);
     std::size_t liveBefore = host.liveArrayCount();
     montemex::CallResult result = host.call(target.name, nlhs, argv);
     if (!result.stats.misuse.empty()) fail("interface misuse: " + result.stats.misuse[0], target);

@@ -259,6 +259,22 @@ TEST(Scalehyperdraw, ExtremeArgumentsWithinTheRangeDrawQuickly)
     EXPECT_GT(calls, 5000u);
 }
 
+TEST(Scalehyperdraw, ANearlyFlatDensityEndsAtTheProposalBound)
+{
+    // Found by fuzzing: nu0 = nu*N and H far above S make -log y nearly uniform over about 170
+    // units; tangents there are too flat to add, so the envelope never improves. The call must
+    // end at the bound (it once took a million proposals) and leave nothing behind.
+    Host host;
+    host.seed(0);  // most seeds fail; a lucky one is accepted within a few dozen proposals
+    testing::internal::CaptureStderr();
+    CallResult result = callWith(Build::Current, {140, 1e5, 1e5, 9.9464647281957317e+86, 1});
+    testing::internal::GetCapturedStderr();
+    expectError(result, kName, "tooManyProposals", "No candidate was accepted in 100000 proposals.");
+    EXPECT_EQ(result.stats.uniformsDrawn, 3u * 100000);  // three uniforms a proposal
+    EXPECT_EQ(result.stats.arraysReclaimed, 0u);
+    host.unload(kName);  // the warning flag starts over for the other tests
+}
+
 TEST(Scalehyperdraw, HostileArgumentListsNeverMisuseTheHost)
 {
     std::vector<Array> pool;
