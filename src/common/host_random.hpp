@@ -33,8 +33,6 @@ public:
     // (or the unbuffered build is compiled).
     void reserveUniforms(std::size_t count);
     void reserveNormals(std::size_t count);
-    std::size_t heldUniforms() const { return uniforms_.left; }
-    std::size_t heldNormals() const { return normals_.left; }
 
     // Destroys any block still held. Reserved numbers must all have been used by then.
     void release();
