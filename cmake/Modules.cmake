@@ -5,7 +5,8 @@
 #   octave              GNU Octave                                            build/octave
 #   octave_unbuffered   GNU Octave, one number per host call, named <name>_unbuffered (tests)
 #                                                                             build/octave-test
-# Code shared by modules is built once per flavour as a static library.
+# The entry layer (src/mex) is built once per flavour as a static library that every module links;
+# the sampling library (src/sampling) is header-only.
 # The Windows builds (cmake/Windows.cmake) make the same flavours as .mexw64 files; the 32-bit one
 # makes only the deliverables: current as <name>.mexw32, legacy as <name>.dll.
 set(MONTEMEX_FLAVOURS current legacy unbuffered)
@@ -47,27 +48,25 @@ function(montemex_apply_flavour target flavour)
   if(flavour MATCHES "^octave")
     target_include_directories(${target} SYSTEM PRIVATE ${OCTAVE_INCLUDE_DIRS})
   else()
-    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/host/include)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include)
   endif()
 endfunction()
 
-# montemex_add_support(<name> <sources>...): static libraries <name>_<flavour>. The unit tests
-# link every current-flavour support library (global property MONTEMEX_SUPPORT_LIBRARIES).
+# montemex_add_support(<name> <sources>...): static libraries <name>_<flavour>.
 function(montemex_add_support name)
   foreach(flavour ${MONTEMEX_FLAVOURS})
     add_library(${name}_${flavour} STATIC ${ARGN})
     set_target_properties(${name}_${flavour} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     montemex_apply_flavour(${name}_${flavour} ${flavour})
   endforeach()
-  set_property(GLOBAL APPEND PROPERTY MONTEMEX_SUPPORT_LIBRARIES ${name}_current)
 endfunction()
 
-# montemex_add_module(<name> SOURCES <files> [SUPPORT <support names>] [LEGACY] [BULK])
+# montemex_add_module(<name> SOURCES <files> [LEGACY] [BULK]): every module links the entry layer.
 # LEGACY: the module also has a legacy build.
 # BULK: the module draws value by value with exact bulk drawing; its unbuffered builds are made
 # so tests can compare the two.
 function(montemex_add_module name)
-  cmake_parse_arguments(ARG "LEGACY;BULK" "" "SOURCES;SUPPORT" ${ARGN})
+  cmake_parse_arguments(ARG "LEGACY;BULK" "" "SOURCES" ${ARGN})
   foreach(flavour ${MONTEMEX_FLAVOURS})
     if((flavour STREQUAL "legacy" AND NOT ARG_LEGACY) OR (flavour MATCHES "unbuffered" AND NOT ARG_BULK))
       continue()
@@ -75,9 +74,7 @@ function(montemex_add_module name)
     set(target ${name}_${flavour})
     add_library(${target} MODULE ${ARG_SOURCES})
     montemex_apply_flavour(${target} ${flavour})
-    foreach(support ${ARG_SUPPORT})
-      target_link_libraries(${target} PRIVATE ${support}_${flavour})
-    endforeach()
+    target_link_libraries(${target} PRIVATE montemex_entry_${flavour})
     set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${name})
     if(flavour MATCHES "^octave")
       target_link_directories(${target} PRIVATE ${OCTAVE_LIBRARY_DIR})

@@ -57,12 +57,12 @@ check_the_checker() {
 }
 
 # The symbol lists behind the import libraries must name every function of the module interface
-# (host/include) and nothing the real host DLLs of the 64-bit build do not export.
+# (include/) and nothing the real host DLLs of the 64-bit build do not export.
 check_symbol_lists() {
   local lib header declared listed exported missing
   for lib in mx mex; do
-    header=host/include/matrix.h
-    [ "$lib" = mex ] && header=host/include/mex.h
+    header=include/matrix.h
+    [ "$lib" = mex ] && header=include/mex.h
     declared=$(grep -oE "\b$lib[A-Z][A-Za-z_0-9]*\(" "$header" | tr -d '(' | grep -v '^mexFunction$' | sort -u)
     listed=$(awk '/^EXPORTS/ { on = 1; next } on && NF { print $1 }' "cmake/windows/lib$lib.def" | sort -u)
     if [ "$declared" != "$listed" ]; then

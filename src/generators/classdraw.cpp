@@ -9,12 +9,12 @@
 // cumulative table Q = cumsum(P) / sum(P) (last entry exactly 1) that is >= the uniform. The
 // probabilities are read and checked after that call, so a refused probability has already
 // advanced the host's generator.
-#include "common/arguments.hpp"
-#include "common/errors.hpp"
-#include "common/host_random.hpp"
 #include "mex.h"
-#include "resampling/cumulative.hpp"
-#include "resampling/weights.hpp"
+#include "mex/arguments.hpp"
+#include "mex/errors.hpp"
+#include "mex/host_random.hpp"
+#include "mex/weight_call.hpp"
+#include "sampling/cumulative.hpp"
 
 using namespace montemex;
 
@@ -44,17 +44,17 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     WeightArray p = readWeights(kName, prhs[0]);
     const std::size_t k = p.count;
-    auto* q = static_cast<double*>(mxMalloc(k * sizeof(double)));
+    double* q = allocateDoubles(k);
     if (accumulateWeights(p.values(), q, k) < k) {
-        mxFree(q);
+        releaseScratch(q);
         releaseWeights(p);
         raiseError(kName, "negativeProbability", "Negative probability.");
     }
     normaliseCumulative(q, k);
     releaseWeights(p);
 
-    CumulativeSearch search = prepareSearch(q, k, count);
-    searchEach(search, result, result, count);
-    releaseSearch(search);
-    mxFree(q);
+    std::uint32_t* guide = allocateIndices(guideSize(k, count));
+    searchEach(prepareSearch(q, k, count, guide), result, result, count);
+    releaseScratch(guide);
+    releaseScratch(q);
 }

@@ -8,8 +8,8 @@
 // shape k = V/2 and scale t = V S / 2, density t^k x^(-k-1) e^(-t/x) / Gamma(k) on x > 0 (mean
 // V S / (V - 2) for V > 2). Elements are drawn in column-major order, each with the uniforms of
 // one drawGamma call.
-#include "common/gamma_family.hpp"
 #include "mex.h"
+#include "mex/gamma_fill.hpp"
 
 using namespace montemex;
 

@@ -7,8 +7,8 @@
 // variate with V(i) degrees of freedom scaled to mean A(i). Its density is that of a gamma
 // distribution with shape k = V/2 and scale t = 2A/V: x^(k-1) e^(-x/t) / (Gamma(k) t^k).
 // Elements are drawn in column-major order, each with the uniforms of one drawGamma call.
-#include "common/gamma_family.hpp"
 #include "mex.h"
+#include "mex/gamma_fill.hpp"
 
 using namespace montemex;
 

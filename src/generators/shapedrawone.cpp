@@ -4,9 +4,9 @@
 //
 // r is 2 g a / v for a standard gamma variate g with shape v/2, exactly as one element of
 // shapedraw(a, v): the same uniforms give the same value.
-#include "common/gamma_family.hpp"
-#include "common/single_draw.hpp"
 #include "mex.h"
+#include "mex/gamma_fill.hpp"
+#include "mex/scalar_pair.hpp"
 
 using namespace montemex;
 

@@ -7,11 +7,11 @@
 // rand(m, n) call whose result array becomes R: element i is turned in place into -mu(i) * ln(u).
 #include <cmath>
 
-#include "common/arguments.hpp"
-#include "common/compare.hpp"
-#include "common/host_random.hpp"
-#include "common/size_rule.hpp"
 #include "mex.h"
+#include "mex/arguments.hpp"
+#include "mex/host_random.hpp"
+#include "mex/size_rule.hpp"
+#include "sampling/compare.hpp"
 
 using namespace montemex;
 

@@ -14,17 +14,20 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "common/arguments.hpp"
-#include "common/errors.hpp"
-#include "common/host_random.hpp"
 #include "mex.h"
-#include "scale/ars.hpp"
+#include "mex/arguments.hpp"
+#include "mex/errors.hpp"
+#include "mex/host_random.hpp"
+#include "sampling/ars.hpp"
 
 using namespace montemex;
 
 namespace {
 
 const char* const kName = "scalehyperdraw";
+
+// Whether the rejection warning has been written since the module was loaded.
+int arsWarned = 0;
 
 // The constants of h, handed to scaleLogDensity through ars.
 struct ScaleParams {
@@ -92,10 +95,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const double step = std::log(1.0 / std::sqrt(nu0) + 1.0);
 
     HostSource source;
-    ArsStatus status = ArsStatus::Drawn;
-    const double x = ars(source, xStart, step, scaleLogDensity, &params, status);
+    Hull hull;
+    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, arsWarned);
     source.release();
-    switch (status) {
+    switch (draw.status) {
     case ArsStatus::Drawn: break;
     case ArsStatus::BadStart:
     case ArsStatus::SearchFailed:
@@ -110,5 +113,5 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     // Created only now, so that no error leaves an array behind.
     plhs[0] = mxCreateDoubleMatrix(1, 1, mxREAL);
-    *mxGetPr(plhs[0]) = std::exp(-x);
+    *mxGetPr(plhs[0]) = std::exp(-draw.x);
 }

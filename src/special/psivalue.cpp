@@ -14,9 +14,9 @@
 // is used instead, with psi(1 - x) from the same expansion (1 - x needs no shift there).
 #include <cmath>
 
-#include "common/arguments.hpp"
-#include "common/errors.hpp"
 #include "mex.h"
+#include "mex/element_map.hpp"
+#include "mex/errors.hpp"
 
 using namespace montemex;
 
@@ -72,14 +72,5 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     checkInputCount(kName, nrhs == 1);
     checkOutputCount(kName, nlhs);
-    requireRealNumeric(kName, prhs[0]);
-
-    const Shape shape = shapeOf(prhs[0]);
-    const std::size_t count = static_cast<std::size_t>(shape.count());  // within the input's elements
-    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
-    double* r = mxGetPr(plhs[0]);
-
-    DoubleData x = readDoubles(prhs[0], count);
-    for (std::size_t k = 0; k < count; ++k) r[k] = digamma(x.values[k]);
-    releaseDoubles(x);
+    mapElements(kName, prhs[0], &plhs[0], digamma);
 }

@@ -10,10 +10,10 @@
 // arrays that cannot be read as real numbers are refused.
 #include <cmath>
 
-#include "common/arguments.hpp"
-#include "common/compare.hpp"
-#include "common/errors.hpp"
 #include "mex.h"
+#include "mex/element_map.hpp"
+#include "mex/errors.hpp"
+#include "sampling/compare.hpp"
 
 using namespace montemex;
 
@@ -38,14 +38,5 @@ double squash(double x)
 void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     checkInputCount(kName, nrhs >= 1);
-    requireRealNumeric(kName, prhs[0]);
-
-    const Shape shape = shapeOf(prhs[0]);
-    const std::size_t count = static_cast<std::size_t>(shape.count());  // within the input's elements
-    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
-    double* y = mxGetPr(plhs[0]);
-
-    DoubleData x = readDoubles(prhs[0], count);
-    for (std::size_t k = 0; k < count; ++k) y[k] = squash(x.values[k]);
-    releaseDoubles(x);
+    mapElements(kName, prhs[0], &plhs[0], squash);
 }

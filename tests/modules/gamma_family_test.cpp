@@ -2,7 +2,7 @@
 // against values computed here from the host's own stream.
 #include <cmath>
 
-#include "common/gamma.hpp"
+#include "sampling/gamma.hpp"
 #include "exact_cdf.hpp"
 #include "module_test.hpp"
 

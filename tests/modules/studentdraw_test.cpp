@@ -1,7 +1,7 @@
 // studentdraw through the embedded host, against values computed here from the host's streams.
 #include <cmath>
 
-#include "common/gamma.hpp"
+#include "sampling/gamma.hpp"
 #include "exact_cdf.hpp"
 #include "module_test.hpp"
 

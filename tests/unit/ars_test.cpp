@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "scale/ars.hpp"
+#include "ars.hpp"
 
 using namespace montemex;
 
@@ -88,6 +88,19 @@ double wallDensity(double x, double& slope, void* data)
     return (-0.0495 * x - 5e-4 * e) - 0.05 / e;
 }
 
+// The hull of the draw in progress in the tests below (a draw's state belongs to its caller).
+Hull hull;
+int warned = 0;
+
+// One draw with the test's hull, as the old interface had it: x, and the status.
+template <typename Source>
+double drawOnce(Source& source, double xStart, double step, LogDensityFn density, void* data, ArsStatus& status)
+{
+    const ArsDraw draw = ars(source, hull, xStart, step, density, data, warned);
+    status = draw.status;
+    return draw.x;
+}
+
 struct Walk {
     int nodes = 0;
     bool ordered = true;
@@ -98,8 +111,8 @@ struct Walk {
 Walk walkHull()
 {
     Walk walk;
-    walk.headX = hullHead->x;
-    for (const HullNode* n = hullHead; n != nullptr; n = n->next) {
+    walk.headX = hull.head->x;
+    for (const HullNode* n = hull.head; n != nullptr; n = n->next) {
         ++walk.nodes;
         if (n->next == nullptr) break;
         walk.ordered = walk.ordered && n->x < n->next->x && n->x <= n->zRight && n->zRight <= n->next->x &&
@@ -172,11 +185,13 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
 {
     // All five scale arguments 1: one step each way, to -log 2 and log 2, meeting at 0.
     volatile double log2 = std::log(2.0);
-    HullNode nodes[2];
+    Hull start;
+    const HullNode* nodes = start.nodes;
     int calls = 0;
-    ASSERT_EQ(startHull(nodes, 0.0, log2, coshDensity, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, log2, coshDensity, &calls), ArsStatus::Drawn);
     EXPECT_EQ(calls, 4);  // xStart twice, one step each way
-    EXPECT_EQ(hullHead, &nodes[0]);
+    EXPECT_EQ(start.head, &nodes[0]);
+    EXPECT_EQ(start.count, 2);
     EXPECT_EQ(nodes[0].x, -log2);
     EXPECT_EQ(nodes[1].x, +log2);
     EXPECT_NEAR(nodes[0].slope, 0.75, 1e-15);
@@ -193,7 +208,7 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
         }
     };
     calls = 0;
-    ASSERT_EQ(startHull(nodes, 0.0, 1.0, Shifted::density, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), ArsStatus::Drawn);
     EXPECT_EQ(calls, 4);
     EXPECT_EQ(nodes[0].x, -3.0);
     EXPECT_EQ(nodes[1].x, 0.0);
@@ -204,24 +219,26 @@ TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
 {
     // Hand-made hull: tangents of slope 2, 800 and -1 meeting at 0 and 2. A naive inversion of
     // the middle segment would need exp(800 * 2).
-    HullNode n[3] = {};
+    Hull made;
+    HullNode* n = made.nodes;
     n[0] = {2.0, 0.0, -1.0, 0.0, 1.0, nullptr, &n[1]};
     n[1] = {800.0, 0.0, 1.0, 2.0, 2.0, &n[0], &n[2]};
     n[2] = {-1.0, 0.0, 3.0, 0.0, 1.0, &n[1], nullptr};
-    hullHead = &n[0];
+    made.head = &n[0];
+    made.count = 3;
     HullNode* chosen = nullptr;
 
     // Total 4: u1 = 0.25 leaves exactly 0 after the first area, which moves on.
     Script script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
-    EXPECT_EQ(drawEnvelope(script, chosen), 2.0);  // u2 = 1: the segment's rising end
+    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0);  // u2 = 1: the segment's rising end
     EXPECT_EQ(chosen, &n[1]);
-    double low = drawEnvelope(script, chosen);  // u2 tiny: finite and inside
+    double low = drawEnvelope(script, made, chosen);  // u2 tiny: finite and inside
     EXPECT_EQ(chosen, &n[1]);
     EXPECT_TRUE(low >= 0.0 && low < 2.0);
     volatile double half = 0.5;
-    EXPECT_EQ(drawEnvelope(script, chosen), 2.0 + std::log(half) / -1.0);
+    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0 + std::log(half) / -1.0);
     EXPECT_EQ(chosen, &n[2]);
-    EXPECT_EQ(drawEnvelope(script, chosen), 0.0 + std::log(half) / 2.0);
+    EXPECT_EQ(drawEnvelope(script, made, chosen), 0.0 + std::log(half) / 2.0);
     EXPECT_EQ(chosen, &n[0]);
     EXPECT_EQ(script.used, 8u);
 }
@@ -232,23 +249,24 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
     Watch watch{coshDensity, 4};
     ArsStatus status;
     Script first{{0.3, 0.6, 0x1p-60}};
-    double x = ars(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
+    double x = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
     ASSERT_EQ(status, ArsStatus::Drawn);
     EXPECT_EQ(first.used, 3u);
     EXPECT_EQ(first.reserved, 3u);
     EXPECT_EQ(watch.walks.back().nodes, 2);  // accepted at once: the hull keeps its two nodes
 
-    HullNode nodes[2];
-    startHull(nodes, 0.0, std::log(2.0), coshDensity, nullptr);
+    Hull start;
+    startHull(start, 0.0, std::log(2.0), coshDensity, nullptr);
+    const HullNode* nodes = start.nodes;
     double slope;
     double h = coshDensity(x, slope, nullptr);
     const HullNode& segment = x < nodes[0].zRight ? nodes[0] : nodes[1];
     double w = std::exp((h - segment.slope * x) - segment.intercept);
     Script equal{{0.3, 0.6, w}};
-    EXPECT_EQ(ars(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
     EXPECT_EQ(equal.used, 3u);
     Script above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
-    EXPECT_NE(ars(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    EXPECT_NE(drawOnce(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
     EXPECT_EQ(above.used, 6u);
     EXPECT_EQ(above.reserved, 6u);
 }
@@ -267,7 +285,7 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
         script.insert(script.end(), {farLeft ? 1e-12 : u1, farLeft ? 0.05 : u2, k < 149 ? 2.0 : 0x1p-60});
     }
     Script scripted{script};
-    ars(scripted, 0.5, 1.0, watchedDensity, &watch, status);
+    drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch, status);
     ASSERT_EQ(status, ArsStatus::Drawn);
     ASSERT_EQ(watch.walks.size(), 150u);
     double leftmost = -2.5;  // the left search ends at 0.5 - 3
@@ -285,11 +303,11 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // h' = -sinh(0)), and candidates in a linear tail whose slope equals its node's.
     Watch flat{coshDensity, 4};
     Script atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
-    ars(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
+    drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
     EXPECT_EQ(flat.walks[1].nodes, 2);
     Watch tails{linearTailsDensity, 4};
     Script inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
-    ars(inTails, 0.0, 1.0, watchedDensity, &tails, status);
+    drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails, status);
     EXPECT_LT(tails.candidates[0], -1.0);
     EXPECT_GT(tails.candidates[1], 1.0);
     EXPECT_EQ(tails.walks[2].nodes, 2);
@@ -303,7 +321,7 @@ TEST(Ars, DrawsFollowTheExactDistribution)
     ArsStatus status = ArsStatus::Drawn;
     auto sample = [&](double xStart, double step, LogDensityFn density) {
         std::vector<double> draws;
-        for (int k = 0; k < n && status == ArsStatus::Drawn; ++k) draws.push_back(ars(source, xStart, step, density, nullptr, status));
+        for (int k = 0; k < n && status == ArsStatus::Drawn; ++k) draws.push_back(drawOnce(source, xStart, step, density, nullptr, status));
         EXPECT_EQ(status, ArsStatus::Drawn);
         return draws;
     };
@@ -353,25 +371,25 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
     Script script{{}};
     ArsStatus status;
     int calls = 0;
-    EXPECT_TRUE(std::isnan(ars(script, 0.0, 1.0, Broken::nan, nullptr, status)));
+    EXPECT_TRUE(std::isnan(drawOnce(script, 0.0, 1.0, Broken::nan, nullptr, status)));
     EXPECT_EQ(status, ArsStatus::SearchFailed);
-    ars(script, 0.0, 1.0, Broken::convex, nullptr, status);
+    drawOnce(script, 0.0, 1.0, Broken::convex, nullptr, status);
     EXPECT_EQ(status, ArsStatus::SearchFailed);
-    ars(script, 0.0, 1.0, Broken::flat, nullptr, status);
+    drawOnce(script, 0.0, 1.0, Broken::flat, nullptr, status);
     EXPECT_EQ(status, ArsStatus::SearchFailed);
-    ars(script, 1e20, 1.0, coshDensity, nullptr, status);  // a step below the spacing at 1e20
+    drawOnce(script, 1e20, 1.0, coshDensity, nullptr, status);  // a step below the spacing at 1e20
     EXPECT_EQ(status, ArsStatus::BadStart);
-    ars(script, 0.0, 0.0, coshDensity, nullptr, status);
+    drawOnce(script, 0.0, 0.0, coshDensity, nullptr, status);
     EXPECT_EQ(status, ArsStatus::BadStart);
-    ars(script, 0.0, 1.0, Broken::huge, nullptr, status);
+    drawOnce(script, 0.0, 1.0, Broken::huge, nullptr, status);
     EXPECT_EQ(status, ArsStatus::Imprecise);
     EXPECT_EQ(script.used, 0u);  // none of these drew anything
-    ars(script, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
+    drawOnce(script, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
     EXPECT_EQ(status, ArsStatus::BadDensity);
 
     Seeded rejectAll{std::mt19937_64(3), 2.0};
     testing::internal::CaptureStderr();
-    ars(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
+    drawOnce(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, ArsStatus::TooManyProposals);
     EXPECT_EQ(rejectAll.drawn, 3 * kMaxProposals);

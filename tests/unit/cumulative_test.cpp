@@ -7,7 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "resampling/cumulative.hpp"
+#include "cumulative.hpp"
+#include "expected_counts.hpp"
 
 using namespace montemex;
 
@@ -187,11 +188,11 @@ TEST(Cumulative, PreparedSearchAgreesWithBisectionWhetherGuidedOrNot)
     for (const std::vector<double>* w : {&positive, &negative}) {
         std::vector<double> q = cumulativeOf(*w);
         for (std::size_t draws : {std::size_t(1), x.size()}) {
-            CumulativeSearch search = prepareSearch(q.data(), q.size(), draws);
+            std::vector<std::uint32_t> guide(guideSize(q.size(), draws));
+            CumulativeSearch search = prepareSearch(q.data(), q.size(), draws, guide.data());
             EXPECT_EQ(search.guide != nullptr, w == &positive && draws > 1);
             std::vector<double> out(draws);
             searchEach(search, x.data(), out.data(), draws);
-            releaseSearch(search);
             for (std::size_t k = 0; k < draws; ++k) {
                 ASSERT_EQ(out[k], searchCumulative(q.data(), q.size(), x[k])) << k;
             }
@@ -200,9 +201,9 @@ TEST(Cumulative, PreparedSearchAgreesWithBisectionWhetherGuidedOrNot)
     // In place, as the modules use it.
     std::vector<double> q = cumulativeOf(positive);
     std::vector<double> inPlace = x;
-    CumulativeSearch search = prepareSearch(q.data(), q.size(), inPlace.size());
-    searchEach(search, inPlace.data(), inPlace.data(), inPlace.size());
-    releaseSearch(search);
+    std::vector<std::uint32_t> guide(guideSize(q.size(), inPlace.size()));
+    searchEach(prepareSearch(q.data(), q.size(), inPlace.size(), guide.data()), inPlace.data(), inPlace.data(),
+               inPlace.size());
     for (std::size_t k = 0; k < x.size(); ++k) ASSERT_EQ(inPlace[k], searchCumulative(q.data(), q.size(), x[k]));
 }
 

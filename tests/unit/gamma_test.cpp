@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "common/gamma.hpp"
+#include "gamma.hpp"
 #include "scripted_source.hpp"
 
 using montemex::test::ScriptedSource;

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "common/variates.hpp"
+#include "variates.hpp"
 #include "scripted_source.hpp"
 
 using montemex::test::ScriptedSource;

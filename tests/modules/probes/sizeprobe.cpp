@@ -1,7 +1,7 @@
 // Test module: applies the elementwise size rule with PROBE_PARAMETERS parameters and returns
 // element i = a(i) (one parameter) or a(i) * 1000 + b(i) (two), showing which values the rule
 // hands to each output element.
-#include "common/size_rule.hpp"
+#include "mex/size_rule.hpp"
 #include "mex.h"
 
 using namespace montemex;

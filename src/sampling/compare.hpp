@@ -1,11 +1,16 @@
 // Comparisons at the places where the legacy build counts a comparison with a NaN operand as true
-// (its compiler tested the floating-point flags that way). The current build follows IEEE rules,
-// under which every such comparison is false. Each module says where it uses these.
+// (its compiler tested the floating-point flags that way). Everywhere else, and in every other
+// build, comparisons follow IEEE rules, under which every such comparison is false. The legacy
+// build is compiled with MONTEMEX_LEGACY defined; each routine says where it uses these.
 #pragma once
 
-#include "common/build_flavour.hpp"
-
 namespace montemex {
+
+#ifdef MONTEMEX_LEGACY
+inline constexpr bool kLegacyBuild = true;
+#else
+inline constexpr bool kLegacyBuild = false;
+#endif
 
 inline bool isUnordered(double a, double b)
 {

@@ -1,10 +1,10 @@
-#include "common/arguments.hpp"
+#include "mex/arguments.hpp"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
-#include "common/errors.hpp"
+#include "mex/errors.hpp"
 
 namespace montemex {
 
@@ -99,6 +99,21 @@ DoubleData readDoubles(const mxArray* array, std::size_t count)
     convertElements(array, data.copy, count);
     data.values = data.copy;
     return data;
+}
+
+double* allocateDoubles(std::size_t count)
+{
+    return count > 0 ? static_cast<double*>(mxMalloc(count * sizeof(double))) : nullptr;
+}
+
+std::uint32_t* allocateIndices(std::size_t count)
+{
+    return count > 0 ? static_cast<std::uint32_t*>(mxMalloc(count * sizeof(std::uint32_t))) : nullptr;
+}
+
+void releaseScratch(void* block)
+{
+    if (block != nullptr) mxFree(block);
 }
 
 void releaseDoubles(DoubleData& data)

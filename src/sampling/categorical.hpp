@@ -5,18 +5,13 @@
 //
 // Preconditions, checked weight by weight before the weight is added to the total, and before
 // anything is drawn: drawCategorical needs every weight >= 0, drawCategoricalFloat every weight
-// > 0, and both a positive total (so n >= 1). A violation raises a host error, which ends the
-// module call without an index and without drawing:
-//   montemex:drawCategorical:badWeight        "Weights must be nonnegative numbers."
-//   montemex:drawCategoricalFloat:badWeight   "Weights must be positive numbers."
-//   montemex:<routine>:zeroTotal              "Weights must have a positive total."
-// NaN weights fail these tests (comparisons are written so that NaN is refused), so both builds
+// > 0, and both a positive total (so n >= 1). A violation returns -1 without drawing; the caller
+// can learn which weight broke it from totalCategoricalWeights. NaN weights fail these tests (comparisons are written so that NaN is refused), so both builds
 // give the same index from the same uniform for every accepted weight vector. Infinite weights
 // are accepted; t is then infinite and the walk ends at its fallback below.
 #pragma once
 
-#include "common/errors.hpp"
-#include "common/variates.hpp"
+#include "variates.hpp"
 
 namespace montemex {
 
@@ -74,20 +69,12 @@ int walkCategorical(const Weight* w, int n, double total, double u)
     return 0;  // not reached: a positive total has a positive weight
 }
 
-[[noreturn]] inline void refuseCategoricalWeights(const char* routine, const char* badWeightMessage,
-                                                  const CategoricalTotal& checked)
-{
-    if (checked.badWeight >= 0) raiseError(routine, "badWeight", badWeightMessage);
-    raiseError(routine, "zeroTotal", "Weights must have a positive total.");
-}
-
+// The index for weights that pass the checks, else -1 with nothing drawn.
 template <typename Source>
 int drawCategorical(Source& source, const double* w, int n)
 {
     const CategoricalTotal checked = totalCategoricalWeights(w, n);
-    if (!checked.valid) {
-        refuseCategoricalWeights("drawCategorical", "Weights must be nonnegative numbers.", checked);
-    }
+    if (!checked.valid) return -1;
     return walkCategorical(w, n, checked.total, drawUniform(source));
 }
 
@@ -95,9 +82,7 @@ template <typename Source>
 int drawCategoricalFloat(Source& source, const float* w, int n)
 {
     const CategoricalTotal checked = totalCategoricalWeights(w, n);
-    if (!checked.valid) {
-        refuseCategoricalWeights("drawCategoricalFloat", "Weights must be positive numbers.", checked);
-    }
+    if (!checked.valid) return -1;
     return walkCategorical(w, n, checked.total, drawUniform(source));
 }
 

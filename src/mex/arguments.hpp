@@ -51,4 +51,10 @@ struct DoubleData {
 DoubleData readDoubles(const mxArray* array, std::size_t count);
 void releaseDoubles(DoubleData& data);
 
+// Scratch in host memory (mxMalloc), or null when count is 0. The host reclaims it when an error
+// ends the call; releaseScratch (mxFree, nothing for null) releases it otherwise.
+double* allocateDoubles(std::size_t count);
+std::uint32_t* allocateIndices(std::size_t count);
+void releaseScratch(void* block);
+
 }  // namespace montemex

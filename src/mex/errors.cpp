@@ -1,4 +1,4 @@
-#include "common/errors.hpp"
+#include "mex/errors.hpp"
 
 #include <cstdio>
 #include <cstdlib>

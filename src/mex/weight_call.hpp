@@ -1,9 +1,10 @@
-// Reading the weight (or probability) array of the resampling modules and classdraw.
+// Reading the call of the resampling modules, fun(W), and the probability array of classdraw.
 #pragma once
 
 #include <cstddef>
 
-#include "common/arguments.hpp"
+#include "mex.h"
+#include "mex/arguments.hpp"
 
 namespace montemex {
 
@@ -21,6 +22,10 @@ struct WeightArray {
 // Refuses complex, sparse, char, cell and struct arrays ("Arguments must be full real numeric or
 // logical arrays."), reads the dimensions, then the data (converted to double for other classes).
 WeightArray readWeights(const char* function, const mxArray* array);
+
+// The resampling modules' checks, in order: "Too many output arguments.", "Wrong number of input
+// arguments." unless exactly one argument, then readWeights.
+WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[]);
 
 // Frees the converted copy, if any.
 void releaseWeights(WeightArray& weights);

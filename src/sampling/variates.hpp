@@ -1,20 +1,20 @@
 // Elementary variates of the sampling library. Every routine takes its random source first
-// (HostSource in the modules, a scripted source in tests) and draws exactly one uniform or normal
-// number from it.
+// (source.hpp: the host's numbers in the modules, a standard engine or scripted numbers elsewhere)
+// and draws exactly one uniform or normal number from it.
 #pragma once
 
 #include <cmath>
 
 namespace montemex {
 
-// A double strictly inside (0, 1), as the host's "rand" gives it; used unchecked.
+// A double strictly inside (0, 1), as the source gives it.
 template <typename Source>
 double drawUniform(Source& source)
 {
     return source.uniform();
 }
 
-// A standard normal number from the host's "randn".
+// A standard normal number, as the source gives it.
 template <typename Source>
 double drawNormal(Source& source)
 {

@@ -2,8 +2,8 @@
 // arguments, each read as a scalar, and at most one output.
 #pragma once
 
-#include "common/arguments.hpp"
-#include "common/errors.hpp"
+#include "mex/arguments.hpp"
+#include "mex/errors.hpp"
 #include "mex.h"
 
 namespace montemex {

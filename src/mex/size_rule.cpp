@@ -1,6 +1,6 @@
-#include "common/size_rule.hpp"
+#include "mex/size_rule.hpp"
 
-#include "common/errors.hpp"
+#include "mex/errors.hpp"
 
 namespace montemex {
 

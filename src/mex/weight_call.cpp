@@ -1,4 +1,6 @@
-#include "resampling/weights.hpp"
+#include "mex/weight_call.hpp"
+
+#include "mex/errors.hpp"
 
 namespace montemex {
 
@@ -11,6 +13,13 @@ WeightArray readWeights(const char* function, const mxArray* array)
     weights.count = static_cast<std::size_t>(weights.shape.count());
     weights.data = readDoubles(array, weights.count);
     return weights;
+}
+
+WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[])
+{
+    checkOutputCount(function, nlhs);
+    checkInputCount(function, nrhs == 1);
+    return readWeights(function, prhs[0]);
 }
 
 void releaseWeights(WeightArray& weights)

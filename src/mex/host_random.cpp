@@ -1,6 +1,4 @@
-#include "common/host_random.hpp"
-
-#include "common/build_flavour.hpp"
+#include "mex/host_random.hpp"
 
 namespace montemex {
 

@@ -26,6 +26,10 @@
 //     far below one unit in the last place of a), so a is the value the method would give;
 //   - drawBeta with a NaN, zero, negative or infinite shape gives NaN, drawing nothing; see
 //     drawBeta for the bound on its redraws.
+// Nor does a source that never lets the rejection method accept (a broken generator returning
+// one number for ever, say): after kMaxGammaAttempts rejected attempts for one variate the draw
+// gives up, tells the source (rejectionLimitReached, source.hpp) and returns NaN. Each attempt is accepted with probability above 1/3, so independent
+// uniforms reach that bound with probability below 10^-1700: for a sound source it never happens.
 #pragma once
 
 #include <cfloat>
@@ -33,7 +37,8 @@
 #include <cstddef>
 #include <limits>
 
-#include "common/variates.hpp"
+#include "source.hpp"
+#include "variates.hpp"
 
 namespace montemex {
 
@@ -44,6 +49,9 @@ inline constexpr double kGammaClamp = 1e-15;               // smallest value nor
 // Shapes drawGamma returns as they are because they are too large for the rejection method
 // (see above): 2^1020 and more, +Inf included. False for NaN and -Inf.
 inline constexpr double kHugeGammaShape = 0x1p1020;
+
+// Rejected attempts after which one rejection-method variate gives up (NaN).
+inline constexpr long kMaxGammaAttempts = 10000;
 
 inline bool isHugeGammaShape(double a)
 {
@@ -75,13 +83,14 @@ inline double clampGamma(double r, double a)
 // Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and c = 3a - 0.75, a
 // candidate x = b + y, y = sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the cheap test
 // z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
-// z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).
+// z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf). NaN after
+// kMaxGammaAttempts rejections.
 template <typename Source>
 double drawGammaByRejection(Source& source, double a)
 {
     const double b = a - 1.0;
     const double c = 3.0 * a - 0.75;
-    for (;;) {
+    for (long attempt = 0; attempt < kMaxGammaAttempts; ++attempt) {
         const double u = drawUniform(source);
         const double v = drawUniform(source);
         const double w = u * (1.0 - u);
@@ -92,6 +101,8 @@ double drawGammaByRejection(Source& source, double a)
         if (z <= 1.0 - (2.0 * y * y) / x) return x;
         if (2.0 * (b * std::log(x / b) - y) >= std::log(z)) return x;
     }
+    rejectionLimitReached(source);
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace detail
@@ -148,6 +159,42 @@ double drawBeta(Source& source, double a, double b)
         if (drawsNothing) break;
     }
     return r <= 0.0 ? 0x1p-52 : 1.0 - 0x1p-52;
+}
+
+// The gamma-family variates by mean (or scale) and degrees of freedom. With X = 2 drawGamma(v / 2),
+// a chi-square variate with v degrees of freedom:
+//   drawGammaByMean(a, v)          = X a / v  gamma, shape v/2, scale 2a/v: mean a, variance 2a^2/v
+//   drawInverseGammaByScale(s, v)  = v s / X  scaled inverse chi-square: shape v/2, scale v s/2
+// Degrees of freedom so large that the gamma shape v/2 is huge (v = +Inf, or v of 2^1021, about
+// 2.2e307, and more) draw nothing and give the limit of the distribution, a (or s) exactly: its
+// relative spread sqrt(2/v) is far below one unit in the last place, while the formula would
+// give NaN for v = +Inf and can overflow on the way for finite v.
+
+// The variates from a drawn g = drawGamma(v / 2): (2 g) a / v, and s v / 2 / g, in that order.
+inline double gammaByMean(double g, double a, double v)
+{
+    return 2.0 * g * a / v;
+}
+
+inline double inverseGammaByScale(double g, double s, double v)
+{
+    return s * v / 2.0 / g;
+}
+
+template <typename Source>
+double drawGammaByMean(Source& source, double a, double v)
+{
+    const double shape = v / 2.0;
+    if (isHugeGammaShape(shape)) return a;
+    return gammaByMean(drawGamma(source, shape), a, v);
+}
+
+template <typename Source>
+double drawInverseGammaByScale(Source& source, double s, double v)
+{
+    const double shape = v / 2.0;
+    if (isHugeGammaShape(shape)) return s;
+    return inverseGammaByScale(drawGamma(source, shape), s, v);
 }
 
 }  // namespace montemex

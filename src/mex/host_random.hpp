@@ -8,6 +8,14 @@
 
 namespace montemex {
 
+// The unbuffered build (MONTEMEX_UNBUFFERED) fetches every random number with its own host call;
+// it is kept to prove that exact bulk drawing changes nothing.
+#ifdef MONTEMEX_UNBUFFERED
+inline constexpr bool kOneNumberPerHostCall = true;
+#else
+inline constexpr bool kOneNumberPerHostCall = false;
+#endif
+
 // One host call of "rand" or "randn" for an m-by-n array, whose result goes into *slot. The two
 // size scalars are created for the call and destroyed right after it.
 void drawHostArray(mxArray** slot, const char* function, double rows, double cols);

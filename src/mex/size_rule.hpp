@@ -15,7 +15,7 @@
 
 #include <cstddef>
 
-#include "common/arguments.hpp"
+#include "mex/arguments.hpp"
 
 namespace montemex {
 

@@ -1,0 +1,46 @@
+// The calls of the two bootstrap modules, weightavgdraw(X, B, W) and weightquantdraw(X, P, B, W):
+// reading B and W, and fetching the uniforms of consecutive draws from the host's "rand".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "mex.h"
+#include "mex/arguments.hpp"
+
+namespace montemex {
+
+// The number of draws B (1 when not given) and the prior weights W (null when not given).
+struct BootstrapCall {
+    std::size_t draws = 1;
+    const mxArray* weights = nullptr;
+};
+
+// What the two modules say when W does not match X (they word it differently).
+struct WeightMismatch {
+    const char* reason;
+    const char* message;
+};
+
+// Reads prhs[bIndex] (when nrhs > bIndex) and prhs[bIndex + 1] (when nrhs > bIndex + 1), in this
+// order: "B must be a scalar." when B's first or second dimension exceeds 1 (an empty B passes);
+// B truncated (readSize: negative counts as 0); "W must be a column vector." when W has more than
+// one column; the mismatch message when W's rows differ from n or W holds fewer than n values
+// (2-by-1-by-0); W must be real numeric.
+BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* prhs[], int bIndex, std::size_t n,
+                                const WeightMismatch& mismatch);
+
+// The uniforms of consecutive draws come in chunks: one rand(n, b) call returns the same numbers,
+// in the same order, as b calls of rand(n, 1), so column s of a chunk holds draw s's uniforms.
+// A chunk holds at most kMaxChunkNumbers numbers (but always at least one draw), and the caller
+// destroys each chunk as soon as its draws are done, so memory does not grow with the number of
+// draws. The unbuffered build fetches one draw per call, rand(n, 1).
+constexpr std::size_t kMaxChunkNumbers = std::size_t(1) << 20;
+
+// How many of the `remaining` draws (at least 1) the next chunk holds.
+std::size_t chunkDraws(std::size_t n, std::size_t remaining);
+
+// rand(n, draws) from the host; the caller destroys the returned array.
+mxArray* fetchUniformColumns(std::size_t n, std::size_t draws);
+
+}  // namespace montemex

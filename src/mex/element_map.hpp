@@ -1,0 +1,29 @@
+// The element map of psivalue and squashfn: a result of the argument's first two dimensions whose
+// element k is f(argument element k), in column-major order.
+#pragma once
+
+#include <cstddef>
+
+#include "mex.h"
+#include "mex/arguments.hpp"
+
+namespace montemex {
+
+// Refuses arguments that are not real numeric or logical ("Arguments must be full real numeric
+// or logical arrays."), creates the result in *out and fills it. Only elements that exist are
+// read.
+template <typename Function>
+void mapElements(const char* function, const mxArray* argument, mxArray** out, Function f)
+{
+    requireRealNumeric(function, argument);
+    const Shape shape = shapeOf(argument);
+    const std::size_t count = static_cast<std::size_t>(shape.count());  // within the input's elements
+    *out = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
+    double* y = mxGetPr(*out);
+
+    DoubleData x = readDoubles(argument, count);
+    for (std::size_t k = 0; k < count; ++k) y[k] = f(x.values[k]);
+    releaseDoubles(x);
+}
+
+}  // namespace montemex
