@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
 
-#include "variates.hpp"
 #include "scripted_source.hpp"
+#include "source.hpp"
+#include "variates.hpp"
 
 using montemex::test::ScriptedSource;
 using namespace montemex;
@@ -63,4 +67,30 @@ TEST(Variates, CauchySubtractsTheHalfFirst)
     EXPECT_EQ(drawCauchy(source), std::tan(3.141592653589793 * quarter));
     EXPECT_EQ(drawCauchy(source), std::tan(3.141592653589793 * (tenth - 0.5)));
     EXPECT_EQ(source.uniformsUsed, 3u);
+}
+
+// An engine that returns the numbers it is given, to look at StandardSource's edges.
+struct FixedEngine {
+    using result_type = std::uint64_t;
+    std::vector<std::uint64_t> outputs;
+    std::size_t next = 0;
+    static constexpr result_type min() { return 0; }
+    static constexpr result_type max() { return ~std::uint64_t(0); }
+    result_type operator()() { return outputs[next++]; }
+};
+
+TEST(Variates, StandardSourceKeepsUniformsInsideTheOpenIntervalAndNormalsFinite)
+{
+    FixedEngine engine{{0, ~std::uint64_t(0), std::uint64_t(1) << 63, 0, ~std::uint64_t(0)}};
+    StandardSource<FixedEngine> source(engine);
+    EXPECT_EQ(source.uniform(), 0x1p-53);                // (0 + 0.5) / 2^52
+    EXPECT_EQ(source.uniform(), 1.0 - 0x1p-53);          // the top 52 bits all set
+    EXPECT_EQ(source.uniform(), 0.5 + 0x1p-53);
+    EXPECT_TRUE(std::isfinite(source.normal()));         // the most extreme pair of uniforms
+    EXPECT_EQ(engine.next, 5u);
+
+    // A real engine: reproducible from its seed.
+    std::mt19937_64 a(5), b(5);
+    StandardSource<std::mt19937_64> first(a), second(b);
+    for (int k = 0; k < 100; ++k) ASSERT_EQ(first.uniform(), second.uniform());
 }
