@@ -50,6 +50,13 @@ Shape shapeOf(const mxArray* array)
     return shape;
 }
 
+Shape valuesShapeOf(const mxArray* array)
+{
+    Shape shape = shapeOf(array);
+    if (shape.count() > 0 && mxGetNumberOfElements(array) == 0) shape = Shape{};
+    return shape;
+}
+
 bool isRealNumeric(const mxArray* array)
 {
     if (mxIsComplex(array) || mxIsSparse(array)) return false;

@@ -26,6 +26,11 @@ struct Shape {
 // Through mxGetDimensions, which the current build binds to mxGetDimensions_700.
 Shape shapeOf(const mxArray* array);
 
+// The shape of the values an array holds: its first two dimensions, or 0-by-0 when they promise
+// values but it holds none because a later dimension is 0 (2-by-3-by-0), so that nothing is read
+// past its data. Empty arrays such as 0-by-3 keep their shape.
+Shape valuesShapeOf(const mxArray* array);
+
 bool isRealNumeric(const mxArray* array);
 
 // "Arguments must be full real numeric or logical arrays." (reason "notRealNumeric").

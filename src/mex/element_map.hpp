@@ -10,13 +10,14 @@
 namespace montemex {
 
 // Refuses arguments that are not real numeric or logical ("Arguments must be full real numeric
-// or logical arrays."), creates the result in *out and fills it. Only elements that exist are
-// read.
+// or logical arrays."), creates the result in *out and fills it. An argument whose first two
+// dimensions promise values it does not hold (2-by-3-by-0) gives a 0-by-0 result (valuesShapeOf):
+// only elements that exist are read.
 template <typename Function>
 void mapElements(const char* function, const mxArray* argument, mxArray** out, Function f)
 {
     requireRealNumeric(function, argument);
-    const Shape shape = shapeOf(argument);
+    const Shape shape = valuesShapeOf(argument);
     const std::size_t count = static_cast<std::size_t>(shape.count());  // within the input's elements
     *out = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
     double* y = mxGetPr(*out);

@@ -9,8 +9,7 @@
 namespace montemex {
 
 // The weights are the first rows * cols elements in column-major order; further dimensions are
-// ignored. An array that holds no elements at all counts as 0-by-0, also when only a later
-// dimension is 0 (2-by-3-by-0), so nothing is read past its data.
+// ignored. An array that holds no elements at all counts as 0-by-0 (valuesShapeOf).
 struct WeightArray {
     Shape shape;
     std::size_t count = 0;
