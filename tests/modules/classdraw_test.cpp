@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 
+#include "hostile.hpp"
 #include "module_test.hpp"
 
 using namespace montemex;
@@ -167,54 +168,11 @@ TEST(Classdraw, SizesAndArgumentErrorsNeverReplaceMoreThanTheResultHolds)
 
 TEST(Classdraw, HostileArgumentsNeverMisuseTheHost)
 {
-    Host host;
-    host.setMaxElements(1 << 20);
-    std::vector<Array> pool;
-    for (double v : {std::nan(""), double(INFINITY), double(-INFINITY), -0.0, -7.5, 0.0, 2.5, 3.0, 1e300, 2147483647.0}) {
-        pool.push_back(makeScalar(v));
-    }
-    pool.push_back(makeRow({0, 0}));
-    pool.push_back(makeRow({1, std::nan(""), 2}));
-    pool.push_back(makeRow({1, INFINITY}));
-    pool.push_back(makeRow({1, -1}));
-    pool.push_back(makeMatrix(0, 0, {}));
-    pool.push_back(makeMatrix(2, 3, {1, 2, 3, 4, 5, 6}));
-    mwSize dims[3] = {2, 3, 2};
-    mwSize noPages[3] = {2, 3, 0};
-    pool.push_back(Array(mxCreateNumericArray(3, dims, mxDOUBLE_CLASS, mxREAL)));
-    pool.push_back(Array(mxCreateNumericArray(3, noPages, mxDOUBLE_CLASS, mxREAL)));
-    pool.push_back(Array(mxCreateDoubleMatrix(1, 1, mxCOMPLEX)));
-    pool.push_back(Array(mxCreateSparse(3, 3, 1, mxREAL)));
-    pool.push_back(Array(mxCreateString("abc")));
-    pool.push_back(Array(mxCreateCellMatrix(1, 2)));
-    pool.push_back(Array(mxCreateLogicalMatrix(2, 3)));
-    pool.push_back(Array(mxCreateNumericMatrix(3, 1, mxINT64_CLASS, mxREAL)));
-
-    std::size_t calls = 0;
-    for (int nlhs = 0; nlhs <= 3; ++nlhs) {
-        for (std::size_t a = 0; a < pool.size(); ++a) {
-            for (std::size_t b = 0; b < pool.size(); b += 2) {
-                for (std::size_t c = 0; c < pool.size(); c += 3) {
-                    for (int nrhs = 0; nrhs <= 4; ++nrhs) {
-                        std::vector<const mxArray*> args = {pool[a].get(), pool[b].get(), pool[c].get(), pool[7].get()};
-                        args.resize(static_cast<std::size_t>(nrhs));
-                        CallResult result = callModule(Build::Current, "classdraw", nlhs, args);
-                        ++calls;
-                        if (!result.ok) {
-                            EXPECT_FALSE(result.message.empty());
-                            EXPECT_EQ(result.stats.blocksReclaimed, 0u);
-                            continue;
-                        }
-                        EXPECT_EQ(result.stats.arraysReclaimed, 0u);
-                        EXPECT_EQ(result.stats.blocksReclaimed, 0u);
-                        Output out = outputOf(result);
-                        EXPECT_EQ(out.values.size(), result.stats.uniformsDrawn);
-                        for (double v : out.values) EXPECT_TRUE(v >= 1 && v <= 6 && v == std::floor(v)) << v;
-                    }
-                }
-            }
-        }
-    }
-    host.setMaxElements(std::size_t(1) << 28);
-    EXPECT_GT(calls, 10000u);
+    Sweep sweep;
+    sweep.check = [](const CallResult& result) {
+        Output out = outputOf(result);
+        EXPECT_EQ(out.values.size(), result.stats.uniformsDrawn);
+        for (double v : out.values) EXPECT_TRUE(v >= 1 && v <= 200 && v == std::floor(v)) << v;
+    };
+    EXPECT_GT(sweepHostile(Build::Current, "classdraw", sweep), 5000u);
 }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "hostile.hpp"
 #include "module_test.hpp"
 
 using namespace montemex;
@@ -118,45 +119,7 @@ TEST(Simplexdraw, ErrorsComeInOrderBeforeAnyDraw)
 
 TEST(Simplexdraw, HostileArgumentListsNeverMisuseTheHost)
 {
-    Host host;
-    host.setMaxElements(1 << 20);
-    std::vector<Array> pool;
-    for (double v : {double(NAN), double(INFINITY), -double(INFINITY), -0.0, -7.5, 0.0, 1.0, 3.0, 1e300, 2147483647.0}) {
-        pool.push_back(makeScalar(v));
-    }
-    pool.push_back(makeMatrix(0, 0, {}));
-    pool.push_back(makeMatrix(1, 0, {}));
-    pool.push_back(makeMatrix(2, 3, {1, 2, 3, 4, 5, 6}));
-    pool.push_back(Array(mxCreateDoubleMatrix(1, 1, mxCOMPLEX)));
-    pool.push_back(Array(mxCreateSparse(1, 1, 1, mxREAL)));
-    pool.push_back(Array(mxCreateString("a")));
-    pool.push_back(Array(mxCreateCellMatrix(1, 1)));
-    pool.push_back(Array(mxCreateStructMatrix(1, 1, 0, nullptr)));
-    pool.push_back(Array(mxCreateLogicalScalar(true)));
-    pool.push_back(Array(mxCreateNumericMatrix(1, 1, mxINT64_CLASS, mxREAL)));
-    mwSize dims[3] = {1, 1, 4};
-    pool.push_back(Array(mxCreateNumericArray(3, dims, mxSINGLE_CLASS, mxREAL)));
-
     std::size_t calls = 0;
-    for (Build build : {Build::Current, Build::Legacy}) {
-        for (int nlhs = 0; nlhs <= 3; ++nlhs) {
-            for (std::size_t a = 0; a < pool.size(); ++a) {
-                for (std::size_t b = 0; b < pool.size(); ++b) {
-                    for (int nrhs = 0; nrhs <= 3; ++nrhs) {
-                        std::vector<const mxArray*> args = {pool[a].get(), pool[b].get(), pool[7].get()};
-                        args.resize(static_cast<std::size_t>(nrhs));
-                        CallResult result = callModule(build, "simplexdraw", nlhs, args);
-                        ++calls;
-                        if (result.ok) {
-                            EXPECT_EQ(result.stats.arraysReclaimed, 0u);
-                        } else {
-                            EXPECT_FALSE(result.message.empty());
-                        }
-                    }
-                }
-            }
-        }
-    }
-    host.setMaxElements(std::size_t(1) << 28);
+    for (Build build : {Build::Current, Build::Legacy}) calls += sweepHostile(build, "simplexdraw", Sweep(3));
     EXPECT_GT(calls, 5000u);
 }

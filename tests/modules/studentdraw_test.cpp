@@ -3,6 +3,7 @@
 
 #include "sampling/gamma.hpp"
 #include "exact_cdf.hpp"
+#include "hostile.hpp"
 #include "module_test.hpp"
 
 using namespace montemex;
@@ -198,42 +199,5 @@ TEST(Studentdraw, ErrorsComeInOrderAndOddSizesDrawNothing)
 
 TEST(Studentdraw, HostileArgumentListsNeverMisuseTheHost)
 {
-    Host host;
-    host.setMaxElements(1 << 16);
-    std::vector<Array> pool;
-    for (double x : {kNaN, kInf, -kInf, -0.0, -7.5, 1.0, 2.0, 3.0, 1e300, 2147483647.0}) pool.push_back(makeScalar(x));
-    pool.push_back(makeMatrix(0, 0, {}));
-    pool.push_back(makeMatrix(0, 3, {}));
-    pool.push_back(makeMatrix(2, 3, {1, kNaN, kInf, 2, 1e-7, 0}));
-    pool.push_back(Array(mxCreateDoubleMatrix(1, 1, mxCOMPLEX)));
-    pool.push_back(Array(mxCreateSparse(3, 3, 1, mxREAL)));
-    pool.push_back(Array(mxCreateString("abc")));
-    pool.push_back(Array(mxCreateStructMatrix(1, 1, 0, nullptr)));
-    pool.push_back(Array(mxCreateLogicalMatrix(2, 3)));
-    pool.push_back(Array(mxCreateNumericMatrix(3, 1, mxUINT16_CLASS, mxREAL)));
-    mwSize dims[3] = {2, 3, 2};
-    pool.push_back(Array(mxCreateNumericArray(3, dims, mxDOUBLE_CLASS, mxREAL)));
-
-    std::size_t calls = 0;
-    for (int nlhs = 0; nlhs <= 3; ++nlhs) {
-        for (std::size_t a = 0; a < pool.size(); ++a) {
-            for (std::size_t b = 0; b < pool.size(); ++b) {
-                for (std::size_t c = 0; c < pool.size(); c += 3) {
-                    for (int nrhs = 0; nrhs <= 4; ++nrhs) {
-                        std::vector<const mxArray*> args = {pool[a].get(), pool[b].get(), pool[c].get(), pool[7].get()};
-                        args.resize(static_cast<std::size_t>(nrhs));
-                        CallResult result = callModule(Build::Current, "studentdraw", nlhs, args);
-                        ++calls;
-                        if (result.ok) {
-                            EXPECT_EQ(result.stats.arraysReclaimed, 0u);
-                        } else {
-                            EXPECT_FALSE(result.message.empty());
-                        }
-                    }
-                }
-            }
-        }
-    }
-    host.setMaxElements(std::size_t(1) << 28);
-    EXPECT_GT(calls, 5000u);
+    EXPECT_GT(sweepHostile(Build::Current, "studentdraw", Sweep(4)), 5000u);
 }

@@ -1,6 +1,7 @@
 // waitdraw through the embedded host, against the host's own stream.
 #include <cmath>
 
+#include "hostile.hpp"
 #include "module_test.hpp"
 
 using namespace montemex;
@@ -157,53 +158,7 @@ TEST(Waitdraw, MeansOfOtherClassesGiveTheSameValuesAsDoubles)
 
 TEST(Waitdraw, HostileArgumentListsNeverMisuseTheHost)
 {
-    Host host;
-    host.setMaxElements(1 << 20);
-    std::vector<Array> pool;
-    pool.push_back(makeScalar(NAN));
-    pool.push_back(makeScalar(INFINITY));
-    pool.push_back(makeScalar(-INFINITY));
-    pool.push_back(makeScalar(-0.0));
-    pool.push_back(makeScalar(-7.5));
-    pool.push_back(makeScalar(3));
-    pool.push_back(makeScalar(1e300));
-    pool.push_back(makeScalar(2147483647.0));
-    pool.push_back(makeMatrix(0, 0, {}));
-    pool.push_back(makeMatrix(0, 3, {}));
-    pool.push_back(makeMatrix(2, 3, {1, 2, 3, 4, 5, 6}));
-    pool.push_back(Array(mxCreateDoubleMatrix(1, 1, mxCOMPLEX)));
-    pool.push_back(Array(mxCreateSparse(3, 3, 1, mxREAL)));
-    pool.push_back(Array(mxCreateString("abc")));
-    pool.push_back(Array(mxCreateCellMatrix(1, 2)));
-    pool.push_back(Array(mxCreateStructMatrix(1, 1, 0, nullptr)));
-    pool.push_back(Array(mxCreateLogicalMatrix(2, 3)));
-    pool.push_back(Array(mxCreateNumericMatrix(3, 1, mxINT64_CLASS, mxREAL)));
-    mwSize dims[3] = {2, 3, 2};
-    pool.push_back(Array(mxCreateNumericArray(3, dims, mxDOUBLE_CLASS, mxREAL)));
-
     std::size_t calls = 0;
-    for (Build build : {Build::Current, Build::Legacy}) {
-        for (int nlhs = 0; nlhs <= 3; ++nlhs) {
-            for (std::size_t a = 0; a < pool.size(); ++a) {
-                for (std::size_t b = 0; b < pool.size(); b += 2) {
-                    for (std::size_t c = 0; c < pool.size(); c += 3) {
-                        for (int nrhs = 0; nrhs <= 4; ++nrhs) {
-                            std::vector<const mxArray*> args = {pool[a].get(), pool[b].get(), pool[c].get(), pool[5].get()};
-                            args.resize(static_cast<std::size_t>(nrhs));
-                            CallResult result = callModule(build, "waitdraw", nlhs, args);
-                            ++calls;
-                            if (result.ok) {
-                                EXPECT_EQ(result.stats.arraysReclaimed, 0u);
-                                EXPECT_EQ(result.stats.blocksReclaimed, 0u);
-                            } else {
-                                EXPECT_FALSE(result.message.empty());
-                            }
-                        }
-                    }
-                }
-            }
-        }
-    }
-    host.setMaxElements(std::size_t(1) << 28);
+    for (Build build : {Build::Current, Build::Legacy}) calls += sweepHostile(build, "waitdraw", Sweep(4));
     EXPECT_GT(calls, 10000u);
 }
