@@ -33,6 +33,16 @@ ToolRun runTool(const std::string& arguments, const std::string& errors = "2>&1"
     return run;
 }
 
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// `open` nested calls of double( around `inner`.
+std::string nested(int open, const std::string& inner)
+{
+    std::string text;
+    for (int k = 0; k < open; ++k) text += "double(";
+    return text + inner + std::string(static_cast<std::size_t>(open), ')');
+}
+
 }  // namespace
 
 TEST(Cli, PrintsAMatrixAndIsReproducibleUnderASeed)
@@ -86,6 +96,27 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     EXPECT_EQ(runTool("nosuchfunction 1").status, 1);
     EXPECT_EQ(runTool("waitdraw '[1 2'").status, 2);
     EXPECT_EQ(runTool("--bogus").status, 2);
+}
+
+TEST(Cli, NestingIsBoundedAt200Levels)
+{
+    using montemex::cli::parseLiteral;
+    EXPECT_EQ(montemex::values(parseLiteral(nested(200, "1")).get()).size(), 1u);
+    EXPECT_EQ(montemex::values(parseLiteral(nested(199, "[1 2]")).get()).size(), 2u);
+    for (const std::string& text : {nested(201, "1"), nested(200, "[1]"), nested(100000, "1"), nested(100000, "")}) {
+        try {
+            parseLiteral(text);
+            ADD_FAILURE() << "read " << text.size() << " characters";
+        } catch (const montemex::cli::LiteralError& e) {
+            EXPECT_TRUE(contains(e.what(), "nested more than 200 levels deep")) << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 200u);
+        }
+    }
+    // The tool: an argument of at most 128 KiB.
+    ToolRun deep = runTool("squashfn '" + nested(16000, "1") + "'");
+    EXPECT_EQ(deep.status, 2);
+    EXPECT_TRUE(contains(deep.out, "nested more than 200 levels deep")) << deep.out.substr(0, 200);
+    EXPECT_TRUE(contains(runTool("squashfn 'zeros(65536, 65536, 65536, 65536)'").out, "array too large"));
 }
 
 TEST(Cli, ListHelpAndDemo)
