@@ -119,6 +119,25 @@ TEST(Cli, NestingIsBoundedAt200Levels)
     EXPECT_TRUE(contains(runTool("squashfn 'zeros(65536, 65536, 65536, 65536)'").out, "array too large"));
 }
 
+TEST(Cli, RefusesModulesNotBuiltForThisHost)
+{
+    const struct {
+        const char* kind;
+        const char* reason;
+    } cases[] = {
+        {"interface", "it defines the host interface itself."},
+        {"nohost", "it does not link this host's libmx and libmex."},
+    };
+    for (const auto& c : cases) {
+        std::string dir = std::string(MONTEMEX_FOREIGN_DIR) + "/" + c.kind;
+        ToolRun run = runTool("--path " + dir + " psivalue 1");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "psivalue: Cannot load 'psivalue': '" + dir + "/psivalue.mexa64' was not built for this host: " +
+                               c.reason + "\n");
+    }
+    EXPECT_EQ(runTool("psivalue 1").out, "ans = -0.5772\n");
+}
+
 TEST(Cli, ListHelpAndDemo)
 {
     ToolRun list = runTool("--list");
