@@ -30,7 +30,7 @@ options:
   --help, -h    show this text; with NAME, the help of NAME
   --version     show the version
 N and K are plain digits: no sign, no spaces. Options may come before or after NAME. An unknown
-option, an option given twice (but --path) or one that does not apply is an error.
+option, an option given twice (except --path) or one that does not apply is an error.
 
 examples:
   montemex waitdraw 2 3 4 --seed 7             # a 3-by-4 matrix, mean 2
