@@ -11,6 +11,9 @@ namespace montemex::cli {
 
 namespace {
 
+// Deepest nesting of calls and brackets read; the parser recurses once per level.
+constexpr int kMaxNesting = 200;
+
 // A parsed value before it becomes a host array.
 struct Value {
     mxClassID classId = mxDOUBLE_CLASS;
@@ -27,7 +30,7 @@ public:
 
     Value parseAll()
     {
-        Value value = parseValue();
+        Value value = parseValue(0);
         skipSpace();
         if (pos_ != text_.size()) fail("unexpected '" + text_.substr(pos_) + "'");
         return value;
@@ -36,7 +39,19 @@ public:
 private:
     [[noreturn]] void fail(const std::string& what) const
     {
-        throw LiteralError("cannot read '" + text_ + "' as a value: " + what);
+        throw LiteralError("cannot read '" + shortened(text_) + "' as a value: " + what);
+    }
+
+    // Long input is quoted by its start only, so a message stays one readable line.
+    static std::string shortened(const std::string& text)
+    {
+        return text.size() <= 60 ? text : text.substr(0, 50) + "...";
+    }
+
+    // `depth` counts the calls and brackets around the value about to be opened.
+    void enter(int depth) const
+    {
+        if (depth >= kMaxNesting) fail("nested more than " + std::to_string(kMaxNesting) + " levels deep");
     }
 
     void skipSpace()
@@ -67,18 +82,18 @@ private:
         return text_.substr(start, pos_ - start);
     }
 
-    Value parseValue()
+    Value parseValue(int depth)
     {
         skipSpace();
         if (pos_ >= text_.size()) fail("nothing to read");
         char c = text_[pos_];
-        if (c == '[') return parseMatrix();
+        if (c == '[') return parseMatrix(depth);
         if (c == '\'') return parseString();
         if (std::isalpha(static_cast<unsigned char>(c))) {
             std::size_t start = pos_;
             std::string name = word();
             skipSpace();
-            if (pos_ < text_.size() && text_[pos_] == '(') return parseCall(name);
+            if (pos_ < text_.size() && text_[pos_] == '(') return parseCall(name, depth);
             pos_ = start;
         }
         Value value;
@@ -114,8 +129,9 @@ private:
         return sign * value;
     }
 
-    Value parseMatrix()
+    Value parseMatrix(int depth)
     {
+        enter(depth);
         expect('[');
         std::vector<std::vector<double>> rows(1);
         while (true) {
@@ -173,13 +189,14 @@ private:
         return value;
     }
 
-    std::vector<Value> parseArguments()
+    std::vector<Value> parseArguments(int depth)
     {
+        enter(depth);
         expect('(');
         std::vector<Value> args;
         if (accept(')')) return args;
         do {
-            args.push_back(parseValue());
+            args.push_back(parseValue(depth + 1));
         } while (accept(','));
         expect(')');
         return args;
@@ -199,9 +216,9 @@ private:
         return dims;
     }
 
-    Value parseCall(const std::string& name)
+    Value parseCall(const std::string& name, int depth)
     {
-        std::vector<Value> args = parseArguments();
+        std::vector<Value> args = parseArguments(depth);
         if (name == "zeros" || name == "ones" || name == "nan" || name == "NaN" || name == "cell" || name == "struct") {
             Value value;
             if (name == "struct") {
@@ -210,9 +227,12 @@ private:
                 return value;
             }
             value.dims = dimsFrom(args, name);
+            const std::size_t largest = 10000000;
             std::size_t count = 1;
-            for (std::size_t d : value.dims) count *= d;
-            if (count > 10000000) fail("array too large");
+            for (std::size_t d : value.dims) {
+                if (d > 0 && count > largest / d) fail("array too large");
+                count *= d;
+            }
             double fill = name == "ones" ? 1.0 : (name == "zeros" || name == "cell") ? 0.0 : std::nan("");
             value.real.assign(count, fill);
             if (name == "cell") value.classId = mxCELL_CLASS;

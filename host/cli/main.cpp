@@ -1,6 +1,5 @@
 // montemex: call the project's modules from the shell through the embedded host.
-#include <cstdlib>
-#include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -10,32 +9,12 @@
 #endif
 
 #include "display.hpp"
+#include "help_file.hpp"
 #include "literal.hpp"
+#include "options.hpp"
 #include "montemex/host.hpp"
 
 namespace {
-
-const char* const kUsage = R"(usage: montemex NAME [ARG ...] [options]
-       montemex --list | --demo | --help
-
-Calls the module NAME on the embedded host with the given arguments and prints its result.
-Arguments are MATLAB literals: 3  -0.5  NaN  Inf  [1 2; 3 4]  []  'text'  int32([1 2])
-single(3)  logical([1 0])  sparse([1 0])  complex(1, 2)  zeros(2, 3, 4)  cell(1, 2)  struct()
-(quote brackets and spaces for the shell: montemex waitdraw 2 '[1 2; 3 4]').
-
-options:
-  --seed N      seed the host's random generators first (default seed 5489)
-  --nargout K   number of outputs to request (default 1; 0 calls it as a statement)
-  --csv         print the result as comma-separated rows, full precision
-  --long        print 15 significant digits
-  --legacy      call the legacy builds of the modules
-  --path DIR    look for modules in DIR (may be repeated; searched first)
-  --list        list the functions found
-  --demo        call every function once with typical arguments (--csv, --long apply)
-  --help        show this text
-
-A module error prints "NAME: message" on standard error and exits with status 1.
-)";
 
 // Directory holding this executable, to find the modules built or installed next to it.
 std::string executableDirectory(const char* argv0)
@@ -56,6 +35,28 @@ std::vector<std::string> defaultModulePath(const std::string& exeDir, bool legac
     const std::string build = legacy ? "legacy" : "current";
     // The build tree first, then an installed tree (<prefix>/bin next to <prefix>/<libdir>).
     return {exeDir + "/../embedded/" + build, exeDir + "/../" + MONTEMEX_INSTALL_LIBDIR + "/montemex/" + build};
+}
+
+// Help files: installed beside the tool (<prefix>/share/montemex/help), else the source tree's.
+std::vector<std::string> helpPath(const std::string& exeDir)
+{
+    return {exeDir + "/../" + MONTEMEX_INSTALL_DATADIR + "/montemex/help", MONTEMEX_HELP_SOURCE_DIR};
+}
+
+int showHelp(const std::vector<std::string>& words, const std::string& exeDir)
+{
+    if (words.empty()) {
+        std::cout << montemex::cli::usageText();
+        return 0;
+    }
+    std::string path = montemex::cli::findHelpFile(words[0], helpPath(exeDir));
+    if (path.empty()) {
+        std::cerr << "montemex: no help for '" << words[0] << "' (montemex --list shows the functions).\n";
+        return 2;
+    }
+    std::ifstream file(path);
+    std::cout << montemex::cli::helpText(file);
+    return 0;
 }
 
 struct DemoCall {
@@ -141,78 +142,37 @@ int runDemo(montemex::Host& host, montemex::cli::Style style)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> positional;
-    std::vector<std::string> extraPath;
-    bool legacy = false;
-    bool list = false;
-    bool demo = false;
-    long long seed = -1;
-    int nargout = 1;
-    montemex::cli::Style style = montemex::cli::Style::Short;
-
-    for (int k = 1; k < argc; ++k) {
-        std::string arg = argv[k];
-        auto value = [&](const char* option) -> std::string {
-            if (k + 1 >= argc) {
-                std::cerr << "montemex: " << option << " needs a value\n";
-                std::exit(2);
-            }
-            return argv[++k];
-        };
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
-            return 0;
-        } else if (arg == "--list") {
-            list = true;
-        } else if (arg == "--demo") {
-            demo = true;
-        } else if (arg == "--csv") {
-            style = montemex::cli::Style::Csv;
-        } else if (arg == "--long") {
-            style = montemex::cli::Style::Long;
-        } else if (arg == "--legacy") {
-            legacy = true;
-        } else if (arg == "--path") {
-            extraPath.push_back(value("--path"));
-        } else if (arg == "--seed" || arg == "--nargout") {
-            std::string text = value(arg.c_str());
-            char* end = nullptr;
-            // long long: a long has 32 bits on Windows.
-            long long number = std::strtoll(text.c_str(), &end, 10);
-            if (end == text.c_str() || *end != '\0' || number < 0 || (arg == "--nargout" && number > 16) ||
-                number > 4294967295LL) {
-                std::cerr << "montemex: " << arg << " needs a non-negative integer\n";
-                return 2;
-            }
-            if (arg == "--seed") {
-                seed = number;
-            } else {
-                nargout = static_cast<int>(number);
-            }
-        } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-            std::cerr << "montemex: unknown option " << arg << " (see montemex --help)\n";
-            return 2;
-        } else {
-            positional.push_back(arg);
-        }
+    using montemex::cli::Action;
+    if (argc < 2) {
+        std::cerr << montemex::cli::usageText();
+        return 2;
     }
+    montemex::cli::Options options;
+    try {
+        options = montemex::cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const montemex::cli::UsageError& e) {
+        std::cerr << "montemex: " << e.what() << '\n';
+        return 2;
+    }
+    std::string exeDir = executableDirectory(argv[0]);
+    if (options.action == Action::Version) {
+        std::cout << "montemex " << MONTEMEX_VERSION << '\n';
+        return 0;
+    }
+    if (options.action == Action::Help) return showHelp(options.words, exeDir);
 
     montemex::Host host;
-    std::vector<std::string> path = extraPath;
-    for (std::string& dir : defaultModulePath(executableDirectory(argv[0]), legacy)) path.push_back(std::move(dir));
+    std::vector<std::string> path = options.extraPath;
+    for (std::string& dir : defaultModulePath(exeDir, options.legacy)) path.push_back(std::move(dir));
     host.setModulePath(path);
-    if (seed >= 0) host.seed(static_cast<std::uint32_t>(seed));
+    if (options.seed >= 0) host.seed(static_cast<std::uint32_t>(options.seed));
 
-    if (list) {
+    if (options.action == Action::List) {
         for (const std::string& name : host.listModules()) std::cout << name << '\n';
         return 0;
     }
-    if (demo) return runDemo(host, style);
-    if (positional.empty()) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    std::string name = positional[0];
-    positional.erase(positional.begin());
-    return runCall(host, name, positional, nargout, style);
+    if (options.action == Action::Demo) return runDemo(host, options.style);
+    std::string name = options.words[0];
+    std::vector<std::string> literals(options.words.begin() + 1, options.words.end());
+    return runCall(host, name, literals, options.nargout, options.style);
 }

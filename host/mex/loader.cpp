@@ -11,12 +11,16 @@
 #include <sys/stat.h>
 #endif
 
+#include "mex.h"
+
 namespace montemex::host {
 
 #ifdef _WIN32
 
 const char* moduleFileSuffix() { return ".mexw64"; }
 
+// A module built for another host is not detected here: GetProcAddress sees a module's exports
+// only, and the host functions it takes are its imports.
 LoadedModule loadModuleFile(const std::string& path, std::string& error)
 {
     LoadedModule module;
@@ -66,6 +70,57 @@ std::vector<std::string> filesWithSuffix(const std::string& directory, const std
 
 const char* moduleFileSuffix() { return ".mexa64"; }
 
+namespace {
+
+// File name of the loaded object holding `address`.
+std::string objectName(const void* address)
+{
+    Dl_info info;
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) return "an unknown library";
+    std::string name = info.dli_fname;
+    std::size_t slash = name.find_last_of('/');
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Why the module at `handle` cannot run on this host, or "" when it can. A module built for
+// another host (GNU Octave's liboctinterp defines the same functions) loads fine but would run
+// against that host's functions: every host function the module sees must be this host's own,
+// and it must see at least one.
+std::string foreignInterface(void* handle, void* entry, const std::string& path)
+{
+    struct HostFunction {
+        const char* name;
+        void* own;
+    };
+    const HostFunction functions[] = {
+        {"mxGetPr", reinterpret_cast<void*>(&mxGetPr)},
+        {"mxGetData", reinterpret_cast<void*>(&mxGetData)},
+        {"mxCreateDoubleMatrix", reinterpret_cast<void*>(&mxCreateDoubleMatrix)},
+        {"mxCreateDoubleMatrix_700", reinterpret_cast<void*>(&mxCreateDoubleMatrix_700)},
+        {"mxCreateNumericArray", reinterpret_cast<void*>(&mxCreateNumericArray)},
+        {"mxDestroyArray", reinterpret_cast<void*>(&mxDestroyArray)},
+        {"mexErrMsgIdAndTxt", reinterpret_cast<void*>(&mexErrMsgIdAndTxt)},
+        {"mexErrMsgTxt", reinterpret_cast<void*>(&mexErrMsgTxt)},
+        {"mexCallMATLAB", reinterpret_cast<void*>(&mexCallMATLAB)},
+    };
+    const std::string refused = "'" + path + "' was not built for this host: ";
+    bool seen = false;
+    for (const HostFunction& function : functions) {
+        // Looked up from the module: the module itself first, then the libraries it links.
+        void* found = dlsym(handle, function.name);
+        if (found == nullptr) continue;
+        if (found != function.own) {
+            std::string owner = objectName(found);
+            if (owner == objectName(entry)) return refused + "it defines the host interface itself.";
+            return refused + "it takes the host interface from " + owner + ".";
+        }
+        seen = true;
+    }
+    return seen ? "" : refused + "it does not link this host's libmx and libmex.";
+}
+
+}  // namespace
+
 LoadedModule loadModuleFile(const std::string& path, std::string& error)
 {
     LoadedModule module;
@@ -81,6 +136,11 @@ LoadedModule loadModuleFile(const std::string& path, std::string& error)
     if (entry == nullptr) {
         dlclose(handle);
         error = path + " has no mexFunction";
+        return module;
+    }
+    error = foreignInterface(handle, entry, path);
+    if (!error.empty()) {
+        dlclose(handle);
         return module;
     }
     module.handle = handle;

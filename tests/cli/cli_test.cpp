@@ -5,10 +5,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "help_file.hpp"
 #include "literal.hpp"
+#include "options.hpp"
 
 namespace {
 
@@ -31,6 +35,33 @@ ToolRun runTool(const std::string& arguments, const std::string& errors = "2>&1"
     int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// `open` nested calls of double( around `inner`.
+std::string nested(int open, const std::string& inner)
+{
+    std::string text;
+    for (int k = 0; k < open; ++k) text += "double(";
+    return text + inner + std::string(static_cast<std::size_t>(open), ')');
+}
+
+// The example command lines of a text: the lines after `heading` up to the first blank line (or
+// closing code fence) that start with `prefix`, with the prefix left out.
+std::vector<std::string> examples(const std::string& text, const std::string& heading, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::istringstream lines(text.substr(text.find(heading)));
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line) && !line.empty() && line != "```") {
+        std::size_t start = line.find_first_not_of(' ');
+        if (start != std::string::npos && line.compare(start, prefix.size(), prefix) == 0) {
+            found.push_back(line.substr(start + prefix.size()));
+        }
+    }
+    return found;
 }
 
 }  // namespace
@@ -84,8 +115,130 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     ToolRun message = runTool("waitdraw 1 2");
     EXPECT_EQ(message.out, "waitdraw: Wrong number of input arguments.\n");
     EXPECT_EQ(runTool("nosuchfunction 1").status, 1);
-    EXPECT_EQ(runTool("waitdraw '[1 2'").status, 2);
-    EXPECT_EQ(runTool("--bogus").status, 2);
+}
+
+TEST(Cli, OptionsFollowOneRuleAndUsageErrorsExitWithTwo)
+{
+    const struct {
+        const char* arguments;
+        int status;
+        const char* output;  // part of the output
+    } cases[] = {
+        {"waitdraw -0.5 --seed 1", 0, "ans = -"},
+        {"waitdraw -.5 --seed 1", 0, "ans = -"},
+        {"waitdraw -1e3", 0, "ans = -"},
+        {"waitdraw -Inf", 0, "ans = -Inf"},
+        {"waitdraw -NaN", 0, "ans = NaN"},
+        {"-x waitdraw 1", 2, "montemex: unknown option -x"},
+        {"waitdraw 1 --bogus", 2, "unknown option --bogus"},
+        {"waitdraw -Infinity", 2, "unknown option -Infinity"},
+        {"waitdraw - 1", 2, "unknown option -"},
+        {"--seed ' 5' waitdraw 1", 2, "--seed needs a non-negative integer"},
+        {"--seed '5 ' waitdraw 1", 2, "--seed needs a non-negative integer"},
+        {"--seed +5 waitdraw 1", 2, "--seed needs a non-negative integer"},
+        {"--seed 4294967296 waitdraw 1", 2, "--seed needs a non-negative integer"},
+        {"--nargout 17 waitdraw 1", 2, "--nargout needs a non-negative integer"},
+        {"waitdraw 1 --seed", 2, "--seed needs a value"},
+        {"--seed 1 --seed 2 waitdraw 1", 2, "--seed is given twice"},
+        {"--csv --long waitdraw 1", 2, "--csv and --long cannot be combined"},
+        {"--list --demo", 2, "--list and --demo cannot be combined"},
+        {"--demo --seed 3", 2, "--seed does not apply to --demo"},
+        {"--list waitdraw", 2, "--list takes no function name"},
+        {"--seed 1", 2, "no function name given"},
+        {"waitdraw '[1 2'", 2, "missing ']'"},
+        {"--version", 0, "montemex " MONTEMEX_VERSION "\n"},
+        {"", 2, "usage: montemex"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = runTool(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments << ": " << run.out;
+        EXPECT_TRUE(contains(run.out, c.output)) << c.arguments << ": " << run.out;
+    }
+    EXPECT_EQ(runTool("waitdraw -0.5 --seed 1").out, runTool("--seed 1 waitdraw '-0.5'").out);
+}
+
+TEST(Cli, NestingIsBoundedAt200Levels)
+{
+    using montemex::cli::parseLiteral;
+    EXPECT_EQ(montemex::values(parseLiteral(nested(200, "1")).get()).size(), 1u);
+    EXPECT_EQ(montemex::values(parseLiteral(nested(199, "[1 2]")).get()).size(), 2u);
+    for (const std::string& text : {nested(201, "1"), nested(200, "[1]"), nested(100000, "1"), nested(100000, "")}) {
+        try {
+            parseLiteral(text);
+            ADD_FAILURE() << "read " << text.size() << " characters";
+        } catch (const montemex::cli::LiteralError& e) {
+            EXPECT_TRUE(contains(e.what(), "nested more than 200 levels deep")) << e.what();
+            EXPECT_LT(std::string(e.what()).size(), 200u);
+        }
+    }
+    // The tool: an argument of at most 128 KiB.
+    ToolRun deep = runTool("squashfn '" + nested(16000, "1") + "'");
+    EXPECT_EQ(deep.status, 2);
+    EXPECT_TRUE(contains(deep.out, "nested more than 200 levels deep")) << deep.out.substr(0, 200);
+    EXPECT_TRUE(contains(runTool("squashfn 'zeros(65536, 65536, 65536, 65536)'").out, "array too large"));
+}
+
+TEST(Cli, HelpPrintsEachFunctionsHelpFile)
+{
+    ToolRun help = runTool("help waitdraw");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("WAITDRAW  Exponential random variates with given means.\n\n   R = waitdraw(MU)", 0), 0u) << help.out;
+    EXPECT_TRUE(contains(help.out, "\n     rand(\"state\", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2\n"));
+    EXPECT_EQ(help.out.substr(help.out.size() - 18), "   See also rand.\n");
+    EXPECT_EQ(runTool("--help waitdraw").out, help.out);
+    EXPECT_EQ(runTool("waitdraw --help").out, help.out);
+    EXPECT_EQ(runTool("help").out, runTool("--help").out);
+    std::istringstream names(runTool("--list").out);
+    for (std::string name; std::getline(names, name);) {
+        ToolRun each = runTool("help " + name);
+        EXPECT_EQ(each.status, 0) << name;
+        EXPECT_TRUE(contains(each.out, "Example")) << name;
+    }
+    for (const char* bad : {"help nosuch", "help ../inst/waitdraw", "help /etc/passwd", "help waitdraw psivalue"}) {
+        ToolRun run = runTool(bad);
+        EXPECT_EQ(run.status, 2) << bad;
+        EXPECT_EQ(run.out.find("montemex: "), 0u) << bad << ": " << run.out;
+    }
+    // Octave's rules for a help block, beyond what our help files use.
+    std::istringstream file("\n  %% two\n##  hash\n%\n%\tx\n\n% not help\n");
+    EXPECT_EQ(montemex::cli::helpText(file), " two\n  hash\n\n\tx\n");
+}
+
+TEST(Cli, EveryExampleRuns)
+{
+    std::vector<std::string> lines = examples(montemex::cli::usageText(), "examples:", "montemex ");
+    std::ifstream readme(std::string(MONTEMEX_SOURCE_DIR) + "/README.md");
+    std::stringstream text;
+    text << readme.rdbuf();
+    std::string section = text.str().substr(text.str().find("## The command-line tool"));
+    std::vector<std::string> readmeLines = examples(section, "```sh", "build/bin/montemex ");
+    EXPECT_GE(lines.size(), 5u);
+    EXPECT_GE(readmeLines.size(), 5u);
+    lines.insert(lines.end(), readmeLines.begin(), readmeLines.end());
+    for (const std::string& line : lines) {
+        ToolRun run = runTool(line);
+        EXPECT_EQ(run.status, 0) << line << ": " << run.out;
+        EXPECT_FALSE(run.out.empty()) << line;
+    }
+}
+
+TEST(Cli, RefusesModulesNotBuiltForThisHost)
+{
+    const struct {
+        const char* kind;
+        const char* reason;
+    } cases[] = {
+        {"interface", "it defines the host interface itself."},
+        {"nohost", "it does not link this host's libmx and libmex."},
+    };
+    for (const auto& c : cases) {
+        std::string dir = std::string(MONTEMEX_FOREIGN_DIR) + "/" + c.kind;
+        ToolRun run = runTool("--path " + dir + " psivalue 1");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "psivalue: Cannot load 'psivalue': '" + dir + "/psivalue.mexa64' was not built for this host: " +
+                               c.reason + "\n");
+    }
+    EXPECT_EQ(runTool("psivalue 1").out, "ans = -0.5772\n");
 }
 
 TEST(Cli, ListHelpAndDemo)

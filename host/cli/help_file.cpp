@@ -1,0 +1,36 @@
+#include "help_file.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace montemex::cli {
+
+std::string findHelpFile(const std::string& name, const std::vector<std::string>& directories)
+{
+    bool functionName = !name.empty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
+                        std::all_of(name.begin(), name.end(),
+                                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+    if (!functionName) return "";
+    for (const std::string& dir : directories) {
+        std::string path = dir + "/" + name + ".m";
+        if (std::ifstream(path).good()) return path;
+    }
+    return "";
+}
+
+std::string helpText(std::istream& file)
+{
+    std::string text;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos && text.empty()) continue;  // blank lines before the block
+        if (start == std::string::npos || (line[start] != '%' && line[start] != '#')) break;
+        start = line.find_first_not_of("%#", start);
+        text += (start == std::string::npos ? "" : line.substr(start)) + '\n';
+    }
+    return text;
+}
+
+}  // namespace montemex::cli

@@ -1,0 +1,20 @@
+#!/bin/sh
+# Usage: compare_help_with_octave.sh TOOL OCTAVE INSTDIR
+# For every help file INSTDIR/<name>.m, "TOOL help <name>" must print the text Octave's help
+# prints for it (get_help_text; help adds only a header and a footer around it).
+tool=$1 octave=$2 inst=$3
+failed=0
+for file in "$inst"/*.m; do
+  name=$(basename "$file" .m)
+  expected=$("$octave" --no-gui --norc --no-history --quiet --eval \
+    "addpath('$inst'); fwrite(stdout, get_help_text('$name'));" 2>/dev/null; echo .)
+  actual=$("$tool" help "$name"; echo .)
+  if [ "$expected" != "$actual" ]; then
+    echo "help $name differs from Octave's:"
+    printf '%s\n' "$expected" >expected.txt
+    printf '%s\n' "$actual" | diff expected.txt - | head -20
+    rm -f expected.txt
+    failed=1
+  fi
+done
+exit $failed
