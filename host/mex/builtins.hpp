@@ -1,9 +1,11 @@
 // The host functions a module may call by name: "rand", "randn" and "sort".
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "matrix.h"
+#include "montemex/host.hpp"
 
 namespace montemex::host {
 
@@ -12,7 +14,10 @@ struct BuiltinError {
     std::string message;
 };
 
-// Runs host function `name`. Returns false and fills `error` when the call fails; outputs are
+// Functions that shadow the host's own, by name (Host::shadowFunction).
+std::map<std::string, HostFunction>& shadows();
+
+// Runs host function `name` (or what shadows it). Returns false and fills `error` when the call fails; outputs are
 // then left unset. Never raises.
 bool runBuiltin(const std::string& name, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], BuiltinError& error);
 

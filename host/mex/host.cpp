@@ -217,6 +217,8 @@ CallResult Host::callBuiltin(const std::string& name, int nlhs, const std::vecto
     return result;
 }
 
+void Host::shadowFunction(const std::string& name, HostFunction function) { shadows()[name] = std::move(function); }
+void Host::clearShadows() { shadows().clear(); }
 void Host::seed(std::uint32_t value) { generators().seed(value); }
 void Host::setStreamMode(StreamMode mode) { generators().setMode(mode); }
 RandomState Host::randomState() const { return generators().snapshot(); }

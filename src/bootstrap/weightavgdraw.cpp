@@ -55,7 +55,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     }
     for (std::size_t first = 0; first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
-        mxArray* chunk = fetchUniformColumns(n, chunkSize);
+        mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
         if (summing) addWeightedMeans(mxGetPr(chunk), chunkSize, x.values, n, m, w.values, result, draws, first, side);
         // Each chunk goes as soon as it is used, so memory stays flat however many draws.
         mxDestroyArray(chunk);

@@ -14,6 +14,7 @@
 #include "mex/arguments.hpp"
 #include "mex/bootstrap_call.hpp"
 #include "mex/errors.hpp"
+#include "mex/host_results.hpp"
 #include "sampling/bootstrap.hpp"
 
 using namespace montemex;
@@ -39,6 +40,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     mxArray* sortInput[1] = {const_cast<mxArray*>(pArray)};
     mxArray* sorted = nullptr;
     mexCallMATLAB(1, &sorted, 1, sortInput, "sort");
+    checkSorted(kName, sorted, pArray);
 
     const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
@@ -69,7 +71,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     for (std::size_t first = 0; n > 0 && first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
-        mxArray* chunk = fetchUniformColumns(n, chunkSize);
+        mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
         double* uniforms = mxGetPr(chunk);
         for (std::size_t t = 0; p != nullptr && t < chunkSize; ++t) {
             double* e = uniforms + t * n;

@@ -38,7 +38,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     if (nrhs == 3) cols = readSize(kName, prhs[2]);
     checkedCount(kName, rows, cols);  // refuses counts that cannot be addressed
 
-    drawHostArray(&plhs[0], "rand", static_cast<double>(rows), static_cast<double>(cols));
+    drawHostArray(kName, &plhs[0], "rand", Shape{rows, cols});
     double* result = mxGetPr(plhs[0]);
     const std::size_t count = mxGetNumberOfElements(plhs[0]);
 

@@ -24,7 +24,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     double* r = mxGetPr(plhs[0]);
 
     readParameters(call);
-    HostSource source;
+    HostSource source(kName);
     fillGammaFamily(source, call, r, [](HostSource& s, double scale, double v) { return drawInverseGammaByScale(s, scale, v); });
     releaseParameters(call);
 }

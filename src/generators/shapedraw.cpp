@@ -23,7 +23,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     double* r = mxGetPr(plhs[0]);
 
     readParameters(call);
-    HostSource source;
+    HostSource source(kName);
     fillGammaFamily(source, call, r, [](HostSource& s, double a, double v) { return drawGammaByMean(s, a, v); });
     releaseParameters(call);
 }

@@ -20,7 +20,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     plhs[0] = mxCreateDoubleMatrix(1, 1, mxREAL);
     double* r = mxGetPr(plhs[0]);
 
-    HostSource source;
+    HostSource source(kName);
     source.reserveUniforms(minimumGammaUniforms(arguments.second / 2.0));
     r[0] = drawGammaByMean(source, arguments.first, arguments.second);
     source.release();

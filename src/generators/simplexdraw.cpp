@@ -34,7 +34,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     }
     const std::size_t count = checkedCount(kName, k, m);
 
-    drawHostArray(&plhs[0], "rand", static_cast<double>(k), static_cast<double>(m));
+    drawHostArray(kName, &plhs[0], "rand", Shape{k, m});
     if (count == 0) return;
     double* r = mxGetPr(plhs[0]);
     const std::size_t rows = static_cast<std::size_t>(k);

@@ -22,12 +22,12 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     // Negative sizes count as 0 here, so the loop below never runs past what randn returned.
     ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
-    drawHostArray(&plhs[0], "randn", static_cast<double>(call.output.rows), static_cast<double>(call.output.cols));
+    drawHostArray(kName, &plhs[0], "randn", call.output);
     double* r = mxGetPr(plhs[0]);
 
     readParameters(call);
     const Parameter& nu = call.parameters[0];
-    HostSource source;
+    HostSource source(kName);
     // Exact bulk drawing, one run at a time: a run is a stretch of elements none of which draws
     // the other kind of number than the run's first drawing element. Where "rand" and "randn"
     // share one stream, a reserve must not reach past a draw of the other kind, so each reserve

@@ -23,7 +23,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
 
-    drawHostArray(&plhs[0], "rand", static_cast<double>(call.output.rows), static_cast<double>(call.output.cols));
+    drawHostArray(kName, &plhs[0], "rand", call.output);
     double* r = mxGetPr(plhs[0]);
     std::size_t count = call.count;
 

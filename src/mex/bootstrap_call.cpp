@@ -35,10 +35,10 @@ std::size_t chunkDraws(std::size_t n, std::size_t remaining)
     return draws < remaining ? draws : remaining;
 }
 
-mxArray* fetchUniformColumns(std::size_t n, std::size_t draws)
+mxArray* fetchUniformColumns(const char* function, std::size_t n, std::size_t draws)
 {
     mxArray* chunk = nullptr;
-    drawHostArray(&chunk, "rand", static_cast<double>(n), static_cast<double>(draws));
+    drawHostArray(function, &chunk, "rand", n, draws);
     return chunk;
 }
 

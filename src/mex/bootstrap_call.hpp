@@ -40,7 +40,7 @@ constexpr std::size_t kMaxChunkNumbers = std::size_t(1) << 20;
 // How many of the `remaining` draws (at least 1) the next chunk holds.
 std::size_t chunkDraws(std::size_t n, std::size_t remaining);
 
-// rand(n, draws) from the host; the caller destroys the returned array.
-mxArray* fetchUniformColumns(std::size_t n, std::size_t draws);
+// rand(n, draws) from the host, checked; the caller destroys the returned array.
+mxArray* fetchUniformColumns(const char* function, std::size_t n, std::size_t draws);
 
 }  // namespace montemex

@@ -1,15 +1,37 @@
 #include "mex/host_random.hpp"
 
+#include <cstdio>
+
+#include "mex/errors.hpp"
+#include "mex/host_results.hpp"
+#include "sampling/gamma.hpp"
+
 namespace montemex {
 
-void drawHostArray(mxArray** slot, const char* function, double rows, double cols)
+namespace {
+
+HostNumbers numbersOf(const char* hostFunction)
+{
+    return hostFunction[4] == 'n' ? HostNumbers::Normals : HostNumbers::Uniforms;  // "randn" or "rand"
+}
+
+}  // namespace
+
+void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols)
 {
     mxArray* sizes[2];
-    sizes[0] = mxCreateDoubleScalar(rows);
-    sizes[1] = mxCreateDoubleScalar(cols);
-    mexCallMATLAB(1, slot, 2, sizes, function);
+    sizes[0] = mxCreateDoubleScalar(static_cast<double>(rows));
+    sizes[1] = mxCreateDoubleScalar(static_cast<double>(cols));
+    *slot = nullptr;
+    mexCallMATLAB(1, slot, 2, sizes, hostFunction);
     mxDestroyArray(sizes[0]);
     mxDestroyArray(sizes[1]);
+    checkHostNumbers(function, hostFunction, *slot, rows, cols, numbersOf(hostFunction));
+}
+
+void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
+{
+    drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows), static_cast<std::size_t>(shape.cols));
 }
 
 double HostSource::uniform()
@@ -38,7 +60,15 @@ void HostSource::release()
     drop(normals_);
 }
 
-double HostSource::take(Block& block, const char* function)
+void HostSource::rejectionLimitReached()
+{
+    char message[128];
+    std::snprintf(message, sizeof message, "rand returned numbers that a rejection loop rejected %ld times in a row.",
+                  kMaxGammaAttempts);
+    raiseError(function_, "badHostResult", message);
+}
+
+double HostSource::take(Block& block, const char* hostFunction)
 {
     if (block.left > 0) {
         double value = *block.next++;
@@ -46,17 +76,18 @@ double HostSource::take(Block& block, const char* function)
         return value;
     }
     mxArray* single = nullptr;
-    mexCallMATLAB(1, &single, 0, nullptr, function);
-    double value = mxGetScalar(single);
+    mexCallMATLAB(1, &single, 0, nullptr, hostFunction);
+    checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
+    double value = *mxGetPr(single);
     mxDestroyArray(single);
     return value;
 }
 
-void HostSource::reserve(Block& block, const char* function, std::size_t count)
+void HostSource::reserve(Block& block, const char* hostFunction, std::size_t count)
 {
     if (kOneNumberPerHostCall || block.left > 0 || count < 2) return;
     if (count > kMaxReserve) count = kMaxReserve;
-    drawHostArray(&block.array, function, static_cast<double>(count), 1.0);
+    drawHostArray(function_, &block.array, hostFunction, count, 1);
     block.next = mxGetPr(block.array);
     block.left = count;
 }

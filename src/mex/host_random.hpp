@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "mex.h"
+#include "mex/arguments.hpp"
 
 namespace montemex {
 
@@ -16,9 +17,12 @@ inline constexpr bool kOneNumberPerHostCall = true;
 inline constexpr bool kOneNumberPerHostCall = false;
 #endif
 
-// One host call of "rand" or "randn" for an m-by-n array, whose result goes into *slot. The two
-// size scalars are created for the call and destroyed right after it.
-void drawHostArray(mxArray** slot, const char* function, double rows, double cols);
+// One host call of `hostFunction` ("rand" or "randn") for a rows-by-cols array, whose result goes
+// into *slot. The two size scalars are created for the call and destroyed right after it. The
+// result is checked (host_results.hpp) before anything uses it; `function` names the module in
+// the error.
+void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols);
+void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
 
 // The source the sampling routines draw from: uniform() and normal() return the host's next
 // numbers, by default one host call per number (destroying each 1x1 result at once, so memory
@@ -30,12 +34,20 @@ void drawHostArray(mxArray** slot, const char* function, double rows, double col
 // only numbers that no "randn" draw precedes: on hosts where "rand" and "randn" share one stream
 // a reserve must not reach past a draw of the other kind.
 //
+// Every number is checked as it arrives (host_results.hpp): uniforms strictly inside (0, 1),
+// normals finite. A rejection loop that gives up on the numbers it got (which the host's own
+// generators never make happen) ends the call with badHostResult too.
+//
 // The source holds plain pointers only, so an error that ends the call may skip release(); the
 // host reclaims the block it holds.
 class HostSource {
 public:
+    // `function` names the module in errors.
+    explicit HostSource(const char* function) : function_(function) {}
+
     double uniform();
     double normal();
+    [[noreturn]] void rejectionLimitReached();
 
     // Fetches min(count, kMaxReserve) uniforms in one host call, unless uniforms are still held
     // (or the unbuffered build is compiled).
@@ -55,10 +67,11 @@ private:
         std::size_t left = 0;
     };
 
-    static double take(Block& block, const char* function);
-    static void reserve(Block& block, const char* function, std::size_t count);
+    double take(Block& block, const char* hostFunction);
+    void reserve(Block& block, const char* hostFunction, std::size_t count);
     static void drop(Block& block);
 
+    const char* function_;
     Block uniforms_;
     Block normals_;
 };

@@ -22,7 +22,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs);
 
     mxArray* uniforms = nullptr;
-    drawHostArray(&uniforms, "rand", static_cast<double>(w.shape.rows), static_cast<double>(w.shape.cols));
+    drawHostArray(kName, &uniforms, "rand", w.shape);
     const double* u = mxGetPr(uniforms);
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(w.shape.rows), static_cast<mwSize>(w.shape.cols), mxREAL);
     resampleStratified(w.values(), w.count, u, mxGetPr(plhs[0]));

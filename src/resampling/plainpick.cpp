@@ -23,7 +23,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t n = w.count;
 
     double* table = allocateDoubles(n);
-    drawHostArray(&plhs[0], "rand", static_cast<double>(w.shape.rows), static_cast<double>(w.shape.cols));
+    drawHostArray(kName, &plhs[0], "rand", w.shape);
     double* result = mxGetPr(plhs[0]);
     std::uint32_t* guide = allocateIndices(guideSize(n, n));
     resampleMultinomial(w.values(), n, result, result, table, guide);

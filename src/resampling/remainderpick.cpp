@@ -29,7 +29,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t remaining = n - pos;
 
     mxArray* uniforms = nullptr;
-    drawHostArray(&uniforms, "rand", static_cast<double>(remaining), 1.0);
+    drawHostArray(kName, &uniforms, "rand", remaining, 1);
     if (n > 0) {
         residualTable(table, n, remaining);
         std::uint32_t* guide = allocateIndices(guideSize(n, remaining));

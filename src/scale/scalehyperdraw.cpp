@@ -94,7 +94,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const double xStart = std::log(params.recipS);
     const double step = std::log(1.0 / std::sqrt(nu0) + 1.0);
 
-    HostSource source;
+    HostSource source(kName);
     Hull hull;
     const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, arsWarned);
     source.release();

@@ -5,6 +5,9 @@
 // complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes) holding awkward values (NaN,
 // infinities, -0, huge, tiny, negative, non-integer). Each call must return or raise an error, never
 // misuse the host interface, return a result of the documented shape, and leave no host array behind.
+// The input may also make the host's "rand", "randn" or "sort" misbehave, as a user's m-file that
+// shadows them can: return nothing, arrays of the wrong size or class, or values outside what the
+// real functions give (0, 1, NaN, negative ...), or the right array with some values wrong.
 // Time per call is bounded by libFuzzer's -timeout (20 s: the slowest legitimate call, a
 // scalehyperdraw draw that gives up after 100000 proposals, takes about 4 s instrumented).
 //
@@ -16,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "expected_shape.hpp"
@@ -118,6 +122,40 @@ mxArray* makeArgument(ByteReader& in)
     return array;
 }
 
+// The requested rows and columns of a "rand" or "randn" call (1-by-1 without size arguments), or
+// the dimensions of the argument of "sort".
+std::pair<std::size_t, std::size_t> requestedSize(int nrhs, mxArray* prhs[], bool sort)
+{
+    if (sort && nrhs >= 1) return {mxGetM(prhs[0]), mxGetN(prhs[0])};
+    if (nrhs < 2) return {1, 1};
+    return {static_cast<std::size_t>(montemex::values(prhs[0])[0]), static_cast<std::size_t>(montemex::values(prhs[1])[0])};
+}
+
+// Makes the host function `name` misbehave, with what it returns read from the fuzz input at each
+// call: nothing, any argument-like array, the requested size with a row more or less, or the
+// requested size; the last two hold 0.5 with some values replaced by awkward ones.
+void shadow(montemex::Host& host, const char* name, ByteReader& in)
+{
+    const bool sort = std::strcmp(name, "sort") == 0;
+    host.shadowFunction(name, [&in, sort](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        auto [rows, cols] = requestedSize(nrhs, prhs, sort);
+        switch (in.byte() % 5) {
+        case 0: return;  // nothing
+        case 1: plhs[0] = makeArgument(in); return;
+        case 2: rows = rows > 0 && in.byte() % 2 == 0 ? rows - 1 : rows + 1; break;
+        default: break;
+        }
+        if (rows * cols > 4096) rows = cols = 1;
+        plhs[0] = mxCreateDoubleMatrix(rows, cols, mxREAL);
+        double* values = mxGetPr(plhs[0]);
+        for (std::size_t k = 0; k < rows * cols; ++k) values[k] = 0.5;
+        std::uint8_t replaced = in.byte();
+        for (std::size_t k = 0; k < rows * cols && replaced > 0; ++k, --replaced) {
+            values[(k * 7 + replaced) % (rows * cols)] = pickValue(in);
+        }
+    });
+}
+
 void showCall(const Target& target, int nlhs, const std::vector<const mxArray*>& args)
 {
     std::fprintf(stderr, "call %s (%s), %d outputs:\n", target.name.c_str(), target.directory.c_str(), nlhs);
@@ -169,6 +207,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     montemex::Host host;
     host.setModulePath({target.directory});
     host.seed(seed);
+    host.clearShadows();
+    const std::uint8_t misbehaving = in.byte();
+    if (misbehaving % 4 == 1) shadow(host, "rand", in);
+    if (misbehaving % 8 == 5) shadow(host, "randn", in);
+    if (misbehaving % 16 == 9) shadow(host, "sort", in);
     std::vector<Array> args;
     for (int k = 0; k < nrhs; ++k) args.emplace_back(makeArgument(in));
     std::vector<const mxArray*> argv;
@@ -193,5 +236,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t outputs = 0;
     for (const Array& out : result.outputs) outputs += out ? 1 : 0;
     if (host.liveArrayCount() != liveBefore + outputs) fail("host arrays left behind", target);
+    host.clearShadows();
     return 0;
 }

@@ -121,7 +121,7 @@ TEST(Classdraw, NegativeProbabilityFailsAfterTheDrawAndFreesTheTable)
     CallResult ok = callModule(Build::Current, "classdraw", 1, {p.get(), two.get(), three.get()});
     const std::vector<std::string> expected = {"mxGetScalar", "mxGetScalar", "mxCreateDoubleScalar(2)",
                                                "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(2,3)", "mxDestroyArray",
-                                               "mxDestroyArray", "mxGetPr", "mxGetDimensions_700", "mxGetPr",
+                                               "mxDestroyArray", "mxGetPr", "mxGetPr", "mxGetDimensions_700", "mxGetPr",
                                                "mxMalloc(24)", "mxFree"};
     EXPECT_EQ(ok.log, expected);
     EXPECT_EQ(ok.stats.arraysReclaimed, 0u);

@@ -327,16 +327,16 @@ TEST(Resampling, HostCallsComeInOrderAndScratchMemoryIsReleased)
     Array w = makeRow({1, 1, 2});
     const std::vector<std::string> plain = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)", "mxCreateDoubleScalar(1)",
                                             "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                            "mxDestroyArray", "mxGetPr", "mxFree"};
+                                            "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree"};
     const std::vector<std::string> residual = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)",
                                                "mxCreateDoubleMatrix_700(1,3)", "mxGetPr", "mxCreateDoubleScalar(2)",
                                                "mxCreateDoubleScalar(1)", "mexCallMATLAB rand(2,1)", "mxDestroyArray",
-                                               "mxDestroyArray", "mxGetPr", "mxFree", "mxDestroyArray"};
+                                               "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree", "mxDestroyArray"};
     // layeredpick and fixedpick keep no table of expected counts: each is used once.
     const std::vector<std::string> stratified = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleScalar(1)",
                                                  "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                                 "mxDestroyArray", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)", "mxGetPr",
-                                                 "mxDestroyArray"};
+                                                 "mxDestroyArray", "mxGetPr", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
+                                                 "mxGetPr", "mxDestroyArray"};
     const std::vector<std::string> deterministic = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
                                                     "mxGetPr"};
     const std::vector<std::string>* logs[] = {&plain, &residual, &stratified, &deterministic};

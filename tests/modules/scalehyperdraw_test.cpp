@@ -168,12 +168,12 @@ TEST(Scalehyperdraw, WarnsOncePerModuleLoad)
 {
     Host host;
     host.unload(kName);
-    // Every acceptance uniform 2 rejects: `rejections` rejections, then accept.
+    // Every acceptance uniform just below 1 rejects: `rejections` rejections, then accept.
     std::mt19937 engine(1);
     std::uniform_real_distribution<double> uniform(0.01, 0.99);
     auto scriptCall = [&](int rejections) {
         std::vector<double> numbers;
-        for (int k = 0; k < rejections; ++k) numbers.insert(numbers.end(), {uniform(engine), uniform(engine), 2.0});
+        for (int k = 0; k < rejections; ++k) numbers.insert(numbers.end(), {uniform(engine), uniform(engine), 1.0 - 0x1p-53});
         numbers.insert(numbers.end(), {0.5, 0.5, 0x1p-60});
         host.scriptUniforms(numbers);
     };

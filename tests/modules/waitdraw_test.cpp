@@ -68,7 +68,7 @@ TEST(Waitdraw, MakesExactlyOneRandCallAndLeavesNothingBehind)
     host.setLogging(false);
     const std::vector<std::string> expected = {
         "mxGetDimensions_700",  "mxGetScalar", "mxGetScalar", "mxCreateDoubleScalar(3)", "mxCreateDoubleScalar(4)",
-        "mexCallMATLAB rand(3,4)", "mxDestroyArray", "mxDestroyArray", "mxGetPr", "mxGetScalar"};
+        "mexCallMATLAB rand(3,4)", "mxDestroyArray", "mxDestroyArray", "mxGetPr", "mxGetPr", "mxGetScalar"};
     EXPECT_EQ(current.log, expected);
     std::vector<std::string> expectedLegacy = expected;
     expectedLegacy[0] = "mxGetDimensions";

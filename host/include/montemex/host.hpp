@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -57,6 +58,11 @@ struct RandomState {
     bool operator!=(const RandomState& other) const { return !(*this == other); }
 };
 
+// A function that stands in for one of the host's own ("rand", "randn", "sort") the way a user's
+// m-file of that name shadows it: it receives the call's output slots and arguments and may put
+// anything into the slots, or nothing.
+using HostFunction = std::function<void(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[])>;
+
 class Host {
 public:
     // Directories searched for "<name>.<moduleSuffix()>", first match wins.
@@ -87,6 +93,10 @@ public:
     // Largest element count the host will create in one array ("Out of memory." beyond).
     void setMaxElements(std::size_t count);
     void setLogging(bool on);
+
+    // Shadowing of the host's functions, as users shadow them with m-files of the same name.
+    void shadowFunction(const std::string& name, HostFunction function);
+    void clearShadows();
 
     // Direct calls of the host's own functions ("rand", "randn", "sort"), as a module would make.
     CallResult callBuiltin(const std::string& name, int nlhs, const std::vector<const mxArray*>& args);

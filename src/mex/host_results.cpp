@@ -1,0 +1,134 @@
+#include "mex/host_results.hpp"
+
+#include <cfloat>
+#include <cstdio>
+
+#include "mex/errors.hpp"
+
+namespace montemex {
+
+namespace {
+
+// Messages are built in fixed buffers: an error ends the call without running destructors on
+// every host, so no object that owns memory may be alive when one is raised.
+constexpr std::size_t kTextSize = 160;
+
+// The dimensions of an array as text, "2-by-3" or "2-by-3-by-4".
+void describeDimensions(const mxArray* array, char* text)
+{
+    const mwSize count = mxGetNumberOfDimensions(array);
+    const mwSize* dims = mxGetDimensions(array);
+    std::size_t used = 0;
+    text[0] = '\0';
+    for (mwSize k = 0; k < count && used < kTextSize; ++k) {
+        int written = std::snprintf(text + used, kTextSize - used, "%s%llu", k > 0 ? "-by-" : "",
+                                    static_cast<unsigned long long>(dims[k]));
+        if (written < 0) break;
+        used += static_cast<std::size_t>(written);
+    }
+}
+
+// Whether the array's dimensions are rows, cols and then only ones. (Two dimensions, the common
+// case, are read without fetching the dimension list.)
+bool hasSize(const mxArray* array, std::size_t rows, std::size_t cols)
+{
+    const mwSize count = mxGetNumberOfDimensions(array);
+    if (count == 2) return mxGetM(array) == rows && mxGetN(array) == cols;
+    const mwSize* dims = mxGetDimensions(array);
+    if (count < 2 || static_cast<std::size_t>(dims[0]) != rows || static_cast<std::size_t>(dims[1]) != cols) return false;
+    for (mwSize k = 2; k < count; ++k) {
+        if (dims[k] != 1) return false;
+    }
+    return true;
+}
+
+// "a complex array", "a sparse array", or null for a real full array.
+const char* irregularKind(const mxArray* array)
+{
+    if (mxIsComplex(array)) return "a complex array";
+    if (mxIsSparse(array)) return "a sparse array";
+    return nullptr;
+}
+
+// One pass, one comparison per bound, without early exit so that it vectorises.
+bool allUniform(const double* u, std::size_t count)
+{
+    bool inside = true;
+    for (std::size_t i = 0; i < count; ++i) inside &= (u[i] > 0.0) & (u[i] < 1.0);
+    return inside;
+}
+
+bool allFinite(const double* z, std::size_t count)
+{
+    bool finite = true;
+    for (std::size_t i = 0; i < count; ++i) finite &= (z[i] >= -DBL_MAX) & (z[i] <= DBL_MAX);
+    return finite;
+}
+
+}  // namespace
+
+void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
+                      std::size_t cols, HostNumbers numbers)
+{
+    char message[3 * kTextSize];
+    const unsigned long long m = rows, n = cols;
+    if (array == nullptr) {
+        std::snprintf(message, sizeof message, "%s returned nothing where a %llu-by-%llu array was requested.",
+                      hostFunction, m, n);
+        raiseError(function, "badHostResult", message);
+    }
+    const char* kind = irregularKind(array);
+    if (kind != nullptr || !mxIsDouble(array)) {
+        char what[kTextSize];
+        if (kind == nullptr) std::snprintf(what, sizeof what, "a %s array", mxGetClassName(array));
+        std::snprintf(message, sizeof message, "%s returned %s where a real double array was requested.", hostFunction,
+                      kind != nullptr ? kind : what);
+        raiseError(function, "badHostResult", message);
+    }
+    if (!hasSize(array, rows, cols)) {
+        char dims[kTextSize];
+        describeDimensions(array, dims);
+        std::snprintf(message, sizeof message, "%s returned a %s array where a %llu-by-%llu array was requested.",
+                      hostFunction, dims, m, n);
+        raiseError(function, "badHostResult", message);
+    }
+    const std::size_t count = rows * cols;
+    if (count == 0) return;
+    const double* values = mxGetPr(array);
+    if (numbers == HostNumbers::Uniforms && !allUniform(values, count)) {
+        std::snprintf(message, sizeof message, "%s returned a number outside the open interval (0, 1).", hostFunction);
+        raiseError(function, "badHostResult", message);
+    }
+    if (numbers == HostNumbers::Normals && !allFinite(values, count)) {
+        std::snprintf(message, sizeof message, "%s returned a number that is not finite.", hostFunction);
+        raiseError(function, "badHostResult", message);
+    }
+}
+
+void checkSorted(const char* function, const mxArray* sorted, const mxArray* input)
+{
+    char message[3 * kTextSize];
+    char wanted[kTextSize];
+    describeDimensions(input, wanted);
+    if (sorted == nullptr) {
+        std::snprintf(message, sizeof message, "sort returned nothing where a %s %s array was expected.", wanted,
+                      mxGetClassName(input));
+        raiseError(function, "badHostResult", message);
+    }
+    const char* kind = irregularKind(sorted);
+    bool same = kind == nullptr && mxGetClassID(sorted) == mxGetClassID(input) &&
+                mxGetNumberOfDimensions(sorted) == mxGetNumberOfDimensions(input);
+    for (mwSize k = 0; same && k < mxGetNumberOfDimensions(sorted); ++k) {
+        same = mxGetDimensions(sorted)[k] == mxGetDimensions(input)[k];
+    }
+    if (!same) {
+        char got[kTextSize];
+        describeDimensions(sorted, got);
+        std::snprintf(message, sizeof message, "sort returned a %s %s%s array where a %s %s array was expected.", got,
+                      kind != nullptr ? (mxIsComplex(sorted) ? "complex " : "sparse ") : "", mxGetClassName(sorted),
+                      wanted, mxGetClassName(input));
+        raiseError(function, "badHostResult", message);
+    }
+}
+
+}  // namespace montemex
