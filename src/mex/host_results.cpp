@@ -73,22 +73,22 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     char message[3 * kTextSize];
     const unsigned long long m = rows, n = cols;
     if (array == nullptr) {
-        std::snprintf(message, sizeof message, "%s returned nothing where a %llu-by-%llu array was requested.",
+        std::snprintf(message, sizeof message, "%s returned nothing where %llu-by-%llu was requested.",
                       hostFunction, m, n);
         raiseError(function, "badHostResult", message);
     }
     const char* kind = irregularKind(array);
     if (kind != nullptr || !mxIsDouble(array)) {
         char what[kTextSize];
-        if (kind == nullptr) std::snprintf(what, sizeof what, "a %s array", mxGetClassName(array));
-        std::snprintf(message, sizeof message, "%s returned %s where a real double array was requested.", hostFunction,
+        if (kind == nullptr) std::snprintf(what, sizeof what, "an array of class %s", mxGetClassName(array));
+        std::snprintf(message, sizeof message, "%s returned %s where real doubles were requested.", hostFunction,
                       kind != nullptr ? kind : what);
         raiseError(function, "badHostResult", message);
     }
     if (!hasSize(array, rows, cols)) {
         char dims[kTextSize];
         describeDimensions(array, dims);
-        std::snprintf(message, sizeof message, "%s returned a %s array where a %llu-by-%llu array was requested.",
+        std::snprintf(message, sizeof message, "%s returned a %s array where %llu-by-%llu was requested.",
                       hostFunction, dims, m, n);
         raiseError(function, "badHostResult", message);
     }

@@ -16,8 +16,8 @@ namespace montemex {
 enum class HostNumbers { Uniforms, Normals };
 
 // `array` is what host function `hostFunction` ("rand" or "randn") put into its output slot for a
-// request of rows-by-cols numbers. Raises, for instance, "rand returned a 1-by-1 array where a
-// 3-by-4 array was requested."
+// request of rows-by-cols numbers. Raises, for instance, "rand returned a 1-by-1 array where
+// 3-by-4 was requested."
 void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
                       std::size_t cols, HostNumbers numbers);
 

@@ -137,10 +137,10 @@ TEST(HostResults, ShadowedRandAndRandnEndInAnErrorOrASoundResult)
     host.shadowFunction("rand", misbehaviours()[1].function);
     Array two = makeScalar(2), three = makeScalar(3), four = makeScalar(4);
     expectError(callModule(Build::Current, "waitdraw", 1, {two.get(), three.get(), four.get()}), "waitdraw",
-                "badHostResult", "rand returned a 1-by-1 array where a 3-by-4 array was requested.");
+                "badHostResult", "rand returned a 1-by-1 array where 3-by-4 was requested.");
     host.shadowFunction("rand", misbehaviours()[3].function);
     expectError(callModule(Build::Current, "plainpick", 1, {weights.get()}), "plainpick", "badHostResult",
-                "rand returned a int8 array where a real double array was requested.");
+                "rand returned an array of class int8 where real doubles were requested.");
     host.shadowFunction("rand", misbehaviours().back().function);
     expectError(callModule(Build::Current, "shapedrawone", 1, {three.get(), four.get()}), "shapedrawone",
                 "badHostResult", "rand returned numbers that a rejection loop rejected 10000 times in a row.");
