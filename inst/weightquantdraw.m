@@ -1,8 +1,9 @@
 %WEIGHTQUANTDRAW  Bayesian bootstrap draws of weighted percentiles of a sample.
 %
 %   Q = weightquantdraw(X, P) returns one posterior draw of the percentiles P (in percent,
-%   0 to 100) of the observations in the first column of X, a 1-by-K row (K = numel(P)).
-%   X is not sorted: pass sort(X) to get percentiles of the sample.
+%   0 to 100) of the observations in the first column of X, a 1-by-K row, where
+%   K = size(P, 1) * size(P, 2). X is not sorted: pass sort(X) to get percentiles of the
+%   sample.
 %
 %   Q = weightquantdraw(X, P, B) returns B draws, a B-by-K array with draw s in row s.
 %
@@ -32,7 +33,10 @@
 %     X  real numeric or logical array of any class (converted to double); n = size(X, 1)
 %        and only the first column is used.
 %     P  real numeric or logical vector of percentiles (at most one of its first two
-%        dimensions above 1); 1-by-K and K-by-1 give the same result.
+%        dimensions above 1); 1-by-K and K-by-1 give the same result. Like every other
+%        argument, only its first two dimensions count: the first K elements of sort(P) are
+%        used, so pass a vector (for a 1-by-1-by-3 P, sort works along the third dimension
+%        and K is 1). A P whose later dimensions are 0 holds no values: K is 0.
 %     B  number of draws, truncated toward zero (2.5 makes 2 draws); a negative B counts as
 %        0 and returns a 0-by-K array. Default 1.
 %     W  real numeric or logical column of n prior weights.

@@ -33,7 +33,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t n = static_cast<std::size_t>(xShape.rows);
 
     const mxArray* pArray = prhs[1];
-    const Shape pShape = shapeOf(pArray);
+    // K is the product of P's first two dimensions, 0 for a P like 1-by-3-by-0 that holds no values.
+    const Shape pShape = valuesShapeOf(pArray);
     if (pShape.rows > 1 && pShape.cols > 1) raiseError(kName, "pNotVector", "P must be a vector.");
     requireRealNumeric(kName, pArray);
     const std::size_t k = static_cast<std::size_t>(pShape.count());

@@ -283,3 +283,15 @@ TEST(Bootstrap, HostileArgumentListsNeverMisuseTheHost)
                 "Size arguments are too large.");
     host.setMaxElements(std::size_t(1) << 28);
 }
+
+TEST(Weightquantdraw, PercentileCountIsTheProductOfPsFirstTwoDimensions)
+{
+    Array x = makeMatrix(3, 1, {1, 2, 3}), draws = makeScalar(2);
+    mwSize empty[3] = {1, 1, 0}, pages[3] = {4, 1, 2};
+    Array none(mxCreateNumericArray(3, empty, mxDOUBLE_CLASS, mxREAL));
+    Array paged(mxCreateNumericArray(3, pages, mxDOUBLE_CLASS, mxREAL));
+    Output noPercentiles = outputOf(callModule(Build::Current, "weightquantdraw", 1, {x.get(), none.get(), draws.get()}));
+    EXPECT_EQ(noPercentiles.rows, 2u);
+    EXPECT_EQ(noPercentiles.cols, 0u);
+    EXPECT_EQ(outputOf(callModule(Build::Current, "weightquantdraw", 1, {x.get(), paged.get()})).cols, 4u);
+}
