@@ -18,12 +18,11 @@
 %
 %   Arguments:
 %     X   real numeric or logical, any class (converted to double first). Values are not
-%         checked. Arguments after the first are ignored, whatever they are, and the number of
-%         outputs is not checked: only the first output is assigned, so asking for two gets
-%         the host's own error about an unassigned output.
+%         checked. Arguments after the first are ignored, whatever they are.
 %
 %   Errors (identifier, message):
 %     montemex:squashfn:wrongInputCount  Wrong number of input arguments.  (no argument)
+%     montemex:squashfn:tooManyOutputs   Too many output arguments.  (two or more outputs)
 %     montemex:squashfn:notRealNumeric   Arguments must be full real numeric or logical arrays.
 %                                        (complex, sparse, char, cell and struct X)
 %

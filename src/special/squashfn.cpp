@@ -6,8 +6,8 @@
 // (tanh(18) is within 5e-16 of 1), and for |x| <= 1.5e-8 it is x itself (tanh(x) = x - x^3/3 + ...
 // and there x^3/3 is less than one ulp of x).
 //
-// No value is checked and arguments after the first are ignored; only a missing argument and
-// arrays that cannot be read as real numbers are refused.
+// No value is checked and arguments after the first are ignored; only a missing argument, more
+// than one output and arrays that cannot be read as real numbers are refused.
 #include <cmath>
 
 #include "mex.h"
@@ -35,8 +35,11 @@ double squash(double x)
 
 }  // namespace
 
-void mexFunction(int /*nlhs*/, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     checkInputCount(kName, nrhs >= 1);
+    // Only one result exists: a second output would be left unassigned, which Octave lets
+    // through into a cell array ([c{:}] = squashfn(x)) as an undefined value.
+    checkOutputCount(kName, nlhs);
     mapElements(kName, prhs[0], &plhs[0], squash);
 }

@@ -23,6 +23,13 @@ assert (isequal (squashfn ([0.5 2], {1}, "ignored"), squashfn ([0.5 2])));
 squashfn (0.5);
 assert (ans == squashfn (0.5));
 expect_error (@() squashfn (), "montemex:squashfn:wrongInputCount", "Wrong number of input arguments.");
+c = cell (1, 2);
+try
+  [c{:}] = squashfn (1);   % Octave would leave c{2} undefined
+  error ("two outputs were accepted");
+catch err
+  assert (err.identifier, "montemex:squashfn:tooManyOutputs");
+end
 expect_error (@() squashfn ("abc"), "montemex:squashfn:notRealNumeric", ...
               "Arguments must be full real numeric or logical arrays.");
 expect_error (@() squashfn (sparse ([1 0])), "montemex:squashfn:notRealNumeric", ...
