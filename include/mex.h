@@ -21,6 +21,10 @@ int mexCallMATLAB(int nlhs, mxArray *plhs[], int nrhs, mxArray *prhs[], const ch
 void mexErrMsgTxt(const char *message);
 void mexErrMsgIdAndTxt(const char *identifier, const char *format, ...);
 
+/* Evaluate a statement in the host. This host evaluates only the empty statement and "drawnow;",
+ * which do nothing but let a pending interrupt (Ctrl-C) end the module call. */
+int mexEvalString(const char *statement);
+
 void mexWarnMsgTxt(const char *message);
 void mexWarnMsgIdAndTxt(const char *identifier, const char *format, ...);
 int mexPrintf(const char *format, ...);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -227,6 +228,21 @@ void Host::scriptUniforms(std::vector<double> values) { generators().scriptUnifo
 void Host::scriptNormals(std::vector<double> values) { generators().scriptNormals(values); }
 void Host::clearScripts() { generators().clearScripts(); }
 void Host::setMaxElements(std::size_t count) { state().maxElements = count; }
+void Host::requestInterrupt() { requestInterruptFlag(); }
+
+void Host::setMemoryLimit(double bytes)
+{
+#ifdef _WIN32
+    _putenv_s("MONTEMEX_MEMORY_LIMIT", bytes > 0.0 ? std::to_string(bytes).c_str() : "");
+#else
+    if (bytes > 0.0) {
+        setenv("MONTEMEX_MEMORY_LIMIT", std::to_string(bytes).c_str(), 1);
+    } else {
+        unsetenv("MONTEMEX_MEMORY_LIMIT");
+    }
+#endif
+    state().maxElements = defaultMaxElements();
+}
 std::size_t Host::liveArrayCount() const { return state().arrays.size(); }
 void Host::setLogging(bool on) { state().logging = on; }
 

@@ -1,6 +1,7 @@
 // The calls a module makes into the host: host functions by name, errors, warnings, printing.
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "../mx/host_state.hpp"
@@ -94,19 +95,33 @@ void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...)
     raiseError(identifier != nullptr ? identifier : "", message);
 }
 
+int mexEvalString(const char* statement)
+{
+    HostState& s = state();
+    logCall("mexEvalString");
+    const char* text = statement != nullptr ? statement : "";
+    if (std::strcmp(text, "") != 0 && std::strcmp(text, "drawnow;") != 0) {
+        raiseError("montemex:host:evalUnsupported", "mexEvalString: this host evaluates no statements.");
+    }
+    ++s.stats.interruptChecks;
+    if (takeInterrupt()) raiseError("montemex:host:interrupted", "Interrupted.");
+    return 0;
+}
+
 void mexWarnMsgTxt(const char* message)
 {
-    std::fprintf(stderr, "warning: %s\n", message != nullptr ? message : "");
+    mexWarnMsgIdAndTxt("", "%s", message != nullptr ? message : "");
 }
 
 void mexWarnMsgIdAndTxt(const char* identifier, const char* format, ...)
 {
-    (void)identifier;
     char message[4096];
     va_list args;
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
     va_end(args);
+    HostState& s = state();
+    if (s.inCall) s.stats.warnings.push_back(std::string(identifier != nullptr ? identifier : "") + ": " + message);
     std::fprintf(stderr, "warning: %s\n", message);
 }
 

@@ -1,7 +1,15 @@
 #include "host_state.hpp"
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace montemex::host {
 
@@ -9,6 +17,42 @@ HostState& state()
 {
     static HostState instance;
     return instance;
+}
+
+namespace {
+// Lock-free, so that a signal handler may set it.
+std::atomic<bool> interruptRequested{false};
+}  // namespace
+
+void requestInterruptFlag()
+{
+    interruptRequested.store(true);
+}
+
+bool takeInterrupt()
+{
+    return interruptRequested.exchange(false);
+}
+
+std::size_t defaultMaxElements()
+{
+    double bytes = 0.0;
+    const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");
+    if (text != nullptr) bytes = std::strtod(text, nullptr);
+    if (!(bytes > 0.0)) {
+#ifdef _WIN32
+        MEMORYSTATUSEX status;
+        status.dwLength = sizeof status;
+        if (GlobalMemoryStatusEx(&status)) bytes = 0.9 * static_cast<double>(status.ullTotalPhys);
+#else
+        bytes = 0.9 * static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGE_SIZE));
+#endif
+        if (sizeof(void*) == 4 && bytes > 2147483648.0) bytes = 2147483648.0;
+    }
+    const double elements = bytes / 8.0;
+    if (!(elements >= 1.0)) return 1;
+    if (elements >= static_cast<double>(SIZE_MAX)) return SIZE_MAX;
+    return static_cast<std::size_t>(elements);
 }
 
 void raiseError(const char* identifier, const char* message)

@@ -27,6 +27,11 @@ namespace montemex::host {
 
 enum class Owner { Caller, Temporary };
 
+// The memory rule's limit in doubles: 90% of physical memory, or MONTEMEX_MEMORY_LIMIT bytes when
+// that is set (as the modules read it); on 32-bit builds at most 2 GB.
+std::size_t defaultMaxElements();
+
+
 struct HostState {
     std::unordered_map<const mxArray*, Owner> arrays;  // every live array
     std::unordered_map<void*, std::size_t> blocks;     // live mxMalloc blocks and their sizes
@@ -39,13 +44,20 @@ struct HostState {
     std::string errorId;
     std::string errorMessage;
 
-    std::size_t maxElements = std::size_t(1) << 28;
+    std::size_t maxElements = defaultMaxElements();
     bool logging = false;
     std::vector<std::string> log;
     CallStats stats;
 };
 
 HostState& state();
+
+
+// Sets the flag that takeInterrupt reads (Host::requestInterrupt).
+void requestInterruptFlag();
+
+// Whether an interrupt was requested (Host::requestInterrupt) since the last check; clears it.
+bool takeInterrupt();
 
 // Ends the module call in progress with an error; outside a call it throws std::runtime_error.
 // Callers must hold no objects with destructors in the frames it unwinds.

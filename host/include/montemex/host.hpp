@@ -33,6 +33,8 @@ struct CallStats {
     std::size_t peakLiveArrays = 0;   // most temporaries alive at one time
     std::size_t peakLiveBytes = 0;    // most bytes held in temporaries and blocks at one time
     std::vector<std::string> misuse;  // interface misuse: wrong-type reads, double frees, ...
+    std::vector<std::string> warnings;  // "identifier: message" of each warning raised
+    std::size_t interruptChecks = 0;  // statements evaluated to let an interrupt end the call
 };
 
 struct CallResult {
@@ -90,8 +92,16 @@ public:
     // Host arrays alive now (those held by host code; a call reclaims its own temporaries).
     std::size_t liveArrayCount() const;
 
-    // Largest element count the host will create in one array ("Out of memory." beyond).
+    // Largest element count the host will create in one array ("Out of memory." beyond). By
+    // default the memory rule's limit in doubles: 90% of physical memory, or the bytes given by
+    // the environment variable MONTEMEX_MEMORY_LIMIT (which the modules honour too).
     void setMaxElements(std::size_t count);
+    // Sets MONTEMEX_MEMORY_LIMIT for the modules (and the host's own limit to match); 0 unsets it.
+    void setMemoryLimit(double bytes);
+
+    // Makes the next interrupt check of a module call end the call ("Interrupted."), as Ctrl-C
+    // does in a host. Safe to call from a signal handler.
+    static void requestInterrupt();
     void setLogging(bool on);
 
     // Shadowing of the host's functions, as users shadow them with m-files of the same name.
