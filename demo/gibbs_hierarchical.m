@@ -1,6 +1,8 @@
 % A Gibbs sampler for a hierarchical normal model with group-specific variances.
 %
-%   octave --no-gui demo/gibbs_hierarchical.m     (writes gibbs_hierarchical.png here)
+%   octave --no-gui demo/gibbs_hierarchical.m [FOLDER]
+%
+% Writes gibbs_hierarchical.png into FOLDER (default: build/demo/ under the project root).
 %
 % J groups of observations, y(i, j) ~ N(mu(j), sigma2(j)). The group variances share a common
 % scale tau2, which the data estimate:
@@ -75,5 +77,6 @@ ylim ([0, top]);
 legend ("posterior mean, 90% interval", "true sigma", "sample sd", "posterior mean of tau", "location", "northwest");
 xlabel ("group"); ylabel ("sigma");
 title ("Each group's sigma: the posterior pools the sample sd toward the common scale");
-print (h, "-dpng", "gibbs_hierarchical.png");
-printf ("wrote %s\n", fullfile (pwd, "gibbs_hierarchical.png"));
+png_file = demo_output ("gibbs_hierarchical.png");
+print (h, "-dpng", png_file);
+printf ("wrote %s\n", png_file);

@@ -1,6 +1,8 @@
 % A bootstrap particle filter on a nonlinear state-space model, comparing the four resamplers.
 %
-%   octave --no-gui demo/particle_filter.m        (writes particle_filter.png here)
+%   octave --no-gui demo/particle_filter.m [FOLDER]
+%
+% Writes particle_filter.png into FOLDER (default: build/demo/ under the project root).
 %
 % The model (a standard test case for nonlinear filters):
 %   x(t) = x(t-1)/2 + 25 x(t-1) / (1 + x(t-1)^2) + 8 cos(1.2 t) + v(t),   v ~ N(0, 10)
@@ -75,5 +77,6 @@ subplot (2, 2, 4);
 bar (mc_var);
 set (gca, "xticklabel", resamplers);
 ylabel ("variance across runs"); title ("Resampling noise (lower is better)");
-print (h, "-dpng", "particle_filter.png");
-printf ("wrote %s\n", fullfile (pwd, "particle_filter.png"));
+png_file = demo_output ("particle_filter.png");
+print (h, "-dpng", png_file);
+printf ("wrote %s\n", png_file);

@@ -8,10 +8,9 @@ cmake -S . -B build
 cmake --build build -j "$(nproc 2>/dev/null || echo 2)"
 
 if command -v octave >/dev/null 2>&1 && [ -e build/octave/waitdraw.mex ]; then
-  mkdir -p build/demo
   for demo in particle_filter gibbs_hierarchical bootstrap_median; do
     echo "== demo/$demo.m"
-    (cd build/demo && octave --no-gui --norc --no-history --quiet "../../demo/$demo.m")
+    octave --no-gui --norc --no-history --quiet "demo/$demo.m" build/demo
   done
   echo "Plots: $(ls build/demo/*.png | tr '\n' ' ')"
 else
