@@ -59,7 +59,7 @@ plot (centres, counts, "k-", "linewidth", 1.5);
 plot ([median(x) median(x)], ylim (), "r-", "linewidth", 2);
 hold off;
 legend ("Bayesian bootstrap", "classical bootstrap", "sample median");
-xlabel ("income");
+xlabel ("income"); ylabel ("draws");
 title ("The median (weightquantdraw)");
 png_file = demo_output ("bootstrap_median.png");
 print (h, "-dpng", png_file);
