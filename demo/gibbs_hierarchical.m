@@ -22,31 +22,16 @@ addpath (fileparts (mfilename ("fullpath")));
 find_modules ();
 headless_plots ();
 
-% Data: 8 groups of 12 observations with different spreads.
+% Data: 8 groups of 12 observations with different spreads (demo/hierarchical_data.m).
 rand ("state", 7); randn ("state", 7);
-J = 8;
-n = 12;
-true_sigma = [0.5 0.8 1.0 1.2 1.5 2.0 2.5 3.0];
-true_mu = linspace (-2, 2, J);
-y = true_mu + true_sigma .* randn (n, J);
+[y, true_sigma] = hierarchical_data ();
+J = columns (y);
 
-nu = 6; nu0 = 1; S = 1;
+% The sampler (demo/gibbs_sweeps.m): each sweep draws mu, then sigma2, then tau2, as above.
+% It starts from the sample variances and tau2 = 1, and goes on with the seeded stream.
 sweeps = 4000;
 burn = 500;
-mu = mean (y);
-sigma2 = var (y);
-tau2 = 1;
-trace_tau2 = zeros (sweeps, 1);
-trace_sigma2 = zeros (sweeps, J);
-for s = 1:sweeps
-  mu = mean (y) + sqrt (sigma2 / n) .* randn (1, J);
-  ss = sum ((y - mu) .^ 2);
-  sigma2 = recipshapedraw ((nu * tau2 + ss) / (nu + n), (nu + n) * ones (1, J));
-  H = J / sum (1 ./ sigma2);
-  tau2 = scalehyperdraw (S, nu0, nu, H, J);
-  trace_tau2(s) = tau2;
-  trace_sigma2(s, :) = sigma2;
-end
+[trace_tau2, trace_sigma2] = gibbs_sweeps (y, sweeps, var (y), 1);
 
 kept = burn + 1:sweeps;
 post_sigma = sqrt (trace_sigma2(kept, :));
