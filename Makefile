@@ -16,5 +16,6 @@ package:
 	cmake -S . -B build
 	cmake --build build --target octave_package
 
+# Every build tree the scripts make: scripts/test.sh, scripts/windows.sh, the 32-bit Linux build.
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-fuzz build-win32 build-win64 build-linux32 build-i686

@@ -1,8 +1,8 @@
 function montemex_build(outdir)
 %MONTEMEX_BUILD  Compile every montemex module with the host's mex command.
 %
-%   montemex_build() compiles the modules into the folder "mex" next to this file and copies
-%   each function's help file beside its module; then addpath that folder.
+%   montemex_build() compiles the modules into the folder "mex" of the current folder (created
+%   if needed) and copies each function's help file beside its module; then addpath that folder.
 %   montemex_build(OUTDIR) writes them to OUTDIR instead.
 %
 %   Module <name> is src/<family>/<name>.cpp, one for each help file inst/<name>.m; every other
@@ -16,7 +16,7 @@ function montemex_build(outdir)
 
 root = fileparts(mfilename('fullpath'));
 if nargin < 1
-    outdir = fullfile(root, 'mex');
+    outdir = fullfile(pwd, 'mex');
 end
 objdir = fullfile(outdir, 'obj');
 if ~exist(objdir, 'dir')

@@ -1,6 +1,8 @@
 % The Bayesian bootstrap of a median and a mean.
 %
-%   octave --no-gui demo/bootstrap_median.m       (writes bootstrap_median.png here)
+%   octave --no-gui demo/bootstrap_median.m [FOLDER]
+%
+% Writes bootstrap_median.png into FOLDER (default: build/demo/ under the project root).
 %
 % The Bayesian bootstrap (Rubin 1981) treats the n observations as the only possible values and
 % puts a flat Dirichlet distribution on their probabilities. Each posterior draw gives every
@@ -57,7 +59,8 @@ plot (centres, counts, "k-", "linewidth", 1.5);
 plot ([median(x) median(x)], ylim (), "r-", "linewidth", 2);
 hold off;
 legend ("Bayesian bootstrap", "classical bootstrap", "sample median");
-xlabel ("income");
+xlabel ("income"); ylabel ("draws");
 title ("The median (weightquantdraw)");
-print (h, "-dpng", "bootstrap_median.png");
-printf ("wrote %s\n", fullfile (pwd, "bootstrap_median.png"));
+png_file = demo_output ("bootstrap_median.png");
+print (h, "-dpng", png_file);
+printf ("wrote %s\n", png_file);

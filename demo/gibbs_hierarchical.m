@@ -1,6 +1,8 @@
 % A Gibbs sampler for a hierarchical normal model with group-specific variances.
 %
-%   octave --no-gui demo/gibbs_hierarchical.m     (writes gibbs_hierarchical.png here)
+%   octave --no-gui demo/gibbs_hierarchical.m [FOLDER]
+%
+% Writes gibbs_hierarchical.png into FOLDER (default: build/demo/ under the project root).
 %
 % J groups of observations, y(i, j) ~ N(mu(j), sigma2(j)). The group variances share a common
 % scale tau2, which the data estimate:
@@ -20,31 +22,16 @@ addpath (fileparts (mfilename ("fullpath")));
 find_modules ();
 headless_plots ();
 
-% Data: 8 groups of 12 observations with different spreads.
+% Data: 8 groups of 12 observations with different spreads (demo/hierarchical_data.m).
 rand ("state", 7); randn ("state", 7);
-J = 8;
-n = 12;
-true_sigma = [0.5 0.8 1.0 1.2 1.5 2.0 2.5 3.0];
-true_mu = linspace (-2, 2, J);
-y = true_mu + true_sigma .* randn (n, J);
+[y, true_sigma] = hierarchical_data ();
+J = columns (y);
 
-nu = 6; nu0 = 1; S = 1;
+% The sampler (demo/gibbs_sweeps.m): each sweep draws mu, then sigma2, then tau2, as above.
+% It starts from the sample variances and tau2 = 1, and goes on with the seeded stream.
 sweeps = 4000;
 burn = 500;
-mu = mean (y);
-sigma2 = var (y);
-tau2 = 1;
-trace_tau2 = zeros (sweeps, 1);
-trace_sigma2 = zeros (sweeps, J);
-for s = 1:sweeps
-  mu = mean (y) + sqrt (sigma2 / n) .* randn (1, J);
-  ss = sum ((y - mu) .^ 2);
-  sigma2 = recipshapedraw ((nu * tau2 + ss) / (nu + n), (nu + n) * ones (1, J));
-  H = J / sum (1 ./ sigma2);
-  tau2 = scalehyperdraw (S, nu0, nu, H, J);
-  trace_tau2(s) = tau2;
-  trace_sigma2(s, :) = sigma2;
-end
+[trace_tau2, trace_sigma2] = gibbs_sweeps (y, sweeps, var (y), 1);
 
 kept = burn + 1:sweeps;
 post_sigma = sqrt (trace_sigma2(kept, :));
@@ -75,5 +62,6 @@ ylim ([0, top]);
 legend ("posterior mean, 90% interval", "true sigma", "sample sd", "posterior mean of tau", "location", "northwest");
 xlabel ("group"); ylabel ("sigma");
 title ("Each group's sigma: the posterior pools the sample sd toward the common scale");
-print (h, "-dpng", "gibbs_hierarchical.png");
-printf ("wrote %s\n", fullfile (pwd, "gibbs_hierarchical.png"));
+png_file = demo_output ("gibbs_hierarchical.png");
+print (h, "-dpng", png_file);
+printf ("wrote %s\n", png_file);
