@@ -37,8 +37,38 @@
 %                                            (NaN, Inf, empty or non-numeric M or N)
 %     montemex:classdraw:sizeTooLarge        Size arguments are too large.
 %     montemex:classdraw:negativeProbability Negative probability. (the first P(k) < 0)
-%   All but the last are raised before any random number is drawn; "Negative probability."
-%   comes after the rand call.
+%     montemex:classdraw:tooLarge            This call needs 24 GB of memory at once, more than
+%                                            the 22.7 GB a call may use here. (with the call's
+%                                            own figures: see Limits below)
+%     montemex:classdraw:badHostResult       rand returned a 1-by-1 array where 3-by-4 was
+%                                            requested. (what a rand of the user's, an m-file
+%                                            that shadows it, returned: nothing, another class,
+%                                            a complex or sparse array, another size ("rand
+%                                            returned an array of class int8 where real doubles
+%                                            were requested."); or numbers no sampler can use:
+%                                            "rand returned a number outside the open interval
+%                                            (0, 1).", "rand returned numbers that a rejection
+%                                            loop rejected 10000 times in a row.")
+%   All but "Negative probability." and badHostResult are raised before any random number is
+%   drawn; those two come after the rand call.
+%
+%   Awkward probabilities: when every probability is finite but their sum overflows (P = [1e308
+%   1e308 1e308]), they are scaled by a power of two first, so the result is what the same
+%   probabilities scaled down give ([1 1 1] here). A total that is zero, NaN, infinite or
+%   negative gives the result described above and the warning
+%   montemex:classdraw:degenerateWeights, "The weights do not have a positive finite total, so
+%   the result is no resample of them." (once per call; warning("off",
+%   "montemex:classdraw:degenerateWeights") turns it off).
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "classdraw: failed to allocate N bytes
+%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Memory: a table of K doubles, and for K above 32 and at least K/64 draws a search guide of
 %   at most K 4-byte entries (half the table); both are freed before the call returns, also

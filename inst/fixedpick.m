@@ -28,6 +28,29 @@
 %     montemex:fixedpick:wrongInputCount  Wrong number of input arguments.
 %     montemex:fixedpick:notRealNumeric   Arguments must be full real numeric or logical arrays.
 %                                         (complex, sparse, char, cell and struct W)
+%     montemex:fixedpick:tooLarge         This call needs 24 GB of memory at once, more than the
+%                                         22.7 GB a call may use here. (with the call's own
+%                                         figures: see Limits below)
+%
+%   Awkward weights: when every weight is finite but their sum overflows (W = [1e308 1e308
+%   1e308]), they are scaled by a power of two first, so the result is what the same weights
+%   scaled down give ([1 1 1] here). A total that is zero, NaN, infinite or negative gives the
+%   result described above and the warning montemex:fixedpick:degenerateWeights, "The weights do
+%   not have a positive finite total, so the result is no resample of them." (once per call;
+%   warning("off", "montemex:fixedpick:degenerateWeights") turns it off). An expected count that
+%   rounding leaves just below a whole number k (by at most N + 2 units of 2^-52, relative:
+%   (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep their whole copies:
+%   fixedpick(ones(1, N)) is 1:N for every N.
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "fixedpick: failed to allocate N bytes
+%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Memory: none besides the result; the expected counts are not stored.
 %

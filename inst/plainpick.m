@@ -26,11 +26,40 @@
 %         random number; a W with no elements whose first two dimensions are not 0
 %         (2-by-3-by-0) gives a 0-by-0 result.
 %
-%   Errors (identifier, message), all raised before any random number is drawn:
+%   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:plainpick:tooManyOutputs   Too many output arguments.
 %     montemex:plainpick:wrongInputCount  Wrong number of input arguments.
 %     montemex:plainpick:notRealNumeric   Arguments must be full real numeric or logical arrays.
 %                                         (complex, sparse, char, cell and struct W)
+%     montemex:plainpick:tooLarge         This call needs 24 GB of memory at once, more than the
+%                                         22.7 GB a call may use here. (with the call's own
+%                                         figures: see Limits below)
+%     montemex:plainpick:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                         requested. (what a rand of the user's, an m-file that
+%                                         shadows it, returned: nothing, another class, a
+%                                         complex or sparse array, another size ("rand returned
+%                                         an array of class int8 where real doubles were
+%                                         requested."); or numbers no sampler can use: "rand
+%                                         returned a number outside the open interval (0, 1).",
+%                                         "rand returned numbers that a rejection loop rejected
+%                                         10000 times in a row.")
+%
+%   Awkward weights: when every weight is finite but their sum overflows (W = [1e308 1e308
+%   1e308]), they are scaled by a power of two first, so the result is what the same weights
+%   scaled down give ([1 1 1] here). A total that is zero, NaN, infinite or negative gives the
+%   result described above and the warning montemex:plainpick:degenerateWeights, "The weights do
+%   not have a positive finite total, so the result is no resample of them." (once per call;
+%   warning("off", "montemex:plainpick:degenerateWeights") turns it off).
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "plainpick: failed to allocate N bytes
+%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Memory: a table of N doubles, and for N above 32 a search guide of at most N 4-byte
 %   entries (half the table); both are freed before the call returns. The guide finds the

@@ -31,7 +31,7 @@
 %     V/2 < 0.00001            g = V/2, so the element is S up to rounding for small
 %                              positive and for negative V, NaN for V = 0 and V = -Inf.
 %
-%   Errors (identifier, message), all raised before any random number is drawn:
+%   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:recipshapedraw:tooManyOutputs   Too many output arguments.
 %     montemex:recipshapedraw:wrongInputCount  Wrong number of input arguments.
 %                                              (two or four arguments; checked after the
@@ -44,6 +44,28 @@
 %                                              (arrays S and V of different sizes, an array
 %                                              that is not M-by-N, or an empty S or V with a
 %                                              non-empty result)
+%     montemex:recipshapedraw:tooLarge         This call needs 24 GB of memory at once, more
+%                                              than the 22.7 GB a call may use here. (with the
+%                                              call's own figures: see Limits below)
+%     montemex:recipshapedraw:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                              requested. (what a rand of the user's, an m-file
+%                                              that shadows it, returned: nothing, another
+%                                              class, a complex or sparse array, another size
+%                                              ("rand returned an array of class int8 where real
+%                                              doubles were requested."); or numbers no sampler
+%                                              can use: "rand returned a number outside the open
+%                                              interval (0, 1).", "rand returned numbers that a
+%                                              rejection loop rejected 10000 times in a row.")
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "recipshapedraw: failed to allocate N
+%   bytes of memory" with an empty identifier). Ctrl-C ends a long call within a few
+%   milliseconds in Octave, with no result; the generators have then moved on by what was drawn,
+%   so reseed to reproduce.
 %
 %   Legacy build: the same values from the same random numbers, for every input.
 %

@@ -17,7 +17,7 @@
 %   give s itself, the limit of the distribution; v/2 < 0.00001 gives s up to rounding (NaN
 %   for v = 0 and v = -Inf).
 %
-%   Errors (identifier, message), all raised before any random number is drawn:
+%   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:recipshapedrawone:wrongInputCount  Wrong number of input arguments.
 %                                                 (exactly two; checked before the outputs)
 %     montemex:recipshapedrawone:tooManyOutputs   Too many output arguments.
@@ -25,6 +25,16 @@
 %                                                 logical arrays.
 %     montemex:recipshapedrawone:sizeMismatch     Size information is inconsistent.
 %                                                 (an empty s or v, as in recipshapedraw)
+%     montemex:recipshapedrawone:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                                 requested. (what a rand of the user's, an
+%                                                 m-file that shadows it, returned: nothing,
+%                                                 another class, a complex or sparse array,
+%                                                 another size ("rand returned an array of class
+%                                                 int8 where real doubles were requested."); or
+%                                                 numbers no sampler can use: "rand returned a
+%                                                 number outside the open interval (0, 1).",
+%                                                 "rand returned numbers that a rejection loop
+%                                                 rejected 10000 times in a row.")
 %
 %   Legacy build: the same values from the same random numbers, for every input.
 %

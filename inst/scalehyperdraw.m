@@ -67,6 +67,15 @@
 %                                              handles. (the range above)
 %     montemex:scalehyperdraw:tooFarFromS      The density lies too far from S for double
 %                                              precision. (the searches' check above)
+%     montemex:scalehyperdraw:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                              requested. (what a rand of the user's, an m-file
+%                                              that shadows it, returned: nothing, another
+%                                              class, a complex or sparse array, another size
+%                                              ("rand returned an array of class int8 where real
+%                                              doubles were requested."); or numbers no sampler
+%                                              can use: "rand returned a number outside the open
+%                                              interval (0, 1).", "rand returned numbers that a
+%                                              rejection loop rejected 10000 times in a row.")
 %   Two more errors guard against a sampler that cannot go on; the first cannot occur for
 %   accepted arguments, the second only in the limitation above:
 %     montemex:scalehyperdraw:badEnvelope      The sampler's envelope is not finite.

@@ -25,6 +25,19 @@
 %     montemex:squashfn:tooManyOutputs   Too many output arguments.  (two or more outputs)
 %     montemex:squashfn:notRealNumeric   Arguments must be full real numeric or logical arrays.
 %                                        (complex, sparse, char, cell and struct X)
+%     montemex:squashfn:tooLarge         This call needs 24 GB of memory at once, more than the
+%                                        22.7 GB a call may use here. (with the call's own
+%                                        figures: see Limits below)
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "squashfn: failed to allocate N bytes of
+%   memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Legacy build: NaN counts as beyond the threshold and positive there, so a NaN element
 %   gives 1 where the current build returns NaN.

@@ -34,7 +34,7 @@
 %     0 < NU < 2e-5            G = NU/2, so the element is Z up to rounding.
 %     NU = 0, NU < 0, -Inf     NaN.
 %
-%   Errors (identifier, message), all raised before any random number is drawn:
+%   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:studentdraw:tooManyOutputs   Too many output arguments.
 %     montemex:studentdraw:wrongInputCount  Wrong number of input arguments.
 %                                           (one or three arguments; checked after the
@@ -47,6 +47,29 @@
 %     montemex:studentdraw:sizeMismatch     Size information is inconsistent.
 %                                           (an array NU that is not M-by-N, or an empty NU
 %                                           with a non-empty M-by-N)
+%     montemex:studentdraw:tooLarge         This call needs 24 GB of memory at once, more than
+%                                           the 22.7 GB a call may use here. (with the call's
+%                                           own figures: see Limits below)
+%     montemex:studentdraw:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                           requested. (what a rand or randn of the user's, an
+%                                           m-file that shadows it, returned: nothing, another
+%                                           class, a complex or sparse array, another size
+%                                           ("rand returned an array of class int8 where real
+%                                           doubles were requested."); or numbers no sampler can
+%                                           use: "rand returned a number outside the open
+%                                           interval (0, 1).", "rand returned numbers that a
+%                                           rejection loop rejected 10000 times in a row.",
+%                                           "randn returned a number that is not finite.")
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "studentdraw: failed to allocate N bytes
+%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Example:
 %     randn("state", 1); rand("state", 1); R = studentdraw(5, 2, 4);   % 2-by-4, 5 d.o.f.

@@ -34,7 +34,29 @@
 %     montemex:waitdraw:sizeMismatch     Size information is inconsistent.
 %                                        (an array MU that is not M-by-N, or an empty MU
 %                                        with a non-empty M-by-N)
-%   All are raised before any random number is drawn.
+%     montemex:waitdraw:tooLarge         This call needs 24 GB of memory at once, more than the
+%                                        22.7 GB a call may use here. (with the call's own
+%                                        figures: see Limits below)
+%     montemex:waitdraw:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                        requested. (what a rand of the user's, an m-file that
+%                                        shadows it, returned: nothing, another class, a complex
+%                                        or sparse array, another size ("rand returned an array
+%                                        of class int8 where real doubles were requested."); or
+%                                        numbers no sampler can use: "rand returned a number
+%                                        outside the open interval (0, 1).", "rand returned
+%                                        numbers that a rejection loop rejected 10000 times in a
+%                                        row.")
+%   All but badHostResult are raised before any random number is drawn.
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "waitdraw: failed to allocate N bytes of
+%   memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Legacy build: a scalar MU that is NaN counts as equal to 1 there, so it returns standard
 %   exponentials where the current build returns NaN.

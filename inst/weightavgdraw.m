@@ -55,7 +55,34 @@
 %     montemex:weightavgdraw:wLengthMismatch  W must have same length as X.
 %     montemex:weightavgdraw:notRealNumeric   Arguments must be full real numeric or logical arrays.
 %                                             (complex, sparse, char, cell or struct W, then X)
-%   All are raised before any random number is drawn.
+%     montemex:weightavgdraw:tooLarge         This call needs 24 GB of memory at once, more than
+%                                             the 22.7 GB a call may use here. (with the call's
+%                                             own figures: see Limits below)
+%     montemex:weightavgdraw:tooManyDraws     The result is empty, yet the call would draw 1e+13
+%                                             random numbers for it; at most 4294967296 are
+%                                             drawn for an empty result. (see Limits below)
+%     montemex:weightavgdraw:badHostResult    rand returned a 1-by-1 array where 3-by-4 was
+%                                             requested. (what a rand of the user's, an m-file
+%                                             that shadows it, returned: nothing, another class,
+%                                             a complex or sparse array, another size ("rand
+%                                             returned an array of class int8 where real doubles
+%                                             were requested."); or numbers no sampler can use:
+%                                             "rand returned a number outside the open interval
+%                                             (0, 1).", "rand returned numbers that a rejection
+%                                             loop rejected 10000 times in a row.")
+%   All but badHostResult are raised before any random number is drawn.
+%
+%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
+%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
+%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
+%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
+%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
+%   or dimension too large for Octave's index type", or "weightavgdraw: failed to allocate N
+%   bytes of memory" with an empty identifier). Ctrl-C ends a long call within a few
+%   milliseconds in Octave, with no result; the generators have then moved on by what was drawn,
+%   so reseed to reproduce. A call whose result is empty still draws its numbers, n per draw, so
+%   that the generator ends where it would otherwise; more than 2^32 of them (half a minute of
+%   drawing for nothing to see) are refused with tooManyDraws.
 %
 %   Legacy build: identical results.
 %

@@ -13,6 +13,8 @@
 #include "mex/arguments.hpp"
 #include "mex/bootstrap_call.hpp"
 #include "mex/errors.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "sampling/bootstrap.hpp"
 
 using namespace montemex;
@@ -32,8 +34,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t m = static_cast<std::size_t>(xShape.cols);
     const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 1, n, {"wLengthMismatch", "W must have same length as X."});
     requireRealNumeric(kName, xArray);
-    const std::size_t resultCount = checkedCount(kName, static_cast<std::int64_t>(call.draws), xShape.cols);
-    const std::size_t draws = call.draws;
+    const double results = static_cast<double>(call.draws) * static_cast<double>(m);
+    checkUnseenDraws(kName, results, n, call.draws);
+    // The result, a chunk of uniforms, the scratch of the sums and converted copies of X and W.
+    const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n) * static_cast<double>(m);
+    const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
+    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(kMeanScratch) + xCopy + wCopy) +
+                           chunkBytes(n, call.draws));
+    const std::size_t resultCount = checkedCount(kName, call.draws, xShape.cols);
+    const std::size_t draws = static_cast<std::size_t>(call.draws);
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(m), mxREAL);
@@ -53,10 +62,12 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         side = allocateDoubles(kMeanScratch);
         std::memset(side, 0, kMeanScratch * sizeof(double));
     }
+    InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
         mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
-        if (summing) addWeightedMeans(mxGetPr(chunk), chunkSize, x.values, n, m, w.values, result, draws, first, side);
+        if (summing) addWeightedMeans(mxGetPr(chunk), chunkSize, x.values, n, m, w.values, result, draws, first, side, poll);
+        poll(chunkSize * n);
         // Each chunk goes as soon as it is used, so memory stays flat however many draws.
         mxDestroyArray(chunk);
         first += chunkSize;

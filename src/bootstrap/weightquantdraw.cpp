@@ -15,13 +15,26 @@
 #include "mex/bootstrap_call.hpp"
 #include "mex/errors.hpp"
 #include "mex/host_results.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "sampling/bootstrap.hpp"
 
 using namespace montemex;
 
 namespace {
+
 const char* const kName = "weightquantdraw";
+
+// No x(i) above x(i + 1); NaN compares as neither.
+bool isAscending(const double* x, std::size_t n)
+{
+    for (std::size_t i = 1; i < n; ++i) {
+        if (x[i - 1] > x[i]) return false;
+    }
+    return true;
 }
+
+}  // namespace
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -45,8 +58,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
-    const std::size_t resultCount = checkedCount(kName, static_cast<std::int64_t>(call.draws), pShape.count());
-    const std::size_t draws = call.draws;
+    const double results = static_cast<double>(call.draws) * static_cast<double>(k);
+    checkUnseenDraws(kName, results, n, call.draws);
+    // The result, a chunk of uniforms, the percentiles as fractions and converted copies of X and W.
+    const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n);
+    const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
+    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(k) + xCopy + wCopy) + chunkBytes(n, call.draws));
+    const std::size_t resultCount = checkedCount(kName, call.draws, pShape.count());
+    const std::size_t draws = static_cast<std::size_t>(call.draws);
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(k), mxREAL);
@@ -67,18 +86,24 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         releaseDoubles(sortedValues);
         x = readDoubles(xArray, n);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
+        if (!isAscending(x.values, n)) {
+            warn(kName, "unsortedX",
+                 "X is not sorted in ascending order: the percentiles are not those of the sample (pass sort(X)).");
+        }
     }
     mxDestroyArray(sorted);
 
+    InterruptPoll poll;
     for (std::size_t first = 0; n > 0 && first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
         mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
         double* uniforms = mxGetPr(chunk);
         for (std::size_t t = 0; p != nullptr && t < chunkSize; ++t) {
             double* e = uniforms + t * n;
-            const double total = exponentialWeights(e, n, w.values);
-            placePercentiles(x.values, e, n, total, p, k, result + first + t, draws);
+            const double total = exponentialWeights(e, n, w.values, poll);
+            placePercentiles(x.values, e, n, total, p, k, result + first + t, draws, poll);
         }
+        poll(chunkSize * n);
         // Each chunk goes as soon as it is used, so memory stays flat however many draws.
         mxDestroyArray(chunk);
         first += chunkSize;

@@ -13,8 +13,10 @@
 #include "mex/arguments.hpp"
 #include "mex/errors.hpp"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "mex/weight_call.hpp"
-#include "sampling/cumulative.hpp"
+#include "sampling/resampling.hpp"
 
 using namespace montemex;
 
@@ -36,25 +38,32 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     std::int64_t cols = 1;
     if (nrhs >= 2) rows = readSize(kName, prhs[1]);
     if (nrhs == 3) cols = readSize(kName, prhs[2]);
+    // The result, and for each probability its place in the table and its guide (half a double),
+    // and a converted copy when P is not double.
+    const double k = static_cast<double>(valuesShapeOf(prhs[0]).count());
+    checkMemory(kName, bytesOfDoubles(static_cast<double>(rows) * static_cast<double>(cols) +
+                                      (mxIsDouble(prhs[0]) ? 1.5 : 2.5) * k));
     checkedCount(kName, rows, cols);  // refuses counts that cannot be addressed
 
     drawHostArray(kName, &plhs[0], "rand", Shape{rows, cols});
     double* result = mxGetPr(plhs[0]);
     const std::size_t count = mxGetNumberOfElements(plhs[0]);
 
-    WeightArray p = readWeights(kName, prhs[0]);
-    const std::size_t k = p.count;
-    double* q = allocateDoubles(k);
-    if (accumulateWeights(p.values(), q, k) < k) {
+    WeightArray p = readWeights(kName, prhs[0], 0.0);
+    double* q = allocateDoubles(p.count);
+    InterruptPoll poll;
+    if (accumulateWeights(p.values(), q, p.count, 1.0, poll) < p.count) {
         releaseScratch(q);
         releaseWeights(p);
         raiseError(kName, "negativeProbability", "Negative probability.");
     }
-    normaliseCumulative(q, k);
+    // Probabilities whose sum overflows are scaled down first.
+    warnIfDegenerate(kName, accumulateScaled(p.values(), p.count, q, poll));
+    normaliseCumulative(q, p.count, poll);
     releaseWeights(p);
 
-    std::uint32_t* guide = allocateIndices(guideSize(k, count));
-    searchEach(prepareSearch(q, k, count, guide), result, result, count);
+    std::uint32_t* guide = allocateIndices(guideSize(p.count, count));
+    searchEach(prepareSearch(q, p.count, count, guide, poll), result, result, count, poll);
     releaseScratch(guide);
     releaseScratch(q);
 }

@@ -19,7 +19,7 @@ const char* const kName = "recipshapedraw";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    ElementwiseCall call = applySizeRule(kName, 2, nlhs, nrhs, prhs);
+    ElementwiseCall call = applySizeRule(kName, 2, nlhs, nrhs, prhs, gammaFamilyExtraBytes());
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
     double* r = mxGetPr(plhs[0]);
 

@@ -11,6 +11,8 @@
 #include "mex/arguments.hpp"
 #include "mex/errors.hpp"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "sampling/dirichlet.hpp"
 
 using namespace montemex;
@@ -32,11 +34,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         if (!shapeOf(prhs[1]).isScalarLike()) raiseError(kName, "secondNotScalar", "Second argument must be a scalar.");
         m = readSize(kName, prhs[1]);
     }
+    checkMemory(kName, bytesOfDoubles(static_cast<double>(k) * static_cast<double>(m)));
     const std::size_t count = checkedCount(kName, k, m);
 
     drawHostArray(kName, &plhs[0], "rand", Shape{k, m});
     if (count == 0) return;
     double* r = mxGetPr(plhs[0]);
     const std::size_t rows = static_cast<std::size_t>(k);
-    for (std::size_t column = 0; column < static_cast<std::size_t>(m); ++column) flatDirichletFromUniforms(r + column * rows, rows);
+    InterruptPoll poll;
+    for (std::size_t column = 0; column < static_cast<std::size_t>(m); ++column) {
+        flatDirichletFromUniforms(r + column * rows, rows, poll);
+    }
 }

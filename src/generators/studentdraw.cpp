@@ -9,6 +9,8 @@
 // one gamma variate with shape nu/2 otherwise.
 #include "mex.h"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "mex/size_rule.hpp"
 #include "sampling/student.hpp"
 
@@ -21,13 +23,16 @@ const char* const kName = "studentdraw";
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     // Negative sizes count as 0 here, so the loop below never runs past what randn returned.
-    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
+    // Besides the result and a converted nu: a block each of reserved uniforms and normals.
+    ElementwiseCall call =
+        applySizeRule(kName, 1, nlhs, nrhs, prhs, bytesOfDoubles(2.0 * static_cast<double>(HostSource::kMaxReserve)));
     drawHostArray(kName, &plhs[0], "randn", call.output);
     double* r = mxGetPr(plhs[0]);
 
     readParameters(call);
     const Parameter& nu = call.parameters[0];
     HostSource source(kName);
+    InterruptPoll poll;
     // Exact bulk drawing, one run at a time: a run is a stretch of elements none of which draws
     // the other kind of number than the run's first drawing element. Where "rand" and "randn"
     // share one stream, a reserve must not reach past a draw of the other kind, so each reserve
@@ -51,6 +56,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
             r[i] = studentFromNormal(source, r[i], v);
             run.uniforms -= element.uniforms;
             run.normals -= element.normals;
+            poll(12);
         }
     }
     source.release();

@@ -10,8 +10,11 @@
 #include "mex.h"
 #include "mex/arguments.hpp"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "mex/size_rule.hpp"
 #include "sampling/compare.hpp"
+#include "sampling/progress.hpp"
 
 using namespace montemex;
 
@@ -21,22 +24,27 @@ const char* const kName = "waitdraw";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
+    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs, 0.0);
 
     drawHostArray(kName, &plhs[0], "rand", call.output);
     double* r = mxGetPr(plhs[0]);
-    std::size_t count = call.count;
+    const std::size_t count = call.count;
 
     readParameters(call);
     const Parameter& mu = call.parameters[0];
-    if (mu.isArray()) {
-        for (std::size_t i = 0; i < count; ++i) r[i] = (-mu.data.values[i]) * std::log(r[i]);
-    } else if (legacyEqual(mu.scalar, 1.0)) {
-        // The legacy build counts a NaN mean as equal to 1 here and returns standard exponentials.
-        for (std::size_t i = 0; i < count; ++i) r[i] = -std::log(r[i]);
-    } else {
-        const double negativeMu = -mu.scalar;
-        for (std::size_t i = 0; i < count; ++i) r[i] = negativeMu * std::log(r[i]);
+    InterruptPoll poll;
+    for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
+        const std::size_t end = chunkEnd(begin, count);
+        if (mu.isArray()) {
+            for (std::size_t i = begin; i < end; ++i) r[i] = (-mu.data.values[i]) * std::log(r[i]);
+        } else if (legacyEqual(mu.scalar, 1.0)) {
+            // The legacy build counts a NaN mean as equal to 1 here and returns standard exponentials.
+            for (std::size_t i = begin; i < end; ++i) r[i] = -std::log(r[i]);
+        } else {
+            const double negativeMu = -mu.scalar;
+            for (std::size_t i = begin; i < end; ++i) r[i] = negativeMu * std::log(r[i]);
+        }
+        poll(4 * (end - begin));
     }
     releaseParameters(call);
 }

@@ -79,18 +79,26 @@ std::int64_t readSize(const char* function, const mxArray* array)
     if (!std::isfinite(value)) raiseError(function, "badSize", "Size arguments must be finite real numbers.");
     double truncated = std::trunc(value);
     if (truncated <= 0) return 0;
-    // Compared as doubles so the conversion below is always defined.
-    if (truncated >= static_cast<double>(std::numeric_limits<mwSize>::max()) + 1.0) {
-        raiseError(function, "sizeTooLarge", "Size arguments are too large.");
-    }
+    // Beyond 2^53 sizes are no longer exact integers; compared as a double, so that the
+    // conversion below is always defined. Smaller sizes the host cannot index are refused by
+    // checkedCount, after the memory rule has had its say.
+    if (truncated > 0x1p53) raiseError(function, "sizeTooLarge", "Size arguments are too large.");
     return static_cast<std::int64_t>(truncated);
 }
 
 std::size_t checkedCount(const char* function, std::int64_t rows, std::int64_t cols)
 {
-    const std::int64_t limit = std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(double));
+    // The host's dimension type, and a count of doubles whose bytes this process can address.
+    const std::int64_t largestDimension = static_cast<std::int64_t>(std::numeric_limits<mwSize>::max());
+    const std::uint64_t largestCount = std::numeric_limits<std::size_t>::max() / sizeof(double);
+    if (rows > largestDimension || cols > largestDimension) {
+        raiseError(function, "sizeTooLarge", "Size arguments are too large.");
+    }
     if (rows <= 0 || cols <= 0) return 0;
-    if (cols > limit / rows) raiseError(function, "sizeTooLarge", "Size arguments are too large.");
+    // Both are below 2^63, so the product cannot overflow in 128 bits; compared as doubles.
+    if (static_cast<double>(rows) * static_cast<double>(cols) >= static_cast<double>(largestCount)) {
+        raiseError(function, "sizeTooLarge", "Size arguments are too large.");
+    }
     return static_cast<std::size_t>(rows * cols);
 }
 

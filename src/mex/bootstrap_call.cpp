@@ -1,7 +1,10 @@
 #include "mex/bootstrap_call.hpp"
 
+#include <cstdio>
+
 #include "mex/errors.hpp"
 #include "mex/host_random.hpp"
+#include "mex/memory_limit.hpp"
 
 namespace montemex {
 
@@ -11,7 +14,7 @@ BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* p
     BootstrapCall call;
     if (nrhs > bIndex) {
         if (!shapeOf(prhs[bIndex]).isScalarLike()) raiseError(function, "bNotScalar", "B must be a scalar.");
-        call.draws = static_cast<std::size_t>(readSize(function, prhs[bIndex]));
+        call.draws = readSize(function, prhs[bIndex]);
     }
     if (nrhs > bIndex + 1) {
         const mxArray* w = prhs[bIndex + 1];
@@ -33,6 +36,26 @@ std::size_t chunkDraws(std::size_t n, std::size_t remaining)
     std::size_t draws = n == 0 ? remaining : kMaxChunkNumbers / n;
     if (draws < 1) draws = 1;
     return draws < remaining ? draws : remaining;
+}
+
+double chunkBytes(std::size_t n, std::int64_t draws)
+{
+    if (n == 0 || draws == 0) return 0.0;
+    const double perChunk = n >= kMaxChunkNumbers ? 1.0 : static_cast<double>(kMaxChunkNumbers / n);
+    const double chunk = static_cast<double>(draws) < perChunk ? static_cast<double>(draws) : perChunk;
+    return bytesOfDoubles(chunk * static_cast<double>(n));
+}
+
+void checkUnseenDraws(const char* function, double resultCount, std::size_t n, std::int64_t draws)
+{
+    const double numbers = static_cast<double>(n) * static_cast<double>(draws);
+    if (resultCount > 0.0 || numbers <= kMaxUnseenNumbers) return;
+    char message[200];
+    std::snprintf(message, sizeof message,
+                  "The result is empty, yet the call would draw %.3g random numbers for it; at most %.0f are drawn "
+                  "for an empty result.",
+                  numbers, kMaxUnseenNumbers);
+    raiseError(function, "tooManyDraws", message);
 }
 
 mxArray* fetchUniformColumns(const char* function, std::size_t n, std::size_t draws)

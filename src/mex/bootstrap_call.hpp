@@ -12,7 +12,7 @@ namespace montemex {
 
 // The number of draws B (1 when not given) and the prior weights W (null when not given).
 struct BootstrapCall {
-    std::size_t draws = 1;
+    std::int64_t draws = 1;
     const mxArray* weights = nullptr;
 };
 
@@ -39,6 +39,15 @@ constexpr std::size_t kMaxChunkNumbers = std::size_t(1) << 20;
 
 // How many of the `remaining` draws (at least 1) the next chunk holds.
 std::size_t chunkDraws(std::size_t n, std::size_t remaining);
+
+// The bytes of the largest chunk of a call with n observations and `draws` draws.
+double chunkBytes(std::size_t n, std::int64_t draws);
+
+// A call whose result is empty still draws its numbers, n per draw, so that the generator ends
+// where it would with values to show; beyond kMaxUnseenNumbers such numbers (about half a minute
+// of drawing) that no one can see, the call is refused with montemex:<function>:tooManyDraws.
+constexpr double kMaxUnseenNumbers = 4294967296.0;  // 2^32
+void checkUnseenDraws(const char* function, double resultCount, std::size_t n, std::int64_t draws);
 
 // rand(n, draws) from the host, checked; the caller destroys the returned array.
 mxArray* fetchUniformColumns(const char* function, std::size_t n, std::size_t draws);

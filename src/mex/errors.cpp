@@ -15,6 +15,13 @@ void raiseError(const char* function, const char* reason, const char* message)
     std::abort();  // not reached: the host's error call does not return
 }
 
+void warn(const char* function, const char* reason, const char* message)
+{
+    char identifier[128];
+    std::snprintf(identifier, sizeof identifier, "montemex:%s:%s", function, reason);
+    mexWarnMsgIdAndTxt(identifier, "%s", message);
+}
+
 void checkOutputCount(const char* function, int nlhs)
 {
     if (nlhs > 1) raiseError(function, "tooManyOutputs", "Too many output arguments.");

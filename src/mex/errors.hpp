@@ -7,6 +7,9 @@ namespace montemex {
 // Ends the module call through the host's error call; never returns.
 [[noreturn]] void raiseError(const char* function, const char* reason, const char* message);
 
+// A warning with the identifier "montemex:<function>:<reason>", which users can turn off by it.
+void warn(const char* function, const char* reason, const char* message);
+
 // "Too many output arguments." when more than one output is requested.
 void checkOutputCount(const char* function, int nlhs);
 

@@ -5,13 +5,23 @@
 #include <cstddef>
 
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
+#include "mex/memory_limit.hpp"
 #include "mex/size_rule.hpp"
 #include "sampling/gamma.hpp"
 
 namespace montemex {
 
+// What a gamma-family call holds besides its result and parameters: one block of reserved
+// uniforms.
+inline double gammaFamilyExtraBytes()
+{
+    return bytesOfDoubles(static_cast<double>(HostSource::kMaxReserve));
+}
+
 // Fills out[i] = variate(source, first(i), v(i)) for every element of the call in order, where
-// the second parameter holds the degrees of freedom v.
+// the second parameter holds the degrees of freedom v. A variate counts as a dozen steps of work
+// (interrupt.hpp).
 //
 // Exact bulk drawing: at each element boundary where no uniforms are held, the uniforms every
 // remaining element is certain to draw (their minimum, summed) are fetched in one host call;
@@ -28,11 +38,13 @@ void fillGammaFamily(HostSource& source, const ElementwiseCall& call, double* ou
     } else if (call.count > 0) {
         remaining = minimumGammaUniforms(dof.scalar / 2.0) * call.count;
     }
+    InterruptPoll poll;
     for (std::size_t i = 0; i < call.count; ++i) {
         const double v = dof.at(i);
         source.reserveUniforms(remaining);  // nothing happens while uniforms are held
         out[i] = variate(source, first.at(i), v);
         remaining -= minimumGammaUniforms(v / 2.0);
+        poll(12);
     }
     source.release();
 }

@@ -1,6 +1,7 @@
 #include "mex/size_rule.hpp"
 
 #include "mex/errors.hpp"
+#include "mex/memory_limit.hpp"
 
 namespace montemex {
 
@@ -13,7 +14,8 @@ void raiseInconsistent(const char* function)
 
 }  // namespace
 
-ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[])
+ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[],
+                              double extraBytes)
 {
     checkOutputCount(function, nlhs);
     checkInputCount(function, nrhs == parameterCount || nrhs == parameterCount + 2);
@@ -40,6 +42,13 @@ ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs
             if (call.parameters[k].isArray() && call.parameters[k].shape != call.output) raiseInconsistent(function);
         }
     }
+    // The result, and a converted copy of each array parameter that is not double.
+    const double elements = static_cast<double>(call.output.rows) * static_cast<double>(call.output.cols);
+    double doubles = elements;
+    for (int k = 0; k < parameterCount; ++k) {
+        if (call.parameters[k].isArray() && !mxIsDouble(call.parameters[k].array)) doubles += elements;
+    }
+    checkMemory(function, bytesOfDoubles(doubles) + extraBytes);
     call.count = checkedCount(function, call.output.rows, call.output.cols);
     // A parameter must hold the values it is to supply: one for a scalar, one per output element
     // for an array. Empty parameters, and arrays like 2x3x0 whose first two dimensions promise

@@ -37,8 +37,11 @@ struct ElementwiseCall {
     Parameter parameters[2];
 };
 
-// Steps 1 to 5: raises the stated messages, in their order; reads no parameter values.
-ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[]);
+// Steps 1 to 5: raises the stated messages, in their order; reads no parameter values. Then the
+// memory rule (memory_limit.hpp) for the result, converted array parameters and `extraBytes` the
+// module holds besides, before the count is checked against the host's index type.
+ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[],
+                              double extraBytes);
 
 // Reads the parameter values: scalars with mxGetScalar, arrays through their data.
 void readParameters(ElementwiseCall& call);

@@ -19,12 +19,19 @@ struct WeightArray {
 };
 
 // Refuses complex, sparse, char, cell and struct arrays ("Arguments must be full real numeric or
-// logical arrays."), reads the dimensions, then the data (converted to double for other classes).
-WeightArray readWeights(const char* function, const mxArray* array);
+// logical arrays."), reads the dimensions, checks the memory the call will hold (memory_limit.hpp:
+// `doublesPerWeight` doubles for each weight, and a converted copy of the weights when they are
+// not double), then reads the data (converted to double for other classes).
+WeightArray readWeights(const char* function, const mxArray* array, double doublesPerWeight);
 
 // The resampling modules' checks, in order: "Too many output arguments.", "Wrong number of input
 // arguments." unless exactly one argument, then readWeights.
-WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[]);
+WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[],
+                               double doublesPerWeight);
+
+// When the weights' total does not give a distribution (zero, negative, NaN or infinite), warns
+// montemex:<function>:degenerateWeights, once.
+void warnIfDegenerate(const char* function, double total);
 
 // Frees the converted copy, if any.
 void releaseWeights(WeightArray& weights);

@@ -7,6 +7,7 @@
 // sum started at 0.5 gives a particle one more copy each time it reaches 1
 // (sampling/resampling.hpp).
 #include "mex.h"
+#include "mex/interrupt.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -18,8 +19,11 @@ const char* const kName = "fixedpick";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs);
+    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 1.0);  // the result
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(w.shape.rows), static_cast<mwSize>(w.shape.cols), mxREAL);
-    resampleDeterministic(w.values(), w.count, mxGetPr(plhs[0]));
+    InterruptPoll poll;
+    const WeightTotal total = totalWeight(w.values(), w.count, poll);
+    warnIfDegenerate(kName, w.count > 0 ? total.total : 1.0);
+    resampleDeterministic(w.values(), w.count, total, mxGetPr(plhs[0]), poll);
     releaseWeights(w);
 }

@@ -8,6 +8,7 @@
 // rand(rows, cols) call made first.
 #include "mex.h"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -19,13 +20,17 @@ const char* const kName = "layeredpick";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs);
+    // The uniforms and the result.
+    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 2.0);
 
     mxArray* uniforms = nullptr;
     drawHostArray(kName, &uniforms, "rand", w.shape);
     const double* u = mxGetPr(uniforms);
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(w.shape.rows), static_cast<mwSize>(w.shape.cols), mxREAL);
-    resampleStratified(w.values(), w.count, u, mxGetPr(plhs[0]));
+    InterruptPoll poll;
+    const WeightTotal total = totalWeight(w.values(), w.count, poll);
+    warnIfDegenerate(kName, w.count > 0 ? total.total : 1.0);
+    resampleStratified(w.values(), w.count, total, u, mxGetPr(plhs[0]), poll);
     mxDestroyArray(uniforms);
     releaseWeights(w);
 }

@@ -8,6 +8,7 @@
 // exactly 1) that is >= the uniform (sampling/resampling.hpp).
 #include "mex.h"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -19,14 +20,16 @@ const char* const kName = "plainpick";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs);
+    // The result, the cumulative table and its guide (half a double per weight).
+    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 2.5);
     const std::size_t n = w.count;
 
     double* table = allocateDoubles(n);
     drawHostArray(kName, &plhs[0], "rand", w.shape);
     double* result = mxGetPr(plhs[0]);
     std::uint32_t* guide = allocateIndices(guideSize(n, n));
-    resampleMultinomial(w.values(), n, result, result, table, guide);
+    InterruptPoll poll;
+    warnIfDegenerate(kName, resampleMultinomial(w.values(), n, result, result, table, guide, poll));
     releaseScratch(guide);
     releaseScratch(table);
     releaseWeights(w);

@@ -8,6 +8,7 @@
 // rand(R, 1) call, in the order of those uniforms (sampling/resampling.hpp).
 #include "mex.h"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -19,21 +20,25 @@ const char* const kName = "remainderpick";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs);
+    // The result, the table of remainders, at most n uniforms and a guide (half a double each).
+    WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 3.5);
     const std::size_t n = w.count;
 
     double* table = allocateDoubles(n);
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(w.shape.rows), static_cast<mwSize>(w.shape.cols), mxREAL);
     double* result = mxGetPr(plhs[0]);
-    const std::size_t pos = residualCopies(w.values(), n, result, table);
+    InterruptPoll poll;
+    const WeightTotal total = totalWeight(w.values(), n, poll);
+    warnIfDegenerate(kName, n > 0 ? total.total : 1.0);
+    const std::size_t pos = residualCopies(w.values(), n, total, result, table, poll);
     const std::size_t remaining = n - pos;
 
     mxArray* uniforms = nullptr;
     drawHostArray(kName, &uniforms, "rand", remaining, 1);
     if (n > 0) {
-        residualTable(table, n, remaining);
+        residualTable(table, n, remaining, poll);
         std::uint32_t* guide = allocateIndices(guideSize(n, remaining));
-        residualDraws(table, n, mxGetPr(uniforms), remaining, result + pos, guide);
+        residualDraws(table, n, mxGetPr(uniforms), remaining, result + pos, guide, poll);
         releaseScratch(guide);
     }
     releaseScratch(table);

@@ -10,24 +10,30 @@
 #include <cstddef>
 
 #include "compare.hpp"
+#include "progress.hpp"
 
 namespace montemex {
 
 // Overwrites u(0 ... n-1) with e(i) = (-ln u(i)) * w(i) (w may be null: no prior weights) and
 // returns the sum of the e(i), accumulated in ascending i.
-inline double exponentialWeights(double* u, std::size_t n, const double* w)
+template <typename Progress = NoProgress>
+double exponentialWeights(double* u, std::size_t n, const double* w, Progress&& progress = Progress{})
 {
     double total = 0.0;
-    if (w == nullptr) {
-        for (std::size_t i = 0; i < n; ++i) {
-            u[i] = -std::log(u[i]);
-            total += u[i];
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        if (w == nullptr) {
+            for (std::size_t i = begin; i < end; ++i) {
+                u[i] = -std::log(u[i]);
+                total += u[i];
+            }
+        } else {
+            for (std::size_t i = begin; i < end; ++i) {
+                u[i] = (-std::log(u[i])) * w[i];
+                total += u[i];
+            }
         }
-    } else {
-        for (std::size_t i = 0; i < n; ++i) {
-            u[i] = (-std::log(u[i])) * w[i];
-            total += u[i];
-        }
+        progress(4 * (end - begin));
     }
     return total;
 }
@@ -61,8 +67,9 @@ inline void layOutWeights(const double* const columns[], const double totals[], 
 // Adds X(i, j) * g_t(i) for the slab's rows, in ascending i, to result(draw + t, j) for t < width.
 // `x` points at the slab's first row; `stride` is X's column length. The unused columns of `side`
 // only feed sums that are never stored.
-inline void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std::size_t m, const double* side,
-                            std::size_t width, double* result, std::size_t resultRows, std::size_t draw)
+template <typename Progress>
+void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std::size_t m, const double* side,
+                     std::size_t width, double* result, std::size_t resultRows, std::size_t draw, Progress& progress)
 {
     for (std::size_t j = 0; j < m; ++j) {
         const double* column = x + j * stride;
@@ -77,6 +84,7 @@ inline void addWeightedRows(const double* x, std::size_t stride, std::size_t row
             for (std::size_t t = 0; t < kMeanBlock; ++t) sum[t] += value * row[t];
         }
         for (std::size_t t = 0; t < width; ++t) out[t] = sum[t];
+        progress(rows * kMeanBlock);
     }
 }
 
@@ -84,8 +92,10 @@ inline void addWeightedRows(const double* x, std::size_t stride, std::size_t row
 // (draw t's at uniforms + t * n, overwritten by its weights): rows draw ... draw + count - 1 of the
 // result (resultRows rows, m columns). x is n-by-m, w the prior weights or null; `side` is
 // kMeanScratch doubles of scratch, zero-filled by the caller before its first use.
-inline void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std::size_t n, std::size_t m,
-                             const double* w, double* result, std::size_t resultRows, std::size_t draw, double* side)
+template <typename Progress = NoProgress>
+void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std::size_t n, std::size_t m,
+                      const double* w, double* result, std::size_t resultRows, std::size_t draw, double* side,
+                      Progress&& progress = Progress{})
 {
     for (std::size_t start = 0; start < count; start += kMeanBlock) {
         const std::size_t width = count - start < kMeanBlock ? count - start : kMeanBlock;
@@ -93,13 +103,13 @@ inline void addWeightedMeans(double* uniforms, std::size_t count, const double* 
         double totals[kMeanBlock];
         for (std::size_t t = 0; t < width; ++t) {
             double* u = uniforms + (start + t) * n;
-            totals[t] = exponentialWeights(u, n, w);
+            totals[t] = exponentialWeights(u, n, w, progress);
             columns[t] = u;
         }
         for (std::size_t slab = 0; slab < n; slab += kMeanSlabRows) {
             const std::size_t rows = n - slab < kMeanSlabRows ? n - slab : kMeanSlabRows;
             layOutWeights(columns, totals, width, slab, rows, side);
-            addWeightedRows(x + slab, n, rows, m, side, width, result, resultRows, draw + start);
+            addWeightedRows(x + slab, n, rows, m, side, width, result, resultRows, draw + start, progress);
         }
     }
 }
@@ -114,8 +124,9 @@ inline void addWeightedMeans(double* uniforms, std::size_t count, const double* 
 // percentile is placed at most once, the scan going on where the previous segment stopped;
 // percentiles above 1 are never reached and keep what result held. Legacy build: the comparison
 // p <= G counts as true when either side is NaN.
-inline void placePercentiles(const double* x, const double* e, std::size_t n, double total, const double* p,
-                             std::size_t k, double* result, std::size_t resultRows)
+template <typename Progress = NoProgress>
+void placePercentiles(const double* x, const double* e, std::size_t n, double total, const double* p, std::size_t k,
+                      double* result, std::size_t resultRows, Progress&& progress = Progress{})
 {
     std::size_t placed = 0;
     double upper = e[0] / total;
@@ -133,7 +144,9 @@ inline void placePercentiles(const double* x, const double* e, std::size_t n, do
             result[placed * resultRows] = a + ((b - a) * (p[placed] - lower)) / (upper - lower);
             ++placed;
         }
+        if (i % kProgressChunk == 0) progress(kProgressChunk);
     }
+    progress(n % kProgressChunk + k);
 }
 
 }  // namespace montemex

@@ -15,31 +15,44 @@
 #include <limits>
 
 #include "compare.hpp"
+#include "progress.hpp"
 
 namespace montemex {
 
 // ---- Cumulative table ----
 
-// q[i] = q[i-1] + w[i] (q[0] = w[0]), in ascending order. Returns the position of the first
-// weight below 0 (a plain comparison: NaN passes), or n when there is none. n >= 1.
-inline std::size_t accumulateWeights(const double* w, double* q, std::size_t n)
+// q[i] = q[i-1] + w[i] * scale (q[0] = w[0] * scale), in ascending order; a scale of 1 changes
+// nothing. Returns the position of the first weight below 0 (a plain comparison: NaN passes), or
+// n when there is none. n >= 1.
+template <typename Progress = NoProgress>
+std::size_t accumulateWeights(const double* w, double* q, std::size_t n, double scale = 1.0,
+                              Progress&& progress = Progress{})
 {
     std::size_t firstNegative = n;
-    q[0] = w[0];
+    q[0] = w[0] * scale;
     if (w[0] < 0.0) firstNegative = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        q[i] = q[i - 1] + w[i];
-        if (w[i] < 0.0 && firstNegative == n) firstNegative = i;
+    for (std::size_t begin = 1; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) {
+            q[i] = q[i - 1] + w[i] * scale;
+            if (w[i] < 0.0 && firstNegative == n) firstNegative = i;
+        }
+        progress(end - begin);
     }
     return firstNegative;
 }
 
 // Divides q[0..n-2] by the total q[n-1] (which keeps the total meanwhile), then sets
 // q[n-1] = 1.0 exactly. n >= 1.
-inline void normaliseCumulative(double* q, std::size_t n)
+template <typename Progress = NoProgress>
+void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progress{})
 {
     const std::size_t last = n - 1;
-    for (std::size_t i = 0; i < last; ++i) q[i] = q[i] / q[last];
+    for (std::size_t begin = 0; begin < last; begin = chunkEnd(begin, last)) {
+        const std::size_t end = chunkEnd(begin, last);
+        for (std::size_t i = begin; i < end; ++i) q[i] = q[i] / q[last];
+        progress(end - begin);
+    }
     q[last] = 1.0;
 }
 
@@ -94,14 +107,19 @@ inline std::size_t guideBuckets(std::size_t n)
 // Fills guide[0..buckets] (buckets + 1 entries): guide[b] is the first position j <= n - 2 with
 // q[j] >= b / buckets, or n - 1 when there is none. Returns false, leaving the guide unusable,
 // when q[0..n-2] is not nondecreasing or holds NaN.
-inline bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets)
+template <typename Progress = NoProgress>
+bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets, Progress&& progress = Progress{})
 {
     const std::size_t positions = n - 1;
     // Nondecreasing and free of NaN: a pair with a NaN fails the test, and a lone position is
     // checked on its own.
     if (positions == 0 || q[0] != q[0]) return false;
-    for (std::size_t j = 0; j + 1 < positions; ++j) {
-        if (!(q[j] <= q[j + 1])) return false;
+    for (std::size_t begin = 0; begin + 1 < positions; begin = chunkEnd(begin, positions - 1)) {
+        const std::size_t end = chunkEnd(begin, positions - 1);
+        for (std::size_t j = begin; j < end; ++j) {
+            if (!(q[j] <= q[j + 1])) return false;
+        }
+        progress(end - begin);
     }
     // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles.
     const double width = 1.0 / static_cast<double>(buckets);
@@ -154,28 +172,37 @@ inline std::size_t guideSize(std::size_t n, std::size_t draws)
 }
 
 // `guide` holds guideSize(n, draws) entries of the caller's (or is null when that is 0).
-inline CumulativeSearch prepareSearch(const double* table, std::size_t n, std::size_t draws, std::uint32_t* guide)
+template <typename Progress = NoProgress>
+CumulativeSearch prepareSearch(const double* table, std::size_t n, std::size_t draws, std::uint32_t* guide,
+                               Progress&& progress = Progress{})
 {
     CumulativeSearch search;
     search.table = table;
     search.n = n;
     const std::size_t size = guideSize(n, draws);
-    if (size > 0 && guide != nullptr && buildGuide(table, n, guide, size - 1)) {
+    if (size > 0 && guide != nullptr && buildGuide(table, n, guide, size - 1, progress)) {
         search.guide = guide;
         search.buckets = size - 1;
     }
     return search;
 }
 
-// out[k] = searchCumulative(table, n, x[k]) for k = 0 .. count-1; out may be x itself.
-inline void searchEach(const CumulativeSearch& search, const double* x, double* out, std::size_t count)
+// out[k] = searchCumulative(table, n, x[k]) for k = 0 .. count-1; out may be x itself. A search
+// counts as a few steps of progress.
+template <typename Progress = NoProgress>
+void searchEach(const CumulativeSearch& search, const double* x, double* out, std::size_t count,
+                Progress&& progress = Progress{})
 {
-    if (search.guide != nullptr) {
-        for (std::size_t k = 0; k < count; ++k) {
-            out[k] = searchGuided(search.table, search.n, search.guide, search.buckets, x[k]);
+    for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
+        const std::size_t end = chunkEnd(begin, count);
+        if (search.guide != nullptr) {
+            for (std::size_t k = begin; k < end; ++k) {
+                out[k] = searchGuided(search.table, search.n, search.guide, search.buckets, x[k]);
+            }
+        } else {
+            for (std::size_t k = begin; k < end; ++k) out[k] = searchCumulative(search.table, search.n, x[k]);
         }
-    } else {
-        for (std::size_t k = 0; k < count; ++k) out[k] = searchCumulative(search.table, search.n, x[k]);
+        progress(4 * (end - begin));
     }
 }
 

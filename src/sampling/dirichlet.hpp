@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "progress.hpp"
 #include "source.hpp"
 #include "variates.hpp"
 
@@ -14,14 +15,23 @@ namespace montemex {
 
 // Turns k uniforms into a flat Dirichlet draw, in place: each becomes -ln u, the exponentials are
 // summed in ascending order, then each is divided by the sum.
-inline void flatDirichletFromUniforms(double* column, std::size_t k)
+template <typename Progress = NoProgress>
+void flatDirichletFromUniforms(double* column, std::size_t k, Progress&& progress = Progress{})
 {
     double sum = 0.0;
-    for (std::size_t r = 0; r < k; ++r) {
-        column[r] = -std::log(column[r]);
-        sum += column[r];
+    for (std::size_t begin = 0; begin < k; begin = chunkEnd(begin, k)) {
+        const std::size_t end = chunkEnd(begin, k);
+        for (std::size_t r = begin; r < end; ++r) {
+            column[r] = -std::log(column[r]);
+            sum += column[r];
+        }
+        progress(4 * (end - begin));
     }
-    for (std::size_t r = 0; r < k; ++r) column[r] = column[r] / sum;
+    for (std::size_t begin = 0; begin < k; begin = chunkEnd(begin, k)) {
+        const std::size_t end = chunkEnd(begin, k);
+        for (std::size_t r = begin; r < end; ++r) column[r] = column[r] / sum;
+        progress(end - begin);
+    }
 }
 
 // One draw into out[0 ... k-1] from k uniforms of the source.

@@ -2,22 +2,99 @@
 // particles, particle i expects (w[i] / total) * n copies, the quotient formed first.
 #pragma once
 
+#include <cfloat>
+#include <cmath>
 #include <cstddef>
+
+#include "progress.hpp"
 
 namespace montemex {
 
-// w[0] + ... + w[n-1], added in ascending order.
-inline double sumWeights(const double* w, std::size_t n)
+// The total of the weights, and the factor each weight is multiplied by before use: 1, unless
+// every weight is finite but their sum overflows. Then the weights are scaled by the power of two
+// that brings the largest below 1 (exactly, for all but subnormal results), so that the resample
+// is the one the same weights scaled down give: [1e308 1e308 1e308] resamples as [1 1 1] does.
+struct WeightTotal {
+    double total = 0.0;
+    double scale = 1.0;
+};
+
+// Whether a total gives a distribution: positive and finite. Zero, NaN, infinite (an infinite
+// weight) and negative totals give the results their arithmetic gives, which mean nothing.
+inline bool isProperTotal(double total)
+{
+    return total > 0.0 && total <= DBL_MAX;
+}
+
+namespace detail {
+
+template <typename Progress>
+double sumScaled(const double* w, std::size_t n, double scale, Progress& progress)
 {
     double total = 0.0;
-    for (std::size_t i = 0; i < n; ++i) total = total + w[i];
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) total = total + w[i] * scale;
+        progress(end - begin);
+    }
     return total;
 }
 
-// A particle's expected count among n: (weight / total) * n, the quotient formed first.
-inline double expectedCount(double weight, double total, std::size_t n)
+// The power of two that brings the largest |w[i]| below 1, or 0 when a weight is not finite.
+template <typename Progress>
+double overflowScale(const double* w, std::size_t n, Progress& progress)
 {
-    return (weight / total) * static_cast<double>(n);
+    double largest = 0.0;
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) {
+            const double a = std::fabs(w[i]);
+            if (!(a <= DBL_MAX)) return 0.0;
+            if (a > largest) largest = a;
+        }
+        progress(end - begin);
+    }
+    int exponent = 0;
+    std::frexp(largest, &exponent);  // largest = f * 2^exponent, 0.5 <= f < 1
+    return std::ldexp(1.0, -exponent);
+}
+
+}  // namespace detail
+
+// w[0] * scale + ... + w[n-1] * scale, added in ascending order, with the scale chosen as above.
+template <typename Progress = NoProgress>
+WeightTotal totalWeight(const double* w, std::size_t n, Progress&& progress = Progress{})
+{
+    WeightTotal result;
+    result.total = detail::sumScaled(w, n, 1.0, progress);
+    if (std::isinf(result.total)) {
+        const double scale = detail::overflowScale(w, n, progress);
+        if (scale > 0.0) {
+            result.scale = scale;
+            result.total = detail::sumScaled(w, n, scale, progress);
+        }
+    }
+    return result;
+}
+
+// A count that rounding left below the whole number k >= 1 by no more than the rounding error
+// of its computation counts as k. Summing n weights, dividing and multiplying can each be off by
+// a unit in the last place, so the bound is (n + 2) units of 2^-52, relative. Without it equal
+// weights often lose their whole copies: (1 / 49) * 49 is 1 - 2^-53, and with weights 1/N each
+// the total itself is off by up to about N units. A count above k, or NaN, is left alone.
+inline double snapToWhole(double count, std::size_t n)
+{
+    const double k = std::ceil(count);
+    const double shortfall = k - count;
+    if (k >= 1.0 && shortfall > 0.0 && shortfall <= static_cast<double>(n + 2) * DBL_EPSILON * k) return k;
+    return count;
+}
+
+// A particle's expected count among n: (weight / total) * n, the quotient formed first, with the
+// weight scaled as totalWeight says and the rounding shortfall made good (snapToWhole).
+inline double expectedCount(double weight, const WeightTotal& total, std::size_t n)
+{
+    return snapToWhole((weight * total.scale / total.total) * static_cast<double>(n), n);
 }
 
 // Whole copies for a value that reached 1.0: its integer part, but never more than `room`, the

@@ -1,6 +1,6 @@
 // Particle resampling: from n weights (unnormalised, in particle order) to n 1-based particle
 // indices, stored as doubles. The routines take the uniforms they use as an array, so that a
-// caller can fetch them in one piece; the draw* variants take them from a source instead.
+// caller can fetch them in one piece; drawResidual takes them from a source instead.
 //
 //   multinomial     each index drawn independently with probability w[i] / sum(w): index k is
 //                   1 + the first position of the cumulative table cumsum(w) / sum(w) (last
@@ -16,8 +16,11 @@
 //                   fixed offset 0.5: a running sum started at 0.5 gives a particle one more copy
 //                   each time it reaches 1; no uniforms at all
 //
-// Degenerate weights (a total that is zero, negative or not finite) give the results their
-// arithmetic gives; no routine writes past the n results, whatever the weights.
+// Weights whose sum overflows are scaled down first (totalWeight, expected_counts.hpp); expected
+// counts that rounding leaves just below a whole number count as that number. Degenerate weights
+// (a total that is zero, negative or not finite) give the results their arithmetic gives; each
+// routine returns the total so that a caller can tell. No routine writes past the n results,
+// whatever the weights. Every routine takes a progress callback last (progress.hpp).
 #pragma once
 
 #include <cstddef>
@@ -26,6 +29,7 @@
 #include "compare.hpp"
 #include "cumulative.hpp"
 #include "expected_counts.hpp"
+#include "progress.hpp"
 #include "source.hpp"
 #include "variates.hpp"
 
@@ -33,15 +37,30 @@ namespace montemex {
 
 // ---- Multinomial ----
 
-// out[k] for the n uniforms u[k] (out may be u). `table` is scratch for n doubles; `guide` holds
-// guideSize(n, n) entries, or is null (plain bisection).
-inline void resampleMultinomial(const double* w, std::size_t n, const double* u, double* out, double* table,
-                                std::uint32_t* guide)
+// The running sums of n >= 1 weights in table[0 ... n-1], the weights scaled down first when
+// their sum overflows (totalWeight). Returns the total, table[n - 1].
+template <typename Progress = NoProgress>
+double accumulateScaled(const double* w, std::size_t n, double* table, Progress&& progress = Progress{})
 {
-    if (n == 0) return;
-    accumulateWeights(w, table, n);
-    normaliseCumulative(table, n);
-    searchEach(prepareSearch(table, n, n, guide), u, out, n);
+    accumulateWeights(w, table, n, 1.0, progress);
+    if (std::isinf(table[n - 1])) {
+        const double scale = detail::overflowScale(w, n, progress);
+        if (scale > 0.0) accumulateWeights(w, table, n, scale, progress);
+    }
+    return table[n - 1];
+}
+
+// out[k] for the n uniforms u[k] (out may be u). `table` is scratch for n doubles; `guide` holds
+// guideSize(n, n) entries, or is null (plain bisection). Returns the total weight (1 when n is 0).
+template <typename Progress = NoProgress>
+double resampleMultinomial(const double* w, std::size_t n, const double* u, double* out, double* table,
+                           std::uint32_t* guide, Progress&& progress = Progress{})
+{
+    if (n == 0) return 1.0;
+    const double total = accumulateScaled(w, n, table, progress);
+    normaliseCumulative(table, n, progress);
+    searchEach(prepareSearch(table, n, n, guide, progress), u, out, n, progress);
+    return total;
 }
 
 // ---- Residual ----
@@ -51,38 +70,50 @@ inline void resampleMultinomial(const double* w, std::size_t n, const double* u,
 // copies were written; R = n minus that many places are left to draw. Copies never go past the
 // n results: with negative weights the counts can add up to more, and the surplus is dropped.
 // The legacy build lets a NaN count through the test; it then gives no copies.
-inline std::size_t residualCopies(const double* w, std::size_t n, double* out, double* remainders)
+template <typename Progress = NoProgress>
+std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out,
+                           double* remainders, Progress&& progress = Progress{})
 {
     std::size_t pos = 0;
-    const double total = sumWeights(w, n);
-    for (std::size_t i = 0; i < n; ++i) {
-        double expected = expectedCount(w[i], total, n);
-        if (legacyAtLeast(expected, 1.0)) {
-            const std::size_t copies = wholeCopies(expected, n - pos);
-            expected = expected - static_cast<double>(copies);
-            for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        const std::size_t first = pos;
+        for (std::size_t i = begin; i < end; ++i) {
+            double expected = expectedCount(w[i], total, n);
+            if (legacyAtLeast(expected, 1.0)) {
+                const std::size_t copies = wholeCopies(expected, n - pos);
+                expected = expected - static_cast<double>(copies);
+                for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
+            }
+            remainders[i] = expected;
         }
-        remainders[i] = expected;
+        progress(end - begin + pos - first);
     }
     return pos;
 }
 
 // Turns the remainders into the cumulative table of the R places left: each divided by R, then
 // summed in ascending order, the last entry set to exactly 1. n >= 1.
-inline void residualTable(double* remainders, std::size_t n, std::size_t remaining)
+template <typename Progress = NoProgress>
+void residualTable(double* remainders, std::size_t n, std::size_t remaining, Progress&& progress = Progress{})
 {
-    for (std::size_t i = 0; i < n; ++i) remainders[i] = remainders[i] / static_cast<double>(remaining);
-    for (std::size_t i = 1; i < n; ++i) remainders[i] = remainders[i - 1] + remainders[i];
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) remainders[i] = remainders[i] / static_cast<double>(remaining);
+        for (std::size_t i = begin > 0 ? begin : 1; i < end; ++i) remainders[i] = remainders[i - 1] + remainders[i];
+        progress(2 * (end - begin));
+    }
     remainders[n - 1] = 1.0;
 }
 
 // The random phase: out[k] for the R uniforms u[k] (out may be u), over residualTable's table.
 // `guide` holds guideSize(n, R) entries, or is null.
-inline void residualDraws(const double* table, std::size_t n, const double* u, std::size_t remaining, double* out,
-                          std::uint32_t* guide)
+template <typename Progress = NoProgress>
+void residualDraws(const double* table, std::size_t n, const double* u, std::size_t remaining, double* out,
+                   std::uint32_t* guide, Progress&& progress = Progress{})
 {
     if (n == 0) return;
-    searchEach(prepareSearch(table, n, remaining, guide), u, out, remaining);
+    searchEach(prepareSearch(table, n, remaining, guide, progress), u, out, remaining, progress);
 }
 
 // Residual resampling with the R uniforms from the source. `scratch` holds n doubles.
@@ -90,7 +121,7 @@ template <typename Source>
 void drawResidual(Source& source, const double* w, std::size_t n, double* out, double* scratch)
 {
     if (n == 0) return;
-    const std::size_t pos = residualCopies(w, n, out, scratch);
+    const std::size_t pos = residualCopies(w, n, totalWeight(w, n), out, scratch);
     const std::size_t remaining = n - pos;
     residualTable(scratch, n, remaining);
     reserveUniforms(source, remaining);
@@ -105,23 +136,29 @@ void drawResidual(Source& source, const double* w, std::size_t n, double* out, d
 // with the next slot's uniform. A NaN acc (zero or non-finite total weight) passes neither test,
 // in every build: such slots keep what out held (the modules pass zeros). Whole units never fill
 // more slots than remain (negative weights can ask for more).
-inline void resampleStratified(const double* w, std::size_t n, const double* u, double* out)
+template <typename Progress = NoProgress>
+void resampleStratified(const double* w, std::size_t n, const WeightTotal& total, const double* u, double* out,
+                        Progress&& progress = Progress{})
 {
-    const double total = sumWeights(w, n);
     double acc = 0.0;
     std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double index = static_cast<double>(i + 1);
-        acc = acc + expectedCount(w[i], total, n);
-        if (acc >= 1.0) {
-            const std::size_t copies = wholeCopies(acc, n - pos);
-            acc = acc - static_cast<double>(copies);
-            for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        const std::size_t first = pos;
+        for (std::size_t i = begin; i < end; ++i) {
+            const double index = static_cast<double>(i + 1);
+            acc = acc + expectedCount(w[i], total, n);
+            if (acc >= 1.0) {
+                const std::size_t copies = wholeCopies(acc, n - pos);
+                acc = acc - static_cast<double>(copies);
+                for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
+            }
+            if (pos < n && u[pos] <= acc) {
+                out[pos++] = index;
+                acc = acc - 1.0;
+            }
         }
-        if (pos < n && u[pos] <= acc) {
-            out[pos++] = index;
-            acc = acc - 1.0;
-        }
+        progress(end - begin + pos - first);
     }
 }
 
@@ -130,24 +167,30 @@ inline void resampleStratified(const double* w, std::size_t n, const double* u, 
 // out[0 ... n-1] without any uniform. Writes stop when the result is full (negative weights can
 // ask for more than n copies); unfilled places keep what out held. The legacy build counts a NaN
 // as reaching 1 at both tests: a NaN count gives no whole copies but one extra copy.
-inline void resampleDeterministic(const double* w, std::size_t n, double* out)
+template <typename Progress = NoProgress>
+void resampleDeterministic(const double* w, std::size_t n, const WeightTotal& total, double* out,
+                           Progress&& progress = Progress{})
 {
-    const double total = sumWeights(w, n);
     double acc = 0.5;
     std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const double index = static_cast<double>(i + 1);
-        double expected = expectedCount(w[i], total, n);
-        if (legacyAtLeast(expected, 1.0)) {
-            const std::size_t copies = wholeCopies(expected, n - pos);
-            expected = expected - static_cast<double>(copies);
-            for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
+    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        const std::size_t first = pos;
+        for (std::size_t i = begin; i < end; ++i) {
+            const double index = static_cast<double>(i + 1);
+            double expected = expectedCount(w[i], total, n);
+            if (legacyAtLeast(expected, 1.0)) {
+                const std::size_t copies = wholeCopies(expected, n - pos);
+                expected = expected - static_cast<double>(copies);
+                for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
+            }
+            acc = acc + expected;
+            if (legacyAtLeast(acc, 1.0) && pos < n) {
+                out[pos++] = index;
+                acc = acc - 1.0;
+            }
         }
-        acc = acc + expected;
-        if (legacyAtLeast(acc, 1.0) && pos < n) {
-            out[pos++] = index;
-            acc = acc - 1.0;
-        }
+        progress(end - begin + pos - first);
     }
 }
 

@@ -66,11 +66,18 @@ double digamma(double x)
     return addExpansion(sum, x);
 }
 
+// The work of one digamma: one step per shift, and one for the expansion.
+std::size_t shiftSteps(double x)
+{
+    if (x >= kReflectionBelow && x <= 5.0) return static_cast<std::size_t>(6.0 - x);
+    return 1;
+}
+
 }  // namespace
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     checkInputCount(kName, nrhs == 1);
     checkOutputCount(kName, nlhs);
-    mapElements(kName, prhs[0], &plhs[0], digamma);
+    mapElements(kName, prhs[0], &plhs[0], digamma, shiftSteps);
 }

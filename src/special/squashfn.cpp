@@ -41,5 +41,5 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // Only one result exists: a second output would be left unassigned, which Octave lets
     // through into a cell array ([c{:}] = squashfn(x)) as an undefined value.
     checkOutputCount(kName, nlhs);
-    mapElements(kName, prhs[0], &plhs[0], squash);
+    mapElements(kName, prhs[0], &plhs[0], squash, [](double) { return std::size_t(2); });
 }

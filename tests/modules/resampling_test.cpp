@@ -55,6 +55,16 @@ double total(const std::vector<double>& w)
     return sum;
 }
 
+// (w / t) * n, and a count that rounding left below a whole number k by at most (n + 2) units of
+// 2^-52 (relative) taken as k.
+double count(double w, double t, int n)
+{
+    double b = (w / t) * n;
+    double k = std::ceil(b);
+    if (k >= 1.0 && b < k && k - b <= (n + 2) * std::ldexp(k, -52)) b = k;
+    return b;
+}
+
 std::vector<double> referenceResidual(const std::vector<double>& w)
 {
     const int n = static_cast<int>(w.size());
@@ -63,7 +73,7 @@ std::vector<double> referenceResidual(const std::vector<double>& w)
     std::vector<double> out;
     int r = n;
     for (int i = 0; i < n; ++i) {
-        b[i] = (w[i] / t) * n;
+        b[i] = count(w[i], t, n);
         if (b[i] >= 1.0) {
             int k = static_cast<int>(b[i]);
             b[i] = b[i] - k;
@@ -88,7 +98,7 @@ std::vector<double> referenceStratified(const std::vector<double>& w)
     double acc = 0.0;
     int pos = 0;
     for (int i = 0; i < n; ++i) {
-        acc = acc + (w[i] / t) * n;
+        acc = acc + count(w[i], t, n);
         if (acc >= 1.0) {
             int k = static_cast<int>(acc);
             acc = acc - k;
@@ -110,7 +120,7 @@ std::vector<double> referenceDeterministic(const std::vector<double>& w)
     double acc = 0.5;
     int pos = 0;
     for (int i = 0; i < n; ++i) {
-        double b = (w[i] / t) * n;
+        double b = count(w[i], t, n);
         if (b >= 1.0) {
             int k = static_cast<int>(b);
             b = b - k;

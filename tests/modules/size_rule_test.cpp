@@ -111,7 +111,11 @@ TEST(SizeRule, UnsafeSizesAreClampedOrRefused)
         expectError(probe(1, 1, {seven.get(), bad, two.get()}), "sizeprobe1", "badSize",
                     "Size arguments must be finite real numbers.");
     }
-    expectError(probe(1, 1, {seven.get(), two.get(), huge.get()}), "sizeprobe1", "sizeTooLarge",
+    // 2-by-3e9 is more memory than any call may take; 0-by-3e9 takes none, but the host's
+    // dimension type (32 bits here) cannot hold 3e9.
+    EXPECT_EQ(probe(1, 1, {seven.get(), two.get(), huge.get()}).identifier, "montemex:sizeprobe1:tooLarge");
+    Array zero = makeScalar(0);
+    expectError(probe(1, 1, {seven.get(), zero.get(), huge.get()}), "sizeprobe1", "sizeTooLarge",
                 "Size arguments are too large.");
 }
 

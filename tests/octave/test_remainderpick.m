@@ -14,7 +14,7 @@ function idx = reference_remainderpick (w)
   pos = 0;
   R = n;
   for i = 1:n
-    b(i) = (w(i) / t) * n;
+    b(i) = expected_count (w(i), t, n);
     if (b(i) >= 1)
       k = fix (b(i));
       b(i) = b(i) - k;
@@ -50,7 +50,7 @@ check_remainderpick ([0.1 0.2 0.3 0.4], 1);
 check_remainderpick ([3; 0.5; 0; 2; 7], 2);
 check_remainderpick ([0 1 0 2; 0 0 5 0.25; 0 1 3 0], 3);
 check_remainderpick ([1 1 2], 4);              % expected counts [0.75 0.75 1.5]
-check_remainderpick (ones (1, 49), 5);         % (1/49)*49 is just below 1: all drawn
+check_remainderpick (ones (1, 49), 5);         % (1/49)*49 is just below 1, yet a whole copy
 check_remainderpick (zeros (2, 3), 6);         % all zeros: every element 2, six uniforms
 check_remainderpick ([0 3 1], 7);
 rand ("seed", 0); rand ("state", 8);
@@ -74,3 +74,10 @@ expect_error (@() call_with_outputs ("remainderpick", 2, {1}), "montemex:remaind
 expect_error (@() remainderpick ({1}), "montemex:remainderpick:notRealNumeric", "Arguments must be full real numeric or logical arrays.");
 
 printf ("remainderpick: %d hostile calls survived\n", hostile_resampling ("remainderpick"));
+
+% Equal weights give every particle its one copy, whatever N, and draw nothing.
+rand ("state", 12); before = rand ("state");
+for n = 1:10000
+  assert (isequal (remainderpick (ones (1, n)), 1:n), "remainderpick (ones (1, %d))", n);
+end
+assert (isequal (rand ("state"), before));

@@ -9,6 +9,7 @@
 
 #include "cumulative.hpp"
 #include "expected_counts.hpp"
+#include "resampling.hpp"
 
 using namespace montemex;
 
@@ -220,9 +221,68 @@ TEST(Cumulative, WholeCopiesTruncateButNeverPassTheRoomOrConvertNaN)
     EXPECT_EQ(wholeCopies(kNaN, 7), 0u);
     EXPECT_EQ(wholeCopies(0.75, 7), 0u);
 
-    // Expected counts form the quotient first: (0.1 / 0.3) * 3 is 1, 0.1 * 3 / 0.3 is not, and
-    // (1 / 49) * 49 stays below 1.
-    volatile double tenth = 0.1, total = 0.3, one = 1.0, fortyNine = 49.0;
-    EXPECT_EQ(expectedCount(tenth, total, 3), 1.0);
-    EXPECT_EQ(expectedCount(one, fortyNine, 49), std::nextafter(1.0, 0.0));
+    // Expected counts form the quotient first: (0.1 / 0.3) * 3 is 1 (0.1 * 3 / 0.3 is not).
+    volatile double tenth = 0.1, third = 0.3;
+    EXPECT_EQ(expectedCount(tenth, WeightTotal{third, 1.0}, 3), 1.0);
+}
+
+TEST(ExpectedCounts, RoundingShortfallsBelowAWholeNumberCountAsThatNumber)
+{
+    // (1 / 49) * 49 is 1 - 2^-53: it counts as 1. Every equal-weight count, however the weights
+    // are written, is at least 1 then, for every N up to 10000 (a count just above 1 keeps its
+    // tiny remainder), and residual resampling gives each particle exactly its one copy.
+    std::vector<double> out, remainders;
+    for (std::size_t n = 1; n <= 10000; ++n) {
+        for (double weight : {1.0, 1.0 / static_cast<double>(n)}) {
+            std::vector<double> w(n, weight);
+            out.assign(n, 0.0);
+            remainders.assign(n, -1.0);
+            const WeightTotal total = totalWeight(w.data(), n);
+            ASSERT_GE(expectedCount(weight, total, n), 1.0) << n << " " << weight;
+            ASSERT_EQ(residualCopies(w.data(), n, total, out.data(), remainders.data()), n) << n;
+            bool inOrder = true, tiny = true;
+            for (std::size_t i = 0; i < n; ++i) {
+                inOrder = inOrder && out[i] == static_cast<double>(i + 1);
+                tiny = tiny && remainders[i] >= 0.0 && remainders[i] < 1e-12;
+            }
+            ASSERT_TRUE(inOrder && tiny) << n << " " << weight;
+        }
+    }
+    // Random weights whose expected counts are whole numbers: every whole copy is given, and no
+    // remainder is negative or more than rounding.
+    std::mt19937_64 engine(11);
+    for (int trial = 0; trial < 20000; ++trial) {
+        const std::size_t n = 1 + engine() % 300;
+        std::vector<double> counts(n, 0.0);
+        for (std::size_t j = 0; j < n; ++j) counts[engine() % n] += 1.0;
+        const double scale = std::ldexp(1.0 + static_cast<double>(engine() % 1000) / 997.0, static_cast<int>(engine() % 40) - 20);
+        std::vector<double> w(n);
+        for (std::size_t i = 0; i < n; ++i) w[i] = counts[i] * scale;
+        out.assign(n, 0.0);
+        remainders.assign(n, -1.0);
+        ASSERT_EQ(residualCopies(w.data(), n, totalWeight(w.data(), n), out.data(), remainders.data()), n);
+        for (double r : remainders) ASSERT_TRUE(r >= 0.0 && r < 1e-12) << r;
+    }
+    // Counts above a whole number, or clearly below one, are left as they are.
+    EXPECT_EQ(snapToWhole(1.0 + 0x1p-52, 3), 1.0 + 0x1p-52);
+    EXPECT_EQ(snapToWhole(1.0 - 1e-12, 3), 1.0 - 1e-12);
+    EXPECT_EQ(snapToWhole(0.5, 3), 0.5);
+    EXPECT_TRUE(std::isnan(snapToWhole(kNaN, 3)));
+}
+
+TEST(ExpectedCounts, WeightsWhoseSumOverflowsAreScaledByAPowerOfTwo)
+{
+    const std::vector<double> huge = {1e308, 1e308, 1e308}, ones = {1, 1, 1}, mixed = {1e308, 1e308, INFINITY};
+    const WeightTotal scaled = totalWeight(huge.data(), 3);
+    EXPECT_EQ(scaled.scale, 0x1p-1024);  // 1e308 = 0.556 * 2^1024
+    EXPECT_TRUE(isProperTotal(scaled.total));
+    for (double w : huge) EXPECT_EQ(expectedCount(w, scaled, 3), 1.0);
+    EXPECT_EQ(totalWeight(ones.data(), 3).scale, 1.0);
+    // An infinite weight is no overflow: the total stays infinite and degenerate.
+    const WeightTotal infinite = totalWeight(mixed.data(), 3);
+    EXPECT_EQ(infinite.scale, 1.0);
+    EXPECT_FALSE(isProperTotal(infinite.total));
+    EXPECT_FALSE(isProperTotal(0.0));
+    EXPECT_FALSE(isProperTotal(-1.0));
+    EXPECT_FALSE(isProperTotal(kNaN));
 }

@@ -1,0 +1,30 @@
+// The memory rule. Before it creates a result or scratch, or asks the host for a block of random
+// numbers, a call adds up the bytes it would hold at once; a call that cannot fit ends with
+// montemex:<function>:tooLarge before anything is created or drawn. Without the rule a request
+// as large as the machine's memory was handed out by the host and filled until the machine ran
+// out, which could take the user's session down with it.
+//
+// The limit is 90% of the machine's physical memory (the rest is left for the host and the
+// system), and at most 2 GB in a 32-bit process, whose address space can hold no more. The
+// environment variable MONTEMEX_MEMORY_LIMIT, a number of bytes, replaces it (tests lower it; a
+// machine with much swap may raise it).
+#pragma once
+
+#include <cstddef>
+
+namespace montemex {
+
+// The limit in bytes.
+double memoryLimit();
+
+// Raises "This call needs 24 GB of memory at once, more than the 22.8 GB a call may use here."
+// when `bytes` exceeds the limit. Sizes are doubles, so that no product of counts overflows.
+void checkMemory(const char* function, double bytes);
+
+// The bytes of `count` doubles.
+inline double bytesOfDoubles(double count)
+{
+    return 8.0 * count;
+}
+
+}  // namespace montemex

@@ -1,0 +1,159 @@
+// Calls too big, too long or degenerate: the memory rule (tooLarge before anything is created or
+// drawn), interrupt checks in long calls, empty results that would draw for ever, and weights that
+// overflow or give no distribution.
+#include <cmath>
+#include <string>
+
+#include "module_test.hpp"
+
+using namespace montemex;
+using namespace montemex::test;
+
+namespace {
+
+// A call with scalar arguments (and a weight row `w` first when given).
+CallResult callWith(const std::string& name, std::vector<double> scalars, const mxArray* first = nullptr)
+{
+    std::vector<Array> arrays;
+    std::vector<const mxArray*> args;
+    if (first != nullptr) args.push_back(first);
+    for (double value : scalars) {
+        arrays.push_back(makeScalar(value));
+        args.push_back(arrays.back().get());
+    }
+    return callModule(Build::Current, name, 1, args);
+}
+
+}  // namespace
+
+TEST(CallLimits, CallsLargerThanTheMemoryLimitAreRefusedBeforeAnythingIsMade)
+{
+    Host host;
+    Array weights = makeRow(std::vector<double>(600000, 1.0)), big = makeMatrix(1000, 1000, {});
+    host.setMemoryLimit(4e6);  // 4 MB: half a million doubles
+    const std::pair<std::string, CallResult> calls[] = {
+        {"shapedraw", callWith("shapedraw", {3, 8, 1000, 1000})},
+        {"recipshapedraw", callWith("recipshapedraw", {3, 8, 1000, 1000})},
+        {"studentdraw", callWith("studentdraw", {5, 1000, 1000})},
+        {"waitdraw", callWith("waitdraw", {1, 1000, 1000})},
+        {"simplexdraw", callWith("simplexdraw", {1000, 1000})},
+        {"classdraw", callWith("classdraw", {1000, 1000}, weights.get())},
+        {"plainpick", callWith("plainpick", {}, weights.get())},
+        {"remainderpick", callWith("remainderpick", {}, weights.get())},
+        {"layeredpick", callWith("layeredpick", {}, weights.get())},
+        {"fixedpick", callWith("fixedpick", {}, weights.get())},
+        {"weightavgdraw", callWith("weightavgdraw", {1e6}, weights.get())},
+        {"weightquantdraw", callWith("weightquantdraw", {50, 1e6}, weights.get())},
+        {"psivalue", callWith("psivalue", {}, big.get())},
+        {"squashfn", callWith("squashfn", {}, big.get())},
+    };
+    for (const auto& [name, result] : calls) {
+        EXPECT_EQ(result.identifier, "montemex:" + name + ":tooLarge") << name << ": " << result.message;
+        EXPECT_EQ(result.stats.uniformsDrawn + result.stats.normalsDrawn, 0u) << name;
+        // weightquantdraw has sorted P by then, as it always does before reading B.
+        EXPECT_EQ(result.stats.arraysCreated, name == "weightquantdraw" ? 1u : 0u) << name;
+    }
+    EXPECT_EQ(calls[0].second.message, "This call needs 0.0164 GB of memory at once, more than the 0.004 GB a call may use here.");
+    host.setMemoryLimit(0);
+    // The host's own limit follows the rule too: 8 GB of doubles is more than this limit allows.
+    host.setMemoryLimit(1e9);
+    Array many = makeScalar(1e5);
+    EXPECT_FALSE(host.callBuiltin("rand", 1, {many.get(), many.get()}).ok);
+    host.setMemoryLimit(0);
+}
+
+TEST(CallLimits, LongCallsLetAPendingInterruptEndThem)
+{
+    // An interrupt requested before the call is acted on at the call's first check, which comes
+    // after a few milliseconds of work; a short call makes no check at all.
+    Array weights = makeRow(std::vector<double>(2000000, 1.0)), x = makeMatrix(2000, 1, {});
+    Array big = makeMatrix(1000, 2000, std::vector<double>(2000000, -3.5));
+    const std::pair<std::string, std::vector<const mxArray*>> longCalls[] = {
+        {"shapedraw", {}}, {"recipshapedraw", {}}, {"studentdraw", {}}, {"waitdraw", {}}, {"simplexdraw", {}},
+        {"classdraw", {weights.get()}}, {"plainpick", {weights.get()}}, {"remainderpick", {weights.get()}},
+        {"layeredpick", {weights.get()}}, {"fixedpick", {weights.get()}}, {"weightavgdraw", {x.get()}},
+        {"weightquantdraw", {x.get()}}, {"psivalue", {big.get()}}, {"squashfn", {big.get()}}};
+    const std::vector<std::vector<double>> scalars = {
+        {3, 8, 1000, 1000}, {3, 8, 1000, 1000}, {5, 1000, 1000}, {1, 2000, 1000}, {1000, 2000}, {1000, 1000}, {},
+        {}, {}, {}, {2000}, {50, 2000}, {}, {}};
+    for (std::size_t c = 0; c < std::size(longCalls); ++c) {
+        const auto& [name, leading] = longCalls[c];
+        std::vector<Array> arrays;
+        std::vector<const mxArray*> args = leading;
+        for (double value : scalars[c]) {
+            arrays.push_back(makeScalar(value));
+            args.push_back(arrays.back().get());
+        }
+        CallResult plain = callModule(Build::Current, name, 1, args);
+        EXPECT_TRUE(plain.ok) << name << ": " << plain.message;
+        EXPECT_GT(plain.stats.interruptChecks, 0u) << name;
+        Host::requestInterrupt();
+        CallResult interrupted = callModule(Build::Current, name, 1, args);
+        EXPECT_EQ(interrupted.message, "Interrupted.") << name;
+        EXPECT_EQ(interrupted.stats.interruptChecks, 1u) << name;
+    }
+    Array one = makeScalar(1);
+    EXPECT_EQ(callModule(Build::Current, "waitdraw", 1, {one.get()}).stats.interruptChecks, 0u);
+}
+
+TEST(CallLimits, EmptyResultsDrawAtMostTwoToTheThirtySecondNumbers)
+{
+    Array noColumns = makeMatrix(10, 0, {}), x = makeMatrix(10, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    Array empty = makeMatrix(1, 0, {}), many = makeScalar(1e12), some = makeScalar(3);
+    expectError(callModule(Build::Current, "weightavgdraw", 1, {noColumns.get(), many.get()}), "weightavgdraw",
+                "tooManyDraws",
+                "The result is empty, yet the call would draw 1e+13 random numbers for it; at most 4294967296 are drawn "
+                "for an empty result.");
+    EXPECT_EQ(callModule(Build::Current, "weightquantdraw", 1, {x.get(), empty.get(), many.get()}).identifier,
+              "montemex:weightquantdraw:tooManyDraws");
+    // Ordinary empty results still draw their numbers.
+    CallResult ordinary = callModule(Build::Current, "weightavgdraw", 1, {noColumns.get(), some.get()});
+    EXPECT_TRUE(ordinary.ok);
+    EXPECT_EQ(ordinary.stats.uniformsDrawn, 30u);
+}
+
+TEST(CallLimits, OverflowingWeightsResampleAsScaledDownAndDegenerateOnesWarn)
+{
+    Host host;
+    Array huge = makeRow({1e308, 1e308, 1e308}), ones = makeRow({1, 1, 1}), zeros = makeRow({0, 0, 0});
+    Array nan = makeRow({1, NAN, 2}), infinite = makeRow({1, INFINITY}), negative = makeRow({1, -3});
+    for (const char* name : {"plainpick", "remainderpick", "layeredpick", "fixedpick", "classdraw"}) {
+        for (Build build : {Build::Current, Build::Legacy}) {
+            if (build == Build::Legacy && std::string(name) == "classdraw") continue;
+            for (std::uint32_t seed : {1u, 2u, 3u}) {
+                host.seed(seed);
+                Output scaled = outputOf(callModule(build, name, 1, {huge.get()}));
+                host.seed(seed);
+                Output plain = outputOf(callModule(build, name, 1, {ones.get()}));
+                EXPECT_TRUE(sameValues(plain.values, scaled.values)) << name;
+            }
+            EXPECT_TRUE(callModule(build, name, 1, {ones.get()}).stats.warnings.empty());
+            for (const Array* degenerate : {&zeros, &nan, &infinite, &negative}) {
+                CallResult result = callModule(build, name, 1, {degenerate->get()});
+                if (!result.ok) continue;  // classdraw refuses the negative probability
+                ASSERT_EQ(result.stats.warnings.size(), 1u) << name;
+                EXPECT_EQ(result.stats.warnings[0],
+                          "montemex:" + std::string(name) +
+                              ":degenerateWeights: The weights do not have a positive finite total, so the result is "
+                              "no resample of them.");
+            }
+        }
+    }
+    // Equal weights keep their whole copies whatever N: no random number is needed.
+    Array fortyNine = makeRow(std::vector<double>(49, 1.0));
+    CallResult residual = callModule(Build::Current, "remainderpick", 1, {fortyNine.get()});
+    EXPECT_EQ(residual.stats.uniformsDrawn, 0u);
+    std::vector<double> inOrder(49);
+    for (std::size_t i = 0; i < 49; ++i) inOrder[i] = static_cast<double>(i + 1);
+    EXPECT_TRUE(sameValues(inOrder, outputOf(residual).values));
+}
+
+TEST(CallLimits, PercentilesOfAnUnsortedSampleWarnOnce)
+{
+    Array unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), sorted = makeMatrix(4, 1, {0, 1, 2, 3}), p = makeRow({5, 95});
+    Array draws = makeScalar(3);
+    CallResult warned = callModule(Build::Current, "weightquantdraw", 1, {unsorted.get(), p.get(), draws.get()});
+    ASSERT_EQ(warned.stats.warnings.size(), 1u);
+    EXPECT_EQ(warned.stats.warnings[0].rfind("montemex:weightquantdraw:unsortedX: ", 0), 0u);
+    EXPECT_TRUE(callModule(Build::Current, "weightquantdraw", 1, {sorted.get(), p.get(), draws.get()}).stats.warnings.empty());
+}
