@@ -1,4 +1,5 @@
 // montemex: call the project's modules from the shell through the embedded host.
+#include <csignal>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -140,9 +141,18 @@ int runDemo(montemex::Host& host, montemex::cli::Style style)
 
 }  // namespace
 
+// Ctrl-C ends a long module call at its next interrupt check ("Interrupted.", exit status 1); a
+// second Ctrl-C ends the tool at once.
+extern "C" void onInterrupt(int)
+{
+    std::signal(SIGINT, SIG_DFL);
+    montemex::Host::requestInterrupt();
+}
+
 int main(int argc, char** argv)
 {
     using montemex::cli::Action;
+    std::signal(SIGINT, onInterrupt);
     if (argc < 2) {
         std::cerr << montemex::cli::usageText();
         return 2;

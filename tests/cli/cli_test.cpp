@@ -115,6 +115,12 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     ToolRun message = runTool("waitdraw 1 2");
     EXPECT_EQ(message.out, "waitdraw: Wrong number of input arguments.\n");
     EXPECT_EQ(runTool("nosuchfunction 1").status, 1);
+    // Larger than the memory rule allows: refused at once, with the module's own message.
+    EXPECT_TRUE(contains(runTool("shapedraw 3 8 3e9 1").out, "shapedraw: This call needs 24 GB of memory at once"));
+    // Ctrl-C ends a long call at its next interrupt check.
+    ToolRun interrupted = runTool("shapedraw 3 8 5000 5000 >/dev/null 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid; "
+                                  "echo status $?; : ");
+    EXPECT_EQ(interrupted.out, "status 1\n");
 }
 
 TEST(Cli, OptionsFollowOneRuleAndUsageErrorsExitWithTwo)
