@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 octave_run() { octave --no-gui --norc --no-history --quiet --eval "$1"; }
 
+echo "== speed table";                  octave --no-gui --norc --quiet bench/speed_table.m
 echo "== gamma family and Student t";   octave --no-gui --norc --quiet bench/gamma_bench.m
 echo "== resampling";                   octave_run "addpath([pwd '/build/octave']); run('bench/resampling_bench.m')"
 echo "== Bayesian bootstrap";           octave_run "addpath('build/octave'); addpath('bench'); bench_bootstrap"
