@@ -85,6 +85,33 @@ inline double clampGamma(double r, double a)
 // z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
 // z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf). NaN after
 // kMaxGammaAttempts rejections.
+// One attempt of the method from its two uniforms u and v; shared with the batch form
+// (gamma_batch.hpp), so that both do the same arithmetic.
+struct BestAttempt {
+    double x;  // the candidate
+    double y;
+    double z;
+};
+
+inline BestAttempt bestAttempt(double u, double v, double b, double c)
+{
+    const double w = u * (1.0 - u);
+    const double y = std::sqrt(c / w) * (u - 0.5);
+    const double x = b + y;
+    const double z = 64.0 * w * w * w * v * v;
+    return {x, y, z};
+}
+
+inline bool passesCheapTest(const BestAttempt& t)
+{
+    return t.z <= 1.0 - (2.0 * t.y * t.y) / t.x;
+}
+
+inline bool passesExactTest(const BestAttempt& t, double b)
+{
+    return 2.0 * (b * std::log(t.x / b) - t.y) >= std::log(t.z);
+}
+
 template <typename Source>
 double drawGammaByRejection(Source& source, double a)
 {
@@ -93,13 +120,10 @@ double drawGammaByRejection(Source& source, double a)
     for (long attempt = 0; attempt < kMaxGammaAttempts; ++attempt) {
         const double u = drawUniform(source);
         const double v = drawUniform(source);
-        const double w = u * (1.0 - u);
-        const double y = std::sqrt(c / w) * (u - 0.5);
-        const double x = b + y;
-        if (!(x >= 0.0)) continue;
-        const double z = 64.0 * w * w * w * v * v;
-        if (z <= 1.0 - (2.0 * y * y) / x) return x;
-        if (2.0 * (b * std::log(x / b) - y) >= std::log(z)) return x;
+        const BestAttempt t = bestAttempt(u, v, b, c);
+        if (!(t.x >= 0.0)) continue;
+        if (passesCheapTest(t)) return t.x;
+        if (passesExactTest(t, b)) return t.x;
     }
     rejectionLimitReached(source);
     return std::numeric_limits<double>::quiet_NaN();

@@ -39,6 +39,12 @@ inline StudentDraws minimumStudentDraws(double nu)
     return draws;
 }
 
+// The t variate from z and a drawn g = drawGamma(nu / 2), for nu other than 1 and 2.
+inline double studentFromGamma(double z, double g, double nu)
+{
+    return (z * std::sqrt(nu)) / std::sqrt(2.0 * g);
+}
+
 template <typename Source>
 double studentFromNormal(Source& source, double z, double nu)
 {
@@ -52,8 +58,7 @@ double studentFromNormal(Source& source, double z, double nu)
     }
     const double shape = nu / 2.0;
     if (isHugeGammaShape(shape)) return z;
-    const double g = drawGamma(source, shape);
-    return (z * std::sqrt(nu)) / std::sqrt(2.0 * g);
+    return studentFromGamma(z, drawGamma(source, shape), nu);
 }
 
 template <typename Source>

@@ -1,0 +1,261 @@
+// Many gamma variates of one shape from a block of uniforms already drawn, with exactly the values
+// and the numbers that drawGamma (gamma.hpp) gives and uses drawing them one at a time.
+//
+// drawGamma's rejection method spends two uniforms per attempt, and an attempt's arithmetic
+// depends on its own two numbers alone. With a block of numbers in hand, the attempts at every
+// place where one can start are evaluated together, a chunk at a time, in loops of independent
+// iterations that the compiler turns into vector instructions (square roots and divisions are
+// correctly rounded there as well). The exact test needs two logarithms; quickLog
+// (quick_log.hpp) decides it wherever its two sides are clearly apart, and std::log decides the
+// rest, as in drawGamma. A walk then gives each variate the first accepted attempt from its own
+// start, without branching on the outcome of every attempt.
+//
+// Where attempts can start:
+//   rejection path (a >= 1.00001)  every attempt takes two numbers, so attempts start only an
+//                                  even number of places after the block's first: those places
+//                                  are evaluated, every one of them is used, and the accepted
+//                                  candidates, in order, are the variates;
+//   boost path (0.00001 <= a <= 1) each variate takes its own uniform, then attempts for a + 1:
+//                                  one variate's attempts start at odd places, the next one's at
+//                                  even places, so every place is evaluated (somewhat more than
+//                                  half of them are never used), and the walk follows a table of
+//                                  "next accepted attempt".
+// Other shapes draw at most one number per variate and are left to drawGamma.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "gamma.hpp"
+#include "quick_log.hpp"
+
+namespace montemex {
+
+// What drawGammaBatch drew: out[0 .. variates), from the first uniformsUsed numbers of the block.
+struct GammaBatch {
+    std::size_t variates = 0;
+    std::size_t uniformsUsed = 0;
+};
+
+// Whether drawGammaBatch draws variates of shape a.
+inline bool hasGammaBatch(double a)
+{
+    return minimumGammaUniforms(a) >= 2;
+}
+
+namespace detail {
+
+// Attempts evaluated together: their arrays stay in the first-level cache. Fewer than
+// kMaxGammaAttempts, so that only a variate whose attempts began in an earlier chunk can reach it.
+inline constexpr std::size_t kAttemptChunk = 256;
+static_assert(kAttemptChunk < static_cast<std::size_t>(kMaxGammaAttempts), "see the walks");
+
+// Blocks shorter than this are left to drawGamma: evaluating a chunk would cost more than it saves.
+inline constexpr std::size_t kShortestBatchBlock = 64;
+
+// Attempts that need the exact test go through the logarithms in groups of this many: a count
+// known to the compiler, so that it vectorises the loop.
+inline constexpr std::size_t kLogGroup = 8;
+
+// The attempts of one chunk: attempt j starts at numbers[j * Stride]. The numbers are a copy,
+// which the compiler knows to be apart from the results.
+struct AttemptChunk {
+    double numbers[2 * kAttemptChunk + 1];
+    double x[kAttemptChunk];  // the candidate
+    double y[kAttemptChunk];
+    double z[kAttemptChunk];
+    double accepted[kAttemptChunk];  // 1 or 0
+};
+
+// The exact test, 2 (b ln(x / b) - y) >= ln z, for the `count` attempts listed in `open`.
+//
+// quickLog decides where the two sides are clearly apart. Why its decisions agree with
+// passesExactTest: with F1 and F2 the quickLog values for ln(x / b) and ln z, e = kQuickLogError,
+// and std::log within 2^-40 of ln (relative; C libraries are within a unit or two of 2^-52), F1
+// and F2 lie within 1.0002 e of std::log's values, relative. Carried through b F1 - y, its
+// rounding, the doubling and the subtraction below, the difference D computed here lies within
+// 2.01 e S of the difference of passesExactTest's two sides, S = |b F1| + |y| + |F2|. The
+// margin, 8 e S, is four times that. A NaN (quickLog outside its range, an overflow) fails both
+// comparisons. passesExactTest itself decides the rest, next to never.
+inline void decideByLogarithms(AttemptChunk& chunk, const std::uint16_t* open, std::size_t count, double b)
+{
+    constexpr std::size_t size = kAttemptChunk + kLogGroup;
+    double x[size];
+    double y[size];
+    double z[size];
+    for (std::size_t k = 0; k < count; ++k) {
+        x[k] = chunk.x[open[k]];
+        y[k] = chunk.y[open[k]];
+        z[k] = chunk.z[open[k]];
+    }
+    // Up to a whole group with attempts that decide nothing: x = b, y = 0, z = 1/2.
+    const std::size_t groups = (count + kLogGroup - 1) / kLogGroup;
+    for (std::size_t k = count; k < groups * kLogGroup; ++k) {
+        x[k] = b;
+        y[k] = 0.0;
+        z[k] = 0.5;
+    }
+    double holds[size];
+    double fails[size];
+    for (std::size_t group = 0; group < groups; ++group) {
+        for (std::size_t lane = 0; lane < kLogGroup; ++lane) {
+            const std::size_t k = group * kLogGroup + lane;
+            const double scaledLog = b * quickLog(x[k] / b);
+            const double logZ = quickLog(z[k]);
+            const double difference = 2.0 * (scaledLog - y[k]) - logZ;
+            const double margin = 8.0 * kQuickLogError * (std::fabs(scaledLog) + std::fabs(y[k]) + std::fabs(logZ));
+            holds[k] = difference > margin ? 1.0 : 0.0;
+            fails[k] = difference < -margin ? 1.0 : 0.0;
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t j = open[k];
+        chunk.accepted[j] = holds[k];
+        if (holds[k] + fails[k] == 0.0) chunk.accepted[j] = passesExactTest({x[k], y[k], z[k]}, b) ? 1.0 : 0.0;
+    }
+}
+
+// Evaluates all kAttemptChunk attempts of the chunk (a count known here, so that the loops are
+// vectorised) into chunk.accepted.
+template <std::size_t Stride>
+void evaluateAttempts(AttemptChunk& chunk, double b, double c)
+{
+    constexpr std::size_t n = kAttemptChunk;
+    // Outcomes as doubles, 1 or 0, each from one comparison: a form the compiler vectorises.
+    double positive[n];
+    double cheap[n];
+    for (std::size_t j = 0; j < n; ++j) {
+        const BestAttempt t = bestAttempt(chunk.numbers[j * Stride], chunk.numbers[j * Stride + 1], b, c);
+        chunk.x[j] = t.x;
+        chunk.y[j] = t.y;
+        chunk.z[j] = t.z;
+        positive[j] = t.x >= 0.0 ? 1.0 : 0.0;
+        cheap[j] = passesCheapTest(t) ? 1.0 : 0.0;
+    }
+    // The exact test decides positive candidates that fail the cheap test (open: 1 or 0). They
+    // are listed without a branch on each attempt's outcome.
+    for (std::size_t j = 0; j < n; ++j) {
+        chunk.accepted[j] = positive[j] * cheap[j];
+        positive[j] = positive[j] - chunk.accepted[j];
+    }
+    std::uint16_t open[n];
+    std::size_t count = 0;
+    for (std::size_t j = 0; j < n; ++j) {
+        open[count] = static_cast<std::uint16_t>(j);
+        count += static_cast<std::size_t>(positive[j]);
+    }
+    decideByLogarithms(chunk, open, count, b);
+}
+
+// Copies the numbers of the chunk that starts at u[first] (u holds `count`), filled up with 1/2
+// past the block, and evaluates its attempts. Attempts that reach past the block are rejected.
+template <std::size_t Stride>
+void evaluateChunk(const double* u, std::size_t count, std::size_t first, double b, double c, AttemptChunk& chunk)
+{
+    constexpr std::size_t span = Stride * kAttemptChunk;  // numbers[span] is read too
+    const std::size_t copied = count - first < span + 1 ? count - first : span + 1;
+    for (std::size_t k = 0; k < copied; ++k) chunk.numbers[k] = u[first + k];
+    for (std::size_t k = copied; k <= span; ++k) chunk.numbers[k] = 0.5;
+    evaluateAttempts<Stride>(chunk, b, c);
+    // Attempt j reads numbers j * Stride and j * Stride + 1: whole from j = 0 to valid - 1.
+    const std::size_t valid = (copied + Stride - 2) / Stride;
+    for (std::size_t j = valid; j < kAttemptChunk; ++j) chunk.accepted[j] = 0.0;
+}
+
+// Whether a variate whose first attempt starts at `begin` and which is accepted at the attempt
+// starting at `accepted` (two numbers per attempt) took more than kMaxGammaAttempts attempts:
+// drawGamma gives up on it before.
+inline bool pastAttemptLimit(std::size_t begin, std::size_t accepted)
+{
+    return (accepted - begin) / 2 >= static_cast<std::size_t>(kMaxGammaAttempts);
+}
+
+// The rejection path: every accepted candidate, in order, ends a variate.
+inline GammaBatch walkRejection(const double* u, std::size_t count, double a, double* out, std::size_t wanted)
+{
+    const double b = a - 1.0;
+    const double c = 3.0 * a - 0.75;
+    AttemptChunk chunk;
+    GammaBatch batch;
+    std::size_t start = 0;  // the first number of the variate in progress
+    for (std::size_t first = 0; first + 1 < count && batch.variates < wanted; first += 2 * kAttemptChunk) {
+        evaluateChunk<2>(u, count, first, b, c, chunk);
+        // The accepted attempts of the chunk, in order, gathered without a branch on each.
+        double candidates[kAttemptChunk];
+        std::uint16_t at[kAttemptChunk];
+        std::size_t found = 0;
+        for (std::size_t j = 0; j < kAttemptChunk; ++j) {
+            candidates[found] = chunk.x[j];
+            at[found] = static_cast<std::uint16_t>(j);
+            found += static_cast<std::size_t>(chunk.accepted[j]);
+        }
+        // Only the first variate ended in a chunk can have begun before it.
+        if (found > 0 && pastAttemptLimit(start, first + 2 * at[0])) break;
+        const std::size_t taken = found < wanted - batch.variates ? found : wanted - batch.variates;
+        for (std::size_t k = 0; k < taken; ++k) out[batch.variates + k] = clampGamma(candidates[k], a);
+        batch.variates += taken;
+        if (taken > 0) start = first + 2 * at[taken - 1] + 2;
+    }
+    batch.uniformsUsed = start;
+    return batch;
+}
+
+// The boost path: a variate's uniform, then attempts for a + 1 two places apart.
+inline GammaBatch walkBoost(const double* u, std::size_t count, double a, double* out, std::size_t wanted)
+{
+    const double shape = a + 1.0;  // as drawGamma draws it
+    const double b = shape - 1.0;
+    const double c = 3.0 * shape - 0.75;
+    AttemptChunk chunk;
+    std::int32_t next[kAttemptChunk];  // the first accepted attempt of j, j + 2, j + 4, ..., or -1
+    GammaBatch batch;
+    std::size_t start = 0;    // the first number of the variate in progress, its uniform
+    std::size_t attempt = 1;  // the place of its next attempt not yet evaluated
+    for (std::size_t first = 0; first + 1 < count && batch.variates < wanted; first += kAttemptChunk) {
+        evaluateChunk<1>(u, count, first, b, c, chunk);
+        for (std::size_t j = kAttemptChunk; j-- > 0;) {
+            const std::int32_t later = j + 2 < kAttemptChunk ? next[j + 2] : -1;
+            const std::int32_t here = static_cast<std::int32_t>(chunk.accepted[j]);  // 1 or 0
+            next[j] = later + here * (static_cast<std::int32_t>(j) - later);
+        }
+        while (attempt < first + kAttemptChunk) {
+            const std::int32_t found = next[attempt - first];
+            if (found < 0) {
+                // None of the variate's attempts in this chunk is accepted: on to its first
+                // attempt in the next chunk.
+                attempt += 2 * ((first + kAttemptChunk - attempt + 1) / 2);
+                break;
+            }
+            const std::size_t accepted = first + static_cast<std::size_t>(found);
+            if (pastAttemptLimit(start + 1, accepted)) {
+                batch.uniformsUsed = start;
+                return batch;
+            }
+            const double g = clampGamma(chunk.x[found], shape);
+            out[batch.variates] = clampGamma(g * std::pow(u[start], 1.0 / a), a);
+            start = accepted + 2;
+            attempt = start + 1;
+            if (++batch.variates == wanted) break;
+        }
+    }
+    batch.uniformsUsed = start;
+    return batch;
+}
+
+}  // namespace detail
+
+// Draws up to `wanted` variates of shape a into out[0 ...] from the block u[0 .. count), each
+// exactly as drawGamma(source, a) draws it from a source that returns u[0], u[1], ... in turn.
+// Only whole variates are drawn: it stops before one that would need a number past the block,
+// or that would reach kMaxGammaAttempts (drawGamma gives up on it), so that the caller can draw
+// that one with drawGamma from the same numbers. Draws nothing for shapes without a batch form
+// (hasGammaBatch) and for blocks too short to gain from it.
+inline GammaBatch drawGammaBatch(const double* u, std::size_t count, double a, double* out, std::size_t wanted)
+{
+    if (!hasGammaBatch(a) || count < detail::kShortestBatchBlock || wanted == 0) return GammaBatch{};
+    if (a <= 1.0) return detail::walkBoost(u, count, a, out, wanted);
+    return detail::walkRejection(u, count, a, out, wanted);
+}
+
+}  // namespace montemex
