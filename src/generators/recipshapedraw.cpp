@@ -25,6 +25,6 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     readParameters(call);
     HostSource source(kName);
-    fillGammaFamily(source, call, r, [](HostSource& s, double scale, double v) { return drawInverseGammaByScale(s, scale, v); });
+    fillGammaFamily(source, call, r, [](double g, double first, double v) { return inverseGammaByScale(g, first, v); });
     releaseParameters(call);
 }

@@ -24,6 +24,6 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     readParameters(call);
     HostSource source(kName);
-    fillGammaFamily(source, call, r, [](HostSource& s, double a, double v) { return drawGammaByMean(s, a, v); });
+    fillGammaFamily(source, call, r, [](double g, double first, double v) { return gammaByMean(g, first, v); });
     releaseParameters(call);
 }

@@ -8,6 +8,7 @@
 // studentFromNormal (sampling/student.hpp): one more normal for nu = 1, one uniform for nu = 2,
 // one gamma variate with shape nu/2 otherwise.
 #include "mex.h"
+#include "mex/gamma_fill.hpp"
 #include "mex/host_random.hpp"
 #include "mex/interrupt.hpp"
 #include "mex/memory_limit.hpp"
@@ -33,6 +34,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const Parameter& nu = call.parameters[0];
     HostSource source(kName);
     InterruptPoll poll;
+    constexpr std::size_t kBatch = 4096;
+    double gammas[kBatch];
     // Exact bulk drawing, one run at a time: a run is a stretch of elements none of which draws
     // the other kind of number than the run's first drawing element. Where "rand" and "randn"
     // share one stream, a reserve must not reach past a draw of the other kind, so each reserve
@@ -48,15 +51,23 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
             run.uniforms += next.uniforms;
             run.normals += next.normals;
         }
-        for (; i < end; ++i) {
+        while (i < end) {
             const double v = nu.at(i);
             const StudentDraws element = minimumStudentDraws(v);
             if (element.uniforms > 0) source.reserveUniforms(run.uniforms);
             if (element.normals > 0) source.reserveNormals(run.normals);
-            r[i] = studentFromNormal(source, r[i], v);
-            run.uniforms -= element.uniforms;
-            run.normals -= element.normals;
-            poll(12);
+            // Elements with the same nu whose gamma variates the held block gives whole are
+            // drawn together (gamma_fill.hpp), the others one by one.
+            std::size_t drawn = v == 1.0 || v == 2.0 ? 0 : drawGammaRun(source, nu, i, end, kBatch, gammas);
+            for (std::size_t k = 0; k < drawn; ++k) r[i + k] = studentFromGamma(r[i + k], gammas[k], v);
+            if (drawn == 0) {
+                r[i] = studentFromNormal(source, r[i], v);
+                drawn = 1;
+            }
+            run.uniforms -= element.uniforms * drawn;
+            run.normals -= element.normals * drawn;
+            i += drawn;
+            poll(12 * drawn);
         }
     }
     source.release();

@@ -54,6 +54,17 @@ void HostSource::reserveNormals(std::size_t count)
     reserve(normals_, "randn", count);
 }
 
+void HostSource::skipUniforms(std::size_t count)
+{
+    if (count == 0) return;
+    if (count >= uniforms_.left) {
+        drop(uniforms_);
+        return;
+    }
+    uniforms_.next += count;
+    uniforms_.left -= count;
+}
+
 void HostSource::release()
 {
     drop(uniforms_);

@@ -54,6 +54,15 @@ public:
     void reserveUniforms(std::size_t count);
     void reserveNormals(std::size_t count);
 
+    // The reserved uniforms not used yet, in order (none in the unbuffered build), for callers
+    // that work through a block themselves; skipUniforms(k) then marks the first k as used.
+    struct Span {
+        const double* values = nullptr;
+        std::size_t count = 0;
+    };
+    Span heldUniforms() const { return Span{uniforms_.next, uniforms_.left}; }
+    void skipUniforms(std::size_t count);
+
     // Destroys any block still held. Reserved numbers must all have been used by then.
     void release();
 
