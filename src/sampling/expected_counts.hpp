@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "progress.hpp"
 
@@ -90,11 +91,90 @@ inline double snapToWhole(double count, std::size_t n)
     return count;
 }
 
+namespace detail {
+
+// What maySnapToWhole needs to know of n: n + 2, and the largest count its cheap test takes
+// (see there); 0 when n is too large for it.
+struct SnapLimits {
+    double n2 = 0.0;
+    double largest = 0.0;
+};
+
+inline SnapLimits snapLimits(std::size_t n)
+{
+    SnapLimits limits;
+    limits.n2 = static_cast<double>(n + 2);
+    limits.largest = limits.n2 <= 0x1p40 ? 0x1p47 / limits.n2 : 0.0;
+    return limits;
+}
+
+// Positive where snapToWhole may change count (maySnapToWhole).
+inline double snapCheck(double count, const SnapLimits& limits)
+{
+    // Positive when count lies less than twice the largest snap window below its nearest whole
+    // number (in range, a positive distance is at least 2^-53: the product does not underflow).
+    const double below = ((count + 0x1p52) - 0x1p52) - count;
+    const double window = 2.0 * limits.n2 * DBL_EPSILON * (count + 1.0);
+    const double near = below * (window - below);
+    // Positive beyond the range of that test.
+    const double over = count - limits.largest;
+    return near > over ? near : over;
+}
+
+}  // namespace detail
+
+// Whether snapToWhole(count, n) may change count: false only where it certainly leaves count as
+// it is, and cheaper to tell than snapToWhole itself (no rounding up, no branch that goes either
+// way). snapToWhole changes only positive finite counts. For count in [0, 2^47 / (n + 2)] with
+// n + 2 <= 2^40, the snap window (n + 2) eps k is below 1/8 for k = ceil(count) <= count + 1,
+// so a count that snaps lies less than the window below its nearest whole number r; r comes from
+// adding and removing 2^52, exact below 2^51. Larger counts always go to snapToWhole.
+inline bool maySnapToWhole(double count, std::size_t n)
+{
+    return detail::snapCheck(count, detail::snapLimits(n)) > 0.0;
+}
+
 // A particle's expected count among n: (weight / total) * n, the quotient formed first, with the
 // weight scaled as totalWeight says and the rounding shortfall made good (snapToWhole).
 inline double expectedCount(double weight, const WeightTotal& total, std::size_t n)
 {
-    return snapToWhole((weight * total.scale / total.total) * static_cast<double>(n), n);
+    const double count = (weight * total.scale / total.total) * static_cast<double>(n);
+    return maySnapToWhole(count, n) ? snapToWhole(count, n) : count;
+}
+
+// The expected counts of up to kCountChunk particles at once, for the resampling walks: the
+// quotient, and maySnapToWhole's test (positive where snapToWhole must look). A whole chunk runs
+// through a loop of a count the compiler knows, which it vectorises.
+inline constexpr std::size_t kCountChunk = 256;
+
+struct CountChunk {
+    double quotients[kCountChunk];
+    double checks[kCountChunk];
+
+    // expectedCount of particle k of the chunk.
+    double count(std::size_t k, std::size_t n) const
+    {
+        return checks[k] > 0.0 ? snapToWhole(quotients[k], n) : quotients[k];
+    }
+};
+
+// Fills the chunk for w[0 ... count), count <= kCountChunk (the rest with zeros).
+inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n, CountChunk& chunk)
+{
+    const detail::SnapLimits limits = detail::snapLimits(n);
+    const double scale = total.scale, sum = total.total, particles = static_cast<double>(n);
+    if (count < kCountChunk) {
+        for (std::size_t k = 0; k < kCountChunk; ++k) {
+            chunk.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
+            chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+        }
+        return;
+    }
+    std::memcpy(chunk.quotients, w, sizeof chunk.quotients);
+    for (std::size_t k = 0; k < kCountChunk; ++k) {
+        chunk.quotients[k] = (chunk.quotients[k] * scale / sum) * particles;
+        chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+    }
 }
 
 // Whole copies for a value that reached 1.0: its integer part, but never more than `room`, the

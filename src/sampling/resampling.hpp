@@ -23,9 +23,11 @@
 // whatever the weights. Every routine takes a progress callback last (progress.hpp).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
+#include "branchless.hpp"
 #include "compare.hpp"
 #include "cumulative.hpp"
 #include "expected_counts.hpp"
@@ -129,7 +131,49 @@ void drawResidual(Source& source, const double* w, std::size_t n, double* out, d
     residualDraws(scratch, n, out + pos, remaining, out + pos, nullptr);
 }
 
-// ---- Stratified ----
+// ---- Stratified and deterministic ----
+//
+// Both walk the particles once, with a running sum acc; each particle fills the next few slots.
+// They work a chunk of particles at a time: first the expected counts (expected_counts.hpp),
+// then how many slots each particle fills, then the writes. The common step (at most one whole
+// unit and one more slot, and two slots or more left) has no branch on its outcome: expected
+// counts spread around 1 would make such branches mispredict every other particle. It picks the
+// new acc among values computed for every outcome, each with the operations the plain step
+// (written out for the other cases) does for that outcome, so acc takes exactly the same values.
+
+namespace detail {
+
+// How many slots each particle of a chunk fills.
+struct ChunkSlots {
+    std::size_t slots[kCountChunk];
+};
+
+// Writes particle first + k + 1 into its slots, for the chunk's `count` particles, from slot pos
+// on; the chunk fills slots pos ... end - 1. A particle that fills one or two slots writes both
+// of its next two slots (when they exist) without a branch on how many it fills: a slot written
+// too early is written again by the particle that fills it, and the two slots from `end` on,
+// never filled here, get back what they held.
+inline void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
+                       std::size_t n, double* out)
+{
+    const std::size_t kept = end + 2 <= n ? 2 : n - end;
+    double held[2] = {0.0, 0.0};
+    for (std::size_t c = 0; c < kept; ++c) held[c] = out[end + c];
+    for (std::size_t k = 0; k < count; ++k) {
+        const double index = static_cast<double>(first + k + 1);
+        const std::size_t slots = chunk.slots[k];
+        if (slots <= 2 && pos + 1 < n) {
+            out[pos] = index;
+            out[pos + 1] = index;
+        } else {
+            for (std::size_t c = 0; c < slots; ++c) out[pos + c] = index;
+        }
+        pos += slots;
+    }
+    for (std::size_t c = 0; c < kept; ++c) out[end + c] = held[c];
+}
+
+}  // namespace detail
 
 // out[p] for the n uniforms u[p], in one pass. The running form: acc gathers expected counts;
 // whole units of acc fill slots without looking at their uniforms, and what is left competes
@@ -142,27 +186,42 @@ void resampleStratified(const double* w, std::size_t n, const WeightTotal& total
 {
     double acc = 0.0;
     std::size_t pos = 0;
-    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
-        const std::size_t end = chunkEnd(begin, n);
+    CountChunk counts;
+    detail::ChunkSlots fills;
+    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
+        const std::size_t count = std::min(kCountChunk, n - begin);
         const std::size_t first = pos;
-        for (std::size_t i = begin; i < end; ++i) {
-            const double index = static_cast<double>(i + 1);
-            acc = acc + expectedCount(w[i], total, n);
+        expectedCounts(w + begin, count, total, n, counts);
+        for (std::size_t k = 0; k < count; ++k) {
+            acc = acc + counts.count(k, n);
+            if (acc < 2.0 && pos + 1 < n) {
+                // At most one whole unit (acc >= 1), then the stratum test. For acc in [1, 2),
+                // acc - 1 and acc - 2 are exact: acc - 2 is what subtracting 1 twice gives.
+                const double less1 = acc - 1.0;
+                const double less2 = acc - 2.0;
+                const bool copy = acc >= 1.0;
+                const bool take = (copy & (u[pos + 1] <= less1)) | (!copy & (u[pos] <= acc));
+                const double afterCopy = pickIfAtMost(u[pos + 1], less1, less2, less1);
+                const double withoutCopy = pickIfAtMost(u[pos], acc, less1, acc);
+                acc = pickIfAtLeast(acc, 1.0, afterCopy, withoutCopy);
+                fills.slots[k] = static_cast<std::size_t>(copy) + static_cast<std::size_t>(take);
+                pos += fills.slots[k];
+                continue;
+            }
+            std::size_t copies = 0;
             if (acc >= 1.0) {
-                const std::size_t copies = wholeCopies(acc, n - pos);
+                copies = wholeCopies(acc, n - pos);
                 acc = acc - static_cast<double>(copies);
-                for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
             }
-            if (pos < n && u[pos] <= acc) {
-                out[pos++] = index;
-                acc = acc - 1.0;
-            }
+            const bool take = pos + copies < n && u[pos + copies] <= acc;
+            if (take) acc = acc - 1.0;
+            fills.slots[k] = copies + static_cast<std::size_t>(take);
+            pos += fills.slots[k];
         }
-        progress(end - begin + pos - first);
+        detail::writeSlots(fills, count, begin, first, pos, n, out);
+        progress(count + pos - first);
     }
 }
-
-// ---- Deterministic ----
 
 // out[0 ... n-1] without any uniform. Writes stop when the result is full (negative weights can
 // ask for more than n copies); unfilled places keep what out held. The legacy build counts a NaN
@@ -173,24 +232,38 @@ void resampleDeterministic(const double* w, std::size_t n, const WeightTotal& to
 {
     double acc = 0.5;
     std::size_t pos = 0;
-    for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
-        const std::size_t end = chunkEnd(begin, n);
+    CountChunk counts;
+    detail::ChunkSlots fills;
+    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
+        const std::size_t count = std::min(kCountChunk, n - begin);
         const std::size_t first = pos;
-        for (std::size_t i = begin; i < end; ++i) {
-            const double index = static_cast<double>(i + 1);
-            double expected = expectedCount(w[i], total, n);
+        expectedCounts(w + begin, count, total, n, counts);
+        for (std::size_t k = 0; k < count; ++k) {
+            if (counts.quotients[k] < 2.0 && counts.checks[k] <= 0.0 && pos + 1 < n) {
+                // At most one whole copy (count >= 1, and then count - 1 is exact), and the
+                // test of acc.
+                const double left = pickIfAtLeast(counts.quotients[k], 1.0, counts.quotients[k] - 1.0, counts.quotients[k]);
+                acc = acc + left;
+                const bool take = legacyAtLeast(acc, 1.0);
+                acc = pickIfLegacyAtLeast(acc, 1.0, acc - 1.0, acc);
+                fills.slots[k] = static_cast<std::size_t>(counts.quotients[k] >= 1.0) + static_cast<std::size_t>(take);
+                pos += fills.slots[k];
+                continue;
+            }
+            double expected = counts.count(k, n);
+            std::size_t copies = 0;
             if (legacyAtLeast(expected, 1.0)) {
-                const std::size_t copies = wholeCopies(expected, n - pos);
+                copies = wholeCopies(expected, n - pos);
                 expected = expected - static_cast<double>(copies);
-                for (std::size_t c = 0; c < copies; ++c) out[pos++] = index;
             }
             acc = acc + expected;
-            if (legacyAtLeast(acc, 1.0) && pos < n) {
-                out[pos++] = index;
-                acc = acc - 1.0;
-            }
+            const bool take = legacyAtLeast(acc, 1.0) && pos + copies < n;
+            if (take) acc = acc - 1.0;
+            fills.slots[k] = copies + static_cast<std::size_t>(take);
+            pos += fills.slots[k];
         }
-        progress(end - begin + pos - first);
+        detail::writeSlots(fills, count, begin, first, pos, n, out);
+        progress(count + pos - first);
     }
 }
 

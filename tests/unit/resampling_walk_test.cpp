@@ -1,0 +1,125 @@
+// The stratified and deterministic walks against the running form written out one particle at a
+// time, and the cheap test in front of snapToWhole against snapToWhole itself.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "resampling.hpp"
+
+using namespace montemex;
+
+namespace {
+
+// The running forms, one particle at a time, each test a branch (current build).
+void plainStratified(const std::vector<double>& w, const WeightTotal& total, const double* u, double* out)
+{
+    const std::size_t n = w.size();
+    double acc = 0.0;
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        acc = acc + snapToWhole((w[i] * total.scale / total.total) * static_cast<double>(n), n);
+        if (acc >= 1.0) {
+            const std::size_t copies = wholeCopies(acc, n - pos);
+            acc = acc - static_cast<double>(copies);
+            for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
+        }
+        if (pos < n && u[pos] <= acc) {
+            out[pos++] = static_cast<double>(i + 1);
+            acc = acc - 1.0;
+        }
+    }
+}
+
+void plainDeterministic(const std::vector<double>& w, const WeightTotal& total, double* out)
+{
+    const std::size_t n = w.size();
+    double acc = 0.5;
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        double expected = snapToWhole((w[i] * total.scale / total.total) * static_cast<double>(n), n);
+        if (expected >= 1.0) {
+            const std::size_t copies = wholeCopies(expected, n - pos);
+            expected = expected - static_cast<double>(copies);
+            for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
+        }
+        acc = acc + expected;
+        if (acc >= 1.0 && pos < n) {
+            out[pos++] = static_cast<double>(i + 1);
+            acc = acc - 1.0;
+        }
+    }
+}
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+}  // namespace
+
+TEST(ResamplingWalks, GiveTheRunningFormsResultsForEveryKindOfWeights)
+{
+    std::mt19937_64 engine(99);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    // Random, equal, mostly zero, a few heavy, negative, NaN, infinite, and all zero weights, for
+    // sizes around the chunks of 256 particles; unfilled slots must keep what out held (-7).
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::size_t sizes[] = {1, 2, 3, 255, 256, 257, 513, 1000};
+        const std::size_t n = sizes[trial % 8];
+        std::vector<double> w(n), u(n);
+        const int kind = trial / 8 % 8;
+        for (std::size_t i = 0; i < n; ++i) {
+            const double r = unit(engine);
+            w[i] = kind == 0 ? r : kind == 1 ? 1.0 : kind == 2 ? (r < 0.9 ? 0.0 : r) : kind == 3 ? std::pow(r, 20.0) : r;
+            u[i] = (std::floor(unit(engine) * 8.0) + 0.5) / 8.0;  // ties with acc happen
+        }
+        if (kind == 4) w[engine() % n] = -w[engine() % n] * 3.0;
+        if (kind == 5) w[engine() % n] = NAN;
+        if (kind == 6) w[engine() % n] = INFINITY;
+        if (kind == 7) std::fill(w.begin(), w.end(), 0.0);
+        const WeightTotal total = totalWeight(w.data(), n);
+        std::vector<double> expected(n, -7.0), actual(n, -7.0);
+        plainStratified(w, total, u.data(), expected.data());
+        resampleStratified(w.data(), n, total, u.data(), actual.data());
+        ASSERT_TRUE(sameBits(expected, actual)) << "stratified, kind " << kind << ", n " << n;
+        expected.assign(n, -7.0);
+        actual.assign(n, -7.0);
+        plainDeterministic(w, total, expected.data());
+        resampleDeterministic(w.data(), n, total, actual.data());
+        ASSERT_TRUE(sameBits(expected, actual)) << "deterministic, kind " << kind << ", n " << n;
+    }
+}
+
+TEST(ResamplingWalks, TheCheapTestLetsThroughEveryCountThatSnaps)
+{
+    // Wherever maySnapToWhole says no, snapToWhole leaves the count as it is: counts just below,
+    // at and above whole numbers, tiny, huge, negative and not finite, for small and large n.
+    std::mt19937_64 engine(5);
+    std::size_t flagged = 0, total = 0;
+    for (std::size_t n : {std::size_t(1), std::size_t(3), std::size_t(1000), std::size_t(1) << 30, std::size_t(1) << 45}) {
+        for (int k = 0; k < 200000; ++k) {
+            const double whole = std::ldexp(1.0, static_cast<int>(engine() % 60)) * static_cast<double>(1 + engine() % 5);
+            const double offset = std::ldexp(1.0, -static_cast<int>(engine() % 60)) * (engine() % 2 ? 1.0 : -1.0);
+            double count = k % 5 == 0 ? whole : whole * (1.0 + offset * static_cast<double>(n) * DBL_EPSILON);
+            if (k % 7 == 0) count = -count;
+            if (k % 11 == 0) count = std::ldexp(static_cast<double>(engine() % 100), -1070);
+            const double snapped = snapToWhole(count, n);
+            if (!maySnapToWhole(count, n)) {
+                ASSERT_EQ(std::memcmp(&snapped, &count, sizeof count), 0) << count << " n " << n;
+            }
+            flagged += maySnapToWhole(count, n);
+            ++total;
+        }
+    }
+    for (double count : {0.0, -0.0, 1.0, DBL_MAX, -DBL_MAX, double(INFINITY), -double(INFINITY), double(NAN)}) {
+        const double snapped = snapToWhole(count, 10);
+        if (!maySnapToWhole(count, 10)) {
+            EXPECT_EQ(std::memcmp(&snapped, &count, sizeof count), 0) << count;
+        }
+    }
+    EXPECT_LT(flagged * 2, total);  // and the cheap test does turn most counts away
+}
