@@ -54,7 +54,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         while (i < end) {
             const double v = nu.at(i);
             const StudentDraws element = minimumStudentDraws(v);
-            if (element.uniforms > 0) source.reserveUniforms(run.uniforms);
+            if (element.uniforms > 0) source.reserveUniforms(run.uniforms < kGammaBlock ? run.uniforms : kGammaBlock);
             if (element.normals > 0) source.reserveNormals(run.normals);
             // Elements with the same nu whose gamma variates the held block gives whole are
             // drawn together (gamma_fill.hpp), the others one by one.

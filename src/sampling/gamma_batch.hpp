@@ -26,6 +26,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "gamma.hpp"
 #include "quick_log.hpp"
@@ -155,7 +156,7 @@ void evaluateChunk(const double* u, std::size_t count, std::size_t first, double
 {
     constexpr std::size_t span = Stride * kAttemptChunk;  // numbers[span] is read too
     const std::size_t copied = count - first < span + 1 ? count - first : span + 1;
-    for (std::size_t k = 0; k < copied; ++k) chunk.numbers[k] = u[first + k];
+    std::memcpy(chunk.numbers, u + first, copied * sizeof(double));
     for (std::size_t k = copied; k <= span; ++k) chunk.numbers[k] = 0.5;
     evaluateAttempts<Stride>(chunk, b, c);
     // Attempt j reads numbers j * Stride and j * Stride + 1: whole from j = 0 to valid - 1.

@@ -75,7 +75,7 @@ TEST(GammaBlocks, RejectionsAcrossBlockEdgesAndRefillsGiveTheOneAtATimeValues)
         {"shapedraw", {1e-6}, 50},     {"shapedraw", paths, paths.size()}, {"recipshapedraw", {8}, 2000},
         {"recipshapedraw", paths, paths.size()}, {"studentdraw", {5}, 2000}, {"studentdraw", {0.5}, 1500},
         {"studentdraw", paths, paths.size()},
-        // More than one block of 2^20 uniforms.
+        // Several full blocks of reserved uniforms.
         {"shapedraw", {8}, 600000, false},
     };
     for (const Case& c : cases) {
