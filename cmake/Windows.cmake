@@ -1,8 +1,9 @@
 # Windows builds, cross-compiled with MinGW-w64 (cmake/toolchains/, driven by scripts/windows.sh).
 #
 #   32-bit  the files handed to users: every module as <name>.mexw32 (current build) in current/,
-#           and the legacy ones as <name>.dll (legacy build) in legacy/. No host, no tests: 32-bit
-#           code cannot run on our machines.
+#           and the legacy ones as <name>.dll (legacy build) in legacy/. Beside them the embedded
+#           host as bin/libmx.dll and bin/libmex.dll, bin/montemex.exe and the tests, which load
+#           those very files under 32-bit wine; test-only modules go to test-modules/.
 #   64-bit  the embedded host as libmx.dll and libmex.dll, the modules as <name>.mexw64 in
 #           embedded/<flavour>, and the tests as .exe files that ctest runs under wine64.
 #
@@ -67,11 +68,17 @@ function(montemex_link_windows_module target)
   endif()
 endfunction()
 
-# The 64-bit tests run under wine, headless, in a wine prefix of their own inside the build tree.
-if(NOT MONTEMEX_WIN32 AND CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  find_program(MONTEMEX_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-  if(MONTEMEX_WINE64)
+# The tests run under wine (the 32-bit loader "wine" for the 32-bit build), headless, in a wine
+# prefix of their own inside the build tree. scripts/windows.sh passes its own emulator where the
+# 32-bit loader must itself run under qemu.
+if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  if(MONTEMEX_WIN32)
+    find_program(MONTEMEX_WINE NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  else()
+    find_program(MONTEMEX_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+  endif()
+  if(MONTEMEX_WINE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env WINEDEBUG=-all
-        WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDLLOVERRIDES=mscoree,mshtml= ${MONTEMEX_WINE64})
+        WINEPREFIX=${PROJECT_BINARY_DIR}/wineprefix WINEDLLOVERRIDES=mscoree,mshtml= ${MONTEMEX_WINE})
   endif()
 endif()
