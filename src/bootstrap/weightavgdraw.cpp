@@ -7,6 +7,7 @@
 // X is n-by-m, one observation per row. Draw s gives the rows the weights g(i) = e(i) / total,
 // e(i) = -ln u(i) (times W(i)) from n host uniforms (bootstrap_weights.hpp), and row s of M is
 // the sum over i, in ascending i, of X(i, :) * g(i), starting from 0.
+#include <cstdint>
 #include <cstring>
 
 #include "bootstrap/bootstrap_weights.hpp"
@@ -93,13 +94,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     requireRealNumeric(kName, xArray);
     const std::size_t resultCount = checkedCount(kName, draws, xShape.cols);
     const std::size_t drawCount = static_cast<std::size_t>(draws);
+    // An X whose further dimensions are 0 has no values; its draws still use their uniforms.
+    // (n * m in 64 bits: it can pass a 32-bit size_t.)
+    const bool summing = resultCount > 0 && mxGetNumberOfElements(xArray) >= static_cast<std::uint64_t>(xShape.count());
+    // The values are read as doubles, which must be addressable (32-bit builds).
+    if (summing) checkedCount(kName, xShape.rows, xShape.cols);
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(drawCount), static_cast<mwSize>(m), mxREAL);
     double* result = mxGetPr(plhs[0]);
-
-    // An X whose further dimensions are 0 has no values; its draws still use their uniforms.
-    const bool summing = resultCount > 0 && mxGetNumberOfElements(xArray) >= n * m;
     // With no rows there is nothing to draw and every mean is the empty sum, 0.
     if (n == 0 || drawCount == 0) return;
 

@@ -1,6 +1,8 @@
 #include "common/arguments.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -81,7 +83,9 @@ std::int64_t readSize(const char* function, const mxArray* array)
 
 std::size_t checkedCount(const char* function, std::int64_t rows, std::int64_t cols)
 {
-    const std::int64_t limit = std::numeric_limits<std::int64_t>::max() / static_cast<std::int64_t>(sizeof(double));
+    // The bytes of the doubles must fit a size_t: 2^29 - 1 elements on 32-bit builds.
+    const std::uint64_t addressable = std::min<std::uint64_t>(std::numeric_limits<std::int64_t>::max(), SIZE_MAX);
+    const std::int64_t limit = static_cast<std::int64_t>(addressable / sizeof(double));
     if (rows <= 0 || cols <= 0) return 0;
     if (cols > limit / rows) raiseError(function, "sizeTooLarge", "Size arguments are too large.");
     return static_cast<std::size_t>(rows * cols);

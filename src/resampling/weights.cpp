@@ -8,7 +8,8 @@ WeightArray readWeights(const char* function, const mxArray* array)
     WeightArray weights;
     weights.shape = shapeOf(array);
     if (weights.shape.count() > 0 && mxGetNumberOfElements(array) == 0) weights.shape = Shape{};
-    weights.count = static_cast<std::size_t>(weights.shape.count());
+    // Their double copy must be addressable (32-bit builds).
+    weights.count = checkedCount(function, weights.shape.rows, weights.shape.cols);
     weights.data = readDoubles(array, weights.count);
     return weights;
 }
