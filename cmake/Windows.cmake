@@ -10,9 +10,9 @@
 # Modules import the host through import libraries that dlltool makes from our own lists of the
 # host's functions (cmake/windows/libmx.def, libmex.def), so a 32-bit module links without any
 # host, and in the 64-bit build the same lists are proven against the real host DLLs when wine
-# loads the modules. Every Windows binary links libgcc and libstdc++ statically, so a module needs
-# only the host DLLs and the C runtime; each DLL then has its own unwinder, and no C++ exception
-# may cross from one DLL into another: host errors end a module call with longjmp.
+# loads the modules. Every module links libgcc and libstdc++ statically, so it needs only the host
+# DLLs and the C runtime; each module then has its own unwinder, and no C++ exception may cross
+# from a module into the host or back: host errors end a module call with longjmp.
 #
 # Sets MONTEMEX_WINDOWS (any Windows target) and MONTEMEX_WIN32 (the 32-bit one).
 set(MONTEMEX_WINDOWS OFF)
@@ -27,7 +27,19 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   # other builds: do all double arithmetic in SSE2 registers (-ffp-contract=off is global).
   add_compile_options(-msse2 -mfpmath=sse)
 endif()
-add_link_options(-static-libgcc -static-libstdc++)
+add_link_options(-static-libstdc++)
+if(MONTEMEX_WIN32)
+  # Modules carry libgcc (montemex_link_windows_module). The host DLLs, the tool and the tests
+  # share libgcc's DLL instead: i686 unwinds by tables (dw2), each static libgcc registers only
+  # its own binary's, and the host's errors outside a module call are C++ exceptions that must
+  # reach the caller in another binary. (g++ links libgcc_s_dw2-1.dll by default; it is copied
+  # next to them.)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_dw2-1.dll
+    OUTPUT_VARIABLE MONTEMEX_LIBGCC_DLL OUTPUT_STRIP_TRAILING_WHITESPACE)
+  file(COPY ${MONTEMEX_LIBGCC_DLL} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+else()
+  add_link_options(-static-libgcc)
+endif()
 # The host DLLs export their own functions only, not those of the static runtime libraries.
 string(APPEND CMAKE_SHARED_LINKER_FLAGS " -Wl,--exclude-libs=libgcc.a:libgcc_eh.a:libstdc++.a")
 
@@ -63,6 +75,7 @@ function(montemex_link_windows_module target)
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/windows/module.def)
   target_link_libraries(${target} PRIVATE ${MONTEMEX_IMPORT_DIR}/libmex.dll.a ${MONTEMEX_IMPORT_DIR}/libmx.dll.a)
   if(MONTEMEX_WIN32)
+    target_link_options(${target} PRIVATE -static-libgcc)
     # The files handed to users carry no symbol table (a quarter of the size).
     target_link_options(${target} PRIVATE -s)
   endif()
