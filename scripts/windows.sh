@@ -184,7 +184,7 @@ run_win32() {
   local run
   case $(i686_mode "$wine32" --version) in
     native) run=("$wine32") ;;
-    qemu) run=("${qemu_i686[@]}" "$wine32") ;;
+    qemu) run=("${qemu_wine[@]}" "$wine32") ;;
     none)
       echo "note: this kernel does not run i686 programs and qemu-i386-static (package" \
         "qemu-user-static) is not installed; the 32-bit files are built and checked, not run." >&2
