@@ -7,7 +7,7 @@
 #                 and the test programs, which load those very files under 32-bit wine (wine32):
 #                 the tool's demo must print what the Linux build prints, and the unit and module
 #                 tests run. Natively where the kernel runs i686 code, else under qemu-i386-static
-#                 (the demos only: about a minute a program there).
+#                 (the demos only: one to two minutes a program there).
 #   build-win64/  the embedded host as libmx.dll and libmex.dll, the same modules as .mexw64, the
 #                 command-line tool montemex.exe and the test programs. Checked the same way, then
 #                 the unit and module tests run under wine64, and the tool's demo (every module
