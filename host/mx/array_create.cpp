@@ -1,4 +1,5 @@
 // Creating and destroying host arrays.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -55,6 +56,11 @@ std::size_t countOf(mwSize ndim, const mwSize* dims)
 mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isComplex)
 {
     std::size_t count = countOf(ndim, dims);
+    // With a raised element limit the byte count could pass a 32-bit size_t.
+    const std::size_t width = elementSize(classId);
+    if (width > 0 && count > SIZE_MAX / width) {
+        raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+    }
     auto* array = new mxArray_tag;
     array->classId = classId;
     array->dims = dimsOf(ndim, dims);

@@ -90,11 +90,14 @@ std::size_t arrayBytes(const mxArray* array)
 
 std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
 {
-    std::size_t limit = state().maxElements;
+    // Any zero length makes an empty array, however large the others (65536x65536x0).
+    for (std::size_t k = 0; k < ndim; ++k) {
+        if (dims[k] <= 0) return 0;
+    }
+    const std::size_t limit = state().maxElements;
     std::size_t count = 1;
     for (std::size_t k = 0; k < ndim; ++k) {
-        std::size_t length = dims[k] > 0 ? static_cast<std::size_t>(dims[k]) : 0;
-        if (length == 0) return 0;
+        std::size_t length = static_cast<std::size_t>(dims[k]);
         if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
         count *= length;
     }
