@@ -10,27 +10,6 @@ using namespace montemex::host;
 
 namespace {
 
-std::size_t elementSize(mxClassID classId)
-{
-    switch (classId) {
-    case mxDOUBLE_CLASS:
-    case mxINT64_CLASS:
-    case mxUINT64_CLASS: return 8;
-    case mxSINGLE_CLASS:
-    case mxINT32_CLASS:
-    case mxUINT32_CLASS: return 4;
-    case mxINT16_CLASS:
-    case mxUINT16_CLASS:
-    case mxCHAR_CLASS: return 2;
-    case mxINT8_CLASS:
-    case mxUINT8_CLASS:
-    case mxLOGICAL_CLASS: return 1;
-    case mxCELL_CLASS:
-    case mxSTRUCT_CLASS: return sizeof(mxArray*);
-    default: return 0;
-    }
-}
-
 bool isNumericClass(mxClassID classId)
 {
     return classId >= mxDOUBLE_CLASS && classId <= mxUINT64_CLASS;
