@@ -7,28 +7,44 @@
 #                                                                             build/octave-test
 # The entry layer (src/mex) is built once per flavour as a static library that every module links;
 # the sampling library (src/sampling) is header-only.
-# The Windows builds (cmake/Windows.cmake) make the same flavours as .mexw64 files; the 32-bit one
-# makes only the deliverables: current as <name>.mexw32, legacy as <name>.dll.
+# The 64-bit Windows build (cmake/Windows.cmake) makes the same flavours as .mexw64 files. The
+# 32-bit one makes the files users get, current as current/<name>.mexw32 and legacy as
+# legacy/<name>.dll, and with the tests the unbuffered flavour as test-modules/unbuffered/<name>.mexw32.
 set(MONTEMEX_FLAVOURS current legacy unbuffered)
-if(MONTEMEX_FUZZ OR MONTEMEX_WIN32)
+if(MONTEMEX_FUZZ OR (MONTEMEX_WIN32 AND NOT MONTEMEX_TESTS))
   set(MONTEMEX_FLAVOURS current legacy)
 endif()
+
+# The directory holding the modules of a flavour, or of the tests' probe modules ("probe").
+function(montemex_module_directory flavour out)
+  if(MONTEMEX_WIN32 AND (flavour STREQUAL "current" OR flavour STREQUAL "legacy"))
+    set(${out} ${PROJECT_BINARY_DIR}/${flavour} PARENT_SCOPE)
+  elseif(MONTEMEX_WIN32)
+    # Beside, never inside, the folders of shipped files (scripts/check_windows_modules.sh).
+    set(${out} ${PROJECT_BINARY_DIR}/test-modules/${flavour} PARENT_SCOPE)
+  else()
+    set(${out} ${PROJECT_BINARY_DIR}/embedded/${flavour} PARENT_SCOPE)
+  endif()
+endfunction()
 if(MONTEMEX_HAVE_OCTAVE)
   list(APPEND MONTEMEX_FLAVOURS octave octave_unbuffered)
 endif()
 
-# Links a module of the embedded-host flavours to the host and names its file.
+# Links a module of the embedded-host flavours (or "probe") to the host, names its file and puts
+# it in its flavour's directory.
 function(montemex_link_host target flavour)
   if(MONTEMEX_WINDOWS)
     montemex_link_windows_module(${target})
   else()
     target_link_libraries(${target} PRIVATE montemex_mex montemex_mx)
   endif()
+  montemex_module_directory(${flavour} directory)
+  set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${directory})
   if(MONTEMEX_WIN32)
     if(flavour STREQUAL "legacy")
-      set_target_properties(${target} PROPERTIES SUFFIX ".dll" LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/legacy)
+      set_target_properties(${target} PROPERTIES SUFFIX ".dll")
     else()
-      set_target_properties(${target} PROPERTIES SUFFIX ".mexw32" LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/current)
+      set_target_properties(${target} PROPERTIES SUFFIX ".mexw32")
     endif()
   elseif(MONTEMEX_WINDOWS)
     set_target_properties(${target} PROPERTIES SUFFIX ".mexw64")
@@ -98,7 +114,6 @@ function(montemex_add_module name)
           LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/octave-test)
       endif()
     else()
-      set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/embedded/${flavour})
       montemex_link_host(${target} ${flavour})
       # Installed modules find libmx and libmex two levels up: <prefix>/lib/montemex/<build>/.
       if(NOT MONTEMEX_WINDOWS AND (flavour STREQUAL "current" OR flavour STREQUAL "legacy"))

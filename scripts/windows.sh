@@ -2,8 +2,12 @@
 # Builds and checks the Windows files, cross-compiled with MinGW-w64:
 #
 #   build-win32/  the files for users: current/<name>.mexw32 (every module) and legacy/<name>.dll
-#                 (the modules with a legacy build). 32-bit code cannot run here, so they are
-#                 checked, not run: scripts/check_windows_modules.sh.
+#                 (the modules with a legacy build), checked by scripts/check_windows_modules.sh.
+#                 Beside them the embedded host as bin/libmx.dll and bin/libmex.dll, bin/montemex.exe
+#                 and the test programs, which load those very files under 32-bit wine (wine32):
+#                 the tool's demo must print what the Linux build prints, and the unit and module
+#                 tests run. Natively where the kernel runs i686 code, else under qemu-i386-static
+#                 (the demos only: one to two minutes a program there).
 #   build-win64/  the embedded host as libmx.dll and libmex.dll, the same modules as .mexw64, the
 #                 command-line tool montemex.exe and the test programs. Checked the same way, then
 #                 the unit and module tests run under wine64, and the tool's demo (every module
@@ -15,6 +19,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 wine=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
+source scripts/i686.sh
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 have() { command -v "$1" >/dev/null 2>&1; }
 
@@ -81,48 +88,6 @@ check_symbol_lists() {
   done
 }
 
-# ---- 32-bit: build and check the files handed to users.
-if have i686-w64-mingw32-g++-win32 && have i686-w64-mingw32-dlltool && have i686-w64-mingw32-objdump; then
-  configure build-win32 mingw-w64-i686
-  cmake --build build-win32 -j "$jobs"
-  scripts/check_windows_modules.sh build-win32
-  check_the_checker build-win32
-else
-  echo "note: 32-bit MinGW-w64 (g++-mingw-w64-i686-win32, binutils-mingw-w64-i686) not found;" \
-    "the .mexw32 and .dll files are not built. .ci/run installs it." >&2
-fi
-
-# ---- 64-bit: build, check, and run under wine.
-if ! have x86_64-w64-mingw32-g++-win32 || ! have x86_64-w64-mingw32-objdump; then
-  echo "note: 64-bit MinGW-w64 (g++-mingw-w64-x86-64-win32) not found; the Windows build is not" \
-    "built or run. .ci/run installs it." >&2
-  exit 0
-fi
-tests=ON
-if [ ! -d /usr/src/googletest ]; then
-  echo "note: GoogleTest sources (package googletest) not found; the Windows tests are not built." >&2
-  tests=OFF
-fi
-configure build-win64 mingw-w64-x86_64 -DMONTEMEX_TESTS=$tests
-cmake --build build-win64 -j "$jobs"
-scripts/check_windows_modules.sh build-win64
-check_symbol_lists
-
-if [ ! -x "$wine" ]; then
-  echo "note: $wine not found (package wine64); the Windows build is not run. .ci/run installs it." >&2
-  exit 0
-fi
-
-# A wine prefix of our own, headless; made once, before the tests run in parallel.
-export WINEPREFIX=$PWD/build-win64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  "$wine" wineboot --init >/dev/null 2>&1 || true
-fi
-stop_wineserver() { "$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true; }
-trap stop_wineserver EXIT
-
-[ "$tests" = OFF ] || ctest --test-dir build-win64 --output-on-failure -j "$jobs"
-
 # The tool's demo calls every module built once, with full precision. The Windows build must
 # print the same text as the Linux build, except that a number may differ in its last bits: the
 # MinGW-w64 runtime's log, exp and pow (x87 extended precision, then rounded) and glibc's do not
@@ -150,22 +115,146 @@ compare_demo() {
     }' "$1" "$2"
 }
 
-tool=build-win64/bin/montemex.exe
-demo_dir=build-win64/demo
-mkdir -p "$demo_dir"
-for build in current legacy; do
-  flag=""
+# The 32-bit build must print exactly what the Linux build prints. Where it does not, every
+# differing number is named (function, row, element) with its distance in units in the last
+# place; one unit is what a C library's log may differ by, more fails.
+compare_demo_exactly() {
+  cmp -s "$1" "$2" && { echo "byte for byte"; return 0; }
+  awk '
+    function ulp(x,   p) {
+      if (x < 0) x = -x
+      if (x == 0) return 2 ^ -1074
+      p = 1
+      while (p * 2 <= x) p *= 2
+      while (p > x) p /= 2
+      return p / 2 ^ 52
+    }
+    NR == FNR { linux[FNR] = $0; lines = FNR; next }
+    {
+      windows_lines++
+      if ($0 ~ /^>> /) { call = $2; sub(/\(.*/, "", call); row = 0 } else row++
+      if (FNR > lines || $0 == linux[FNR]) { if (FNR > lines) bad++; next }
+      n = split(linux[FNR], a, /,/); m = split($0, b, /,/)
+      if (n != m) { bad++; print "line " FNR ": " linux[FNR] " | " $0; next }
+      for (k = 1; k <= n; k++) {
+        if (a[k] == b[k]) continue
+        d = (a[k] - b[k]) / ulp(a[k] + 0); if (d < 0) d = -d
+        printf "%s row %d element %d: %s (Linux) %s (Windows), %.3g ulp\n", call, row, k, a[k], b[k], d
+        if (d <= 1) near++; else bad++
+      }
+    }
+    END {
+      if (windows_lines != lines) { bad++; print "line counts differ" }
+      printf "%d value(s) differ by one unit in the last place\n", near
+      exit bad > 0
+    }' "$1" "$2"
+}
+
+# Runs the tool's demo of one build (current or legacy) with "$@" as the command that starts it
+# and compares it with the Linux build's.
+run_demo() {
+  local label=$1 dir=$2 build=$3 compare=$4
+  shift 4
+  local flag=""
   [ "$build" = legacy ] && flag=--legacy
-  "$wine" "$tool" --demo --csv $flag | tr -d '\r' >"$demo_dir/windows-$build.txt"
-  echo "windows: montemex.exe --demo${flag:+ $flag} under wine64: $(tail -n 1 "$demo_dir/windows-$build.txt")"
-  if [ -x build/bin/montemex ]; then
-    build/bin/montemex --demo --csv $flag >"$demo_dir/linux-$build.txt"
-    if ! summary=$(compare_demo "$demo_dir/linux-$build.txt" "$demo_dir/windows-$build.txt"); then
-      echo "$summary"
-      echo "windows: the $build build prints different results under wine64 and on Linux" \
-        "($demo_dir/linux-$build.txt, windows-$build.txt)" >&2
-      exit 1
-    fi
-    echo "windows: the same results as the Linux build; $summary"
+  mkdir -p "$dir"
+  "$@" --demo --csv $flag | tr -d '\r' >"$dir/windows-$build.txt"
+  echo "windows: montemex.exe --demo${flag:+ $flag} under $label: $(tail -n 1 "$dir/windows-$build.txt")"
+  [ -x build/bin/montemex ] || return 0
+  build/bin/montemex --demo --csv $flag >"$dir/linux-$build.txt"
+  local summary
+  if ! summary=$($compare "$dir/linux-$build.txt" "$dir/windows-$build.txt"); then
+    echo "$summary"
+    echo "windows: the $build build prints different results under $label and on Linux" \
+      "($dir/linux-$build.txt, windows-$build.txt)" >&2
+    return 1
   fi
+  echo "windows: the same results as the Linux build; $summary"
+}
+
+stop_wineserver() { WINEPREFIX=$1 "$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true; }
+
+# Runs the 32-bit build under wine32: the tool's demo from the shipped files, then the tests.
+run_win32() {
+  if [ ! -x "$wine32" ]; then
+    echo "note: $wine32 not found (package wine32:i386); the 32-bit files are built and checked," \
+      "not run. .ci/run installs it." >&2
+    return 0
+  fi
+  local run
+  case $(i686_mode "$wine32" --version) in
+    native) run=("$wine32") ;;
+    qemu) run=("${qemu_wine[@]}" "$wine32") ;;
+    none)
+      echo "note: this kernel does not run i686 programs and qemu-i386-static (package" \
+        "qemu-user-static) is not installed; the 32-bit files are built and checked, not run." >&2
+      return 0
+      ;;
+  esac
+  local started=$SECONDS prefix=$PWD/build-win32/wineprefix
+  export WINEPREFIX=$prefix
+  [ "${run[0]}" = "$wine32" ] || echo "windows: the kernel does not run i686 programs; wine32 runs under qemu-i386-static"
+  if [ ! -f "$prefix/system.reg" ]; then
+    "${run[@]}" wineboot --init >/dev/null 2>&1 || true
+    echo "windows: 32-bit wine prefix made in $((SECONDS - started)) s"
+  fi
+  local build
+  for build in current legacy; do
+    run_demo wine32 build-win32/demo $build compare_demo_exactly \
+      "${run[@]}" build-win32/bin/montemex.exe --path build-win32/$build || { stop_wineserver "$prefix"; return 1; }
+  done
+  if [ "$tests" = ON ] && [ "${run[0]}" = "$wine32" ]; then
+    ctest --test-dir build-win32 --output-on-failure -j "$jobs" || { stop_wineserver "$prefix"; return 1; }
+  elif [ "$tests" = ON ]; then
+    echo "note: the 32-bit Windows tests are not run under qemu (minutes each); the demos were." >&2
+  fi
+  stop_wineserver "$prefix"
+  echo "windows: 32-bit runs took $((SECONDS - started)) s"
+}
+
+tests=ON
+if [ ! -d /usr/src/googletest ]; then
+  echo "note: GoogleTest sources (package googletest) not found; the Windows tests are not built." >&2
+  tests=OFF
+fi
+
+# ---- 32-bit: build and check the files handed to users, then run them.
+if have i686-w64-mingw32-g++-win32 && have i686-w64-mingw32-dlltool && have i686-w64-mingw32-objdump; then
+  configure build-win32 mingw-w64-i686 -DMONTEMEX_TESTS=$tests
+  cmake --build build-win32 -j "$jobs"
+  scripts/check_windows_modules.sh build-win32
+  check_the_checker build-win32
+  run_win32
+else
+  echo "note: 32-bit MinGW-w64 (g++-mingw-w64-i686-win32, binutils-mingw-w64-i686) not found;" \
+    "the .mexw32 and .dll files are not built. .ci/run installs it." >&2
+fi
+
+# ---- 64-bit: build, check, and run under wine.
+if ! have x86_64-w64-mingw32-g++-win32 || ! have x86_64-w64-mingw32-objdump; then
+  echo "note: 64-bit MinGW-w64 (g++-mingw-w64-x86-64-win32) not found; the Windows build is not" \
+    "built or run. .ci/run installs it." >&2
+  exit 0
+fi
+configure build-win64 mingw-w64-x86_64 -DMONTEMEX_TESTS=$tests
+cmake --build build-win64 -j "$jobs"
+scripts/check_windows_modules.sh build-win64
+check_symbol_lists
+
+if [ ! -x "$wine" ]; then
+  echo "note: $wine not found (package wine64); the Windows build is not run. .ci/run installs it." >&2
+  exit 0
+fi
+
+# A wine prefix of our own, headless; made once, before the tests run in parallel.
+export WINEPREFIX=$PWD/build-win64/wineprefix
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  "$wine" wineboot --init >/dev/null 2>&1 || true
+fi
+trap 'stop_wineserver "$WINEPREFIX"' EXIT
+
+[ "$tests" = OFF ] || ctest --test-dir build-win64 --output-on-failure -j "$jobs"
+
+for build in current legacy; do
+  run_demo wine64 build-win64/demo $build compare_demo "$wine" build-win64/bin/montemex.exe
 done

@@ -126,17 +126,19 @@ const std::vector<std::string>& Host::modulePath() const
     return modules().path;
 }
 
-const char* Host::moduleSuffix()
+std::vector<std::string> Host::moduleSuffixes()
 {
-    return moduleFileSuffix();
+    return moduleFileSuffixes();
 }
 
 std::vector<std::string> Host::listModules() const
 {
     std::vector<std::string> names;
     for (const std::string& dir : modules().path) {
-        for (std::string& name : filesWithSuffix(dir, moduleFileSuffix())) {
-            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+        for (const std::string& suffix : moduleFileSuffixes()) {
+            for (std::string& name : filesWithSuffix(dir, suffix)) {
+                if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+            }
         }
     }
     std::sort(names.begin(), names.end());
@@ -149,11 +151,14 @@ CallResult Host::call(const std::string& name, int nlhs, const std::vector<const
     ModuleTable& table = modules();
     std::string path;
     if (isFunctionName(name)) {
-        for (const std::string& dir : table.path) {
-            std::string candidate = dir + "/" + name + moduleFileSuffix();
-            if (fileExists(candidate)) {
-                path = candidate;
-                break;
+        const std::vector<std::string> suffixes = moduleFileSuffixes();
+        for (std::size_t d = 0; d < table.path.size() && path.empty(); ++d) {
+            for (const std::string& suffix : suffixes) {
+                std::string candidate = table.path[d] + "/" + name + suffix;
+                if (fileExists(candidate)) {
+                    path = candidate;
+                    break;
+                }
             }
         }
     }

@@ -17,7 +17,15 @@ namespace montemex::host {
 
 #ifdef _WIN32
 
-const char* moduleFileSuffix() { return ".mexw64"; }
+// The names users get: 32-bit current builds are <name>.mexw32, legacy builds <name>.dll.
+std::vector<std::string> moduleFileSuffixes()
+{
+#ifdef _WIN64
+    return {".mexw64"};
+#else
+    return {".mexw32", ".dll"};
+#endif
+}
 
 // A module built for another host is not detected here: GetProcAddress sees a module's exports
 // only, and the host functions it takes are its imports.
@@ -59,16 +67,20 @@ std::vector<std::string> filesWithSuffix(const std::string& directory, const std
     HANDLE search = FindFirstFileA((directory + "\\*" + suffix).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
+        // The pattern also matches short (8.3) names, so "*.dll" can find "x.dllx": check the end.
         std::string name = found.cFileName;
-        names.push_back(name.substr(0, name.size() - suffix.size()));
+        if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            names.push_back(name.substr(0, name.size() - suffix.size()));
+        }
     } while (FindNextFileA(search, &found));
     FindClose(search);
+    std::sort(names.begin(), names.end());
     return names;
 }
 
 #else
 
-const char* moduleFileSuffix() { return ".mexa64"; }
+std::vector<std::string> moduleFileSuffixes() { return {".mexa64"}; }
 
 namespace {
 

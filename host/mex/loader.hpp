@@ -21,6 +21,7 @@ LoadedModule loadModuleFile(const std::string& path, std::string& error);
 void unloadModuleFile(LoadedModule& module);
 bool fileExists(const std::string& path);
 std::vector<std::string> filesWithSuffix(const std::string& directory, const std::string& suffix);
-const char* moduleFileSuffix();
+// File name endings of modules, in the order they are tried within one directory.
+std::vector<std::string> moduleFileSuffixes();
 
 }  // namespace montemex::host

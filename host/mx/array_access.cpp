@@ -103,21 +103,7 @@ size_t mxGetNumberOfElements(const mxArray* array)
 size_t mxGetElementSize(const mxArray* array)
 {
     if (!check(array, "mxGetElementSize")) return 0;
-    switch (array->classId) {
-    case mxDOUBLE_CLASS:
-    case mxINT64_CLASS:
-    case mxUINT64_CLASS: return 8;
-    case mxSINGLE_CLASS:
-    case mxINT32_CLASS:
-    case mxUINT32_CLASS: return 4;
-    case mxINT16_CLASS:
-    case mxUINT16_CLASS:
-    case mxCHAR_CLASS: return 2;
-    case mxINT8_CLASS:
-    case mxUINT8_CLASS:
-    case mxLOGICAL_CLASS: return 1;
-    default: return sizeof(mxArray*);
-    }
+    return elementSize(array->classId);
 }
 
 mxClassID mxGetClassID(const mxArray* array)

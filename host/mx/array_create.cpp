@@ -1,4 +1,5 @@
 // Creating and destroying host arrays.
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,27 +9,6 @@
 using namespace montemex::host;
 
 namespace {
-
-std::size_t elementSize(mxClassID classId)
-{
-    switch (classId) {
-    case mxDOUBLE_CLASS:
-    case mxINT64_CLASS:
-    case mxUINT64_CLASS: return 8;
-    case mxSINGLE_CLASS:
-    case mxINT32_CLASS:
-    case mxUINT32_CLASS: return 4;
-    case mxINT16_CLASS:
-    case mxUINT16_CLASS:
-    case mxCHAR_CLASS: return 2;
-    case mxINT8_CLASS:
-    case mxUINT8_CLASS:
-    case mxLOGICAL_CLASS: return 1;
-    case mxCELL_CLASS:
-    case mxSTRUCT_CLASS: return sizeof(mxArray*);
-    default: return 0;
-    }
-}
 
 bool isNumericClass(mxClassID classId)
 {
@@ -55,6 +35,11 @@ std::size_t countOf(mwSize ndim, const mwSize* dims)
 mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isComplex)
 {
     std::size_t count = countOf(ndim, dims);
+    // With a raised element limit the byte count could pass a 32-bit size_t.
+    const std::size_t width = elementSize(classId);
+    if (width > 0 && count > SIZE_MAX / width) {
+        raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+    }
     auto* array = new mxArray_tag;
     array->classId = classId;
     array->dims = dimsOf(ndim, dims);

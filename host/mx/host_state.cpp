@@ -83,6 +83,27 @@ bool isLive(const mxArray* array)
     return array != nullptr && state().arrays.count(array) != 0;
 }
 
+std::size_t elementSize(mxClassID classId)
+{
+    switch (classId) {
+    case mxDOUBLE_CLASS:
+    case mxINT64_CLASS:
+    case mxUINT64_CLASS: return 8;
+    case mxSINGLE_CLASS:
+    case mxINT32_CLASS:
+    case mxUINT32_CLASS: return 4;
+    case mxINT16_CLASS:
+    case mxUINT16_CLASS:
+    case mxCHAR_CLASS: return 2;
+    case mxINT8_CLASS:
+    case mxUINT8_CLASS:
+    case mxLOGICAL_CLASS: return 1;
+    case mxCELL_CLASS:
+    case mxSTRUCT_CLASS: return sizeof(mxArray*);
+    default: return 0;
+    }
+}
+
 std::size_t arrayBytes(const mxArray* array)
 {
     return array->real.size() + array->imag.size() + sizeof(mwIndex) * (array->ir.size() + array->jc.size());
@@ -90,11 +111,14 @@ std::size_t arrayBytes(const mxArray* array)
 
 std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
 {
-    std::size_t limit = state().maxElements;
+    // Any zero length makes an empty array, however large the others (65536x65536x0).
+    for (std::size_t k = 0; k < ndim; ++k) {
+        if (dims[k] <= 0) return 0;
+    }
+    const std::size_t limit = state().maxElements;
     std::size_t count = 1;
     for (std::size_t k = 0; k < ndim; ++k) {
-        std::size_t length = dims[k] > 0 ? static_cast<std::size_t>(dims[k]) : 0;
-        if (length == 0) return 0;
+        std::size_t length = static_cast<std::size_t>(dims[k]);
         if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
         count *= length;
     }

@@ -69,6 +69,8 @@ bool isLive(const mxArray* array);
 // Element `index` of a real numeric, logical or char array, as a double.
 double realElement(const mxArray* array, std::size_t index);
 std::size_t arrayBytes(const mxArray* array);
+// Bytes of one element of the class: a pointer for cell and struct arrays, 0 for an unknown class.
+std::size_t elementSize(mxClassID classId);
 
 // Element count of a dimension list (negative lengths count as 0); raises "Out of memory." when
 // the count exceeds the host's limit. Takes plain arrays so that no object with a destructor is

@@ -7,6 +7,7 @@
 // X is n-by-m, one observation per row. Draw s gives the rows the weights g(i) = e(i) / total,
 // e(i) = -ln u(i) (times W(i)) from n host uniforms, and row s of M is the sum over i, in
 // ascending i, of X(i, :) * g(i), starting from 0 (sampling/bootstrap.hpp).
+#include <cstdint>
 #include <cstring>
 
 #include "mex.h"
@@ -43,13 +44,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
                            chunkBytes(n, call.draws));
     const std::size_t resultCount = checkedCount(kName, call.draws, xShape.cols);
     const std::size_t draws = static_cast<std::size_t>(call.draws);
+    // An X whose further dimensions are 0 has no values; its draws still use their uniforms. (n * m
+    // in 64 bits: on 32-bit builds it can pass a size_t.)
+    const bool summing =
+        resultCount > 0 && static_cast<std::uint64_t>(mxGetNumberOfElements(xArray)) >= static_cast<std::uint64_t>(xShape.count());
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(m), mxREAL);
     double* result = mxGetPr(plhs[0]);
-
-    // An X whose further dimensions are 0 has no values; its draws still use their uniforms.
-    const bool summing = resultCount > 0 && mxGetNumberOfElements(xArray) >= n * m;
     // With no rows there is nothing to draw and every mean is the empty sum, 0.
     if (n == 0 || draws == 0) return;
 

@@ -67,14 +67,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t resultCount = checkedCount(kName, call.draws, pShape.count());
     const std::size_t draws = static_cast<std::size_t>(call.draws);
 
-    // Validated: from here on nothing raises an error of its own.
-    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(k), mxREAL);
-    double* result = mxGetPr(plhs[0]);
-
     // Percentiles are placed only when there are observations and percentiles to place: an X or
     // P whose further dimensions are 0 has no values, and with no rows there is no segment at all,
     // so the result keeps its zeros. The draws still use their uniforms whenever n > 0.
     const bool placing = resultCount > 0 && mxGetNumberOfElements(xArray) >= n && mxGetNumberOfElements(sorted) >= k;
+
+    // Validated: from here on nothing raises an error of its own.
+    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(k), mxREAL);
+    double* result = mxGetPr(plhs[0]);
 
     double* p = nullptr;
     DoubleData x;

@@ -1,6 +1,7 @@
 #include "mex/arguments.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -95,7 +96,7 @@ std::size_t checkedCount(const char* function, std::int64_t rows, std::int64_t c
         raiseError(function, "sizeTooLarge", "Size arguments are too large.");
     }
     if (rows <= 0 || cols <= 0) return 0;
-    // Both are below 2^63, so the product cannot overflow in 128 bits; compared as doubles.
+    // Compared as doubles, so that the product cannot overflow.
     if (static_cast<double>(rows) * static_cast<double>(cols) >= static_cast<double>(largestCount)) {
         raiseError(function, "sizeTooLarge", "Size arguments are too large.");
     }

@@ -44,9 +44,14 @@ void checkMemory(const char* function, double bytes)
 {
     const double limit = memoryLimit();
     if (bytes <= limit) return;
+    // Three significant digits, without an exponent up to a million GB.
+    char needed[32];
+    char allowed[32];
+    std::snprintf(needed, sizeof needed, bytes < 1e12 ? "%.3g" : "%.0f", bytes / 1e9);
+    std::snprintf(allowed, sizeof allowed, limit < 1e12 ? "%.3g" : "%.0f", limit / 1e9);
     char message[160];
-    std::snprintf(message, sizeof message, "This call needs %.3g GB of memory at once, more than the %.3g GB a call may use here.",
-                  bytes / 1e9, limit / 1e9);
+    std::snprintf(message, sizeof message, "This call needs %s GB of memory at once, more than the %s GB a call may use here.",
+                  needed, allowed);
     raiseError(function, "tooLarge", message);
 }
 

@@ -11,9 +11,11 @@ WeightArray readWeights(const char* function, const mxArray* array, double doubl
     requireRealNumeric(function, array);
     WeightArray weights;
     weights.shape = valuesShapeOf(array);
-    weights.count = static_cast<std::size_t>(weights.shape.count());
+    const double count = static_cast<double>(weights.shape.rows) * static_cast<double>(weights.shape.cols);
     const double copies = mxIsDouble(array) ? 0.0 : 1.0;
-    checkMemory(function, bytesOfDoubles((doublesPerWeight + copies) * static_cast<double>(weights.count)));
+    checkMemory(function, bytesOfDoubles((doublesPerWeight + copies) * count));
+    // Their doubles must be addressable (32-bit builds).
+    weights.count = checkedCount(function, weights.shape.rows, weights.shape.cols);
     weights.data = readDoubles(array, weights.count);
     return weights;
 }

@@ -25,6 +25,14 @@ double sizeValue(const mxArray* array)
     return value < 0 ? 0 : value;
 }
 
+// The first two dimensions, or 0x0 when they promise values the array does not hold (2x3x0).
+Dims heldValues(const mxArray* array)
+{
+    Dims d = firstTwo(array);
+    if (mxGetNumberOfElements(array) == 0 && d.rows * d.cols > 0) return {0, 0};
+    return d;
+}
+
 bool scalarLike(const mxArray* array)
 {
     Dims d = firstTwo(array);
@@ -55,16 +63,14 @@ std::string checkShape(const std::string& name, const std::vector<const mxArray*
     } else if (name == "classdraw") {
         expected = {args.size() > 1 ? sizeValue(args[1]) : 1, args.size() > 2 ? sizeValue(args[2]) : 1};
     } else if (name == "plainpick" || name == "remainderpick" || name == "layeredpick" || name == "fixedpick") {
-        // Weights whose first two dimensions promise values they do not hold (2x3x0) count as 0x0.
-        expected = firstTwo(args[0]);
-        if (mxGetNumberOfElements(args[0]) == 0 && expected.rows * expected.cols > 0) expected = {0, 0};
+        expected = heldValues(args[0]);
     } else if (name == "weightavgdraw") {
         expected = {args.size() > 1 ? sizeValue(args[1]) : 1, firstTwo(args[0]).cols};
     } else if (name == "weightquantdraw") {
-        Dims p = firstTwo(args[1]);
+        Dims p = heldValues(args[1]);
         expected = {args.size() > 2 ? sizeValue(args[2]) : 1, p.rows * p.cols};
     } else if (name == "psivalue" || name == "squashfn") {
-        expected = firstTwo(args[0]);
+        expected = heldValues(args[0]);
     } else {
         return "";
     }

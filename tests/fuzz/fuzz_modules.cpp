@@ -2,7 +2,7 @@
 //
 // The input picks a module, a build (current or legacy), the number of outputs (0 to 3) and 0 to 6
 // arguments of any class the host interface names (double, single, integer classes, logical, char,
-// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes) holding awkward values (NaN,
+// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes, 3-D ones without pages too) holding awkward values (NaN,
 // infinities, -0, huge, tiny, negative, non-integer). Each call must return or raise an error, never
 // misuse the host interface, return a result of the documented shape, and leave no host array behind.
 // The input may also make the host's "rand", "randn" or "sort" misbehave, as a user's m-file that
@@ -74,7 +74,10 @@ mxArray* makeArgument(ByteReader& in)
     std::uint8_t kind = in.byte() % 12;
     mwSize rows = in.byte() % 5;
     mwSize cols = in.byte() % 5;
-    mwSize pages = in.byte() % 8 == 0 ? 2 : 1;
+    // Mostly 2-D; now and then 3-D, with two pages or none (2x3x0 holds nothing its first two
+    // dimensions promise).
+    const std::uint8_t depth = in.byte() % 8;
+    mwSize pages = depth == 0 ? 2 : depth == 1 ? 0 : 1;
     if (kind >= 9) rows = cols = pages = 1;  // scalars are the common case
     mwSize dims[3] = {rows, cols, pages};
     std::size_t count = static_cast<std::size_t>(rows) * cols * pages;

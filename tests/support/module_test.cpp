@@ -6,14 +6,14 @@ namespace montemex::test {
 
 std::string moduleDirectory(Build build)
 {
-    const std::string root = MONTEMEX_BUILD_DIR;
+    // Set by tests/CMakeLists.txt; the 32-bit Windows build's are the folders of shipped files.
     switch (build) {
-    case Build::Current: return root + "/embedded/current";
-    case Build::Legacy: return root + "/embedded/legacy";
-    case Build::Unbuffered: return root + "/embedded/unbuffered";
-    case Build::Probe: return root + "/embedded/probe";
+    case Build::Current: return MONTEMEX_CURRENT_MODULES;
+    case Build::Legacy: return MONTEMEX_LEGACY_MODULES;
+    case Build::Unbuffered: return MONTEMEX_UNBUFFERED_MODULES;
+    case Build::Probe: return MONTEMEX_PROBE_MODULES;
     }
-    return root;
+    return MONTEMEX_CURRENT_MODULES;
 }
 
 CallResult callModule(Build build, const std::string& name, int nlhs, const std::vector<const mxArray*>& args)

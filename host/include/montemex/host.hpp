@@ -67,10 +67,12 @@ using HostFunction = std::function<void(int nlhs, mxArray* plhs[], int nrhs, mxA
 
 class Host {
 public:
-    // Directories searched for "<name>.<moduleSuffix()>", first match wins.
+    // Directories searched in order for "<name><suffix>", first match wins. The suffixes are the
+    // module file endings of this build of the host: ".mexa64" on Linux, ".mexw64" on 64-bit
+    // Windows, ".mexw32" then ".dll" (the legacy files) on 32-bit Windows.
     void setModulePath(std::vector<std::string> directories);
     const std::vector<std::string>& modulePath() const;
-    static const char* moduleSuffix();
+    static std::vector<std::string> moduleSuffixes();
     std::vector<std::string> listModules() const;
 
     // Calls a module as the host would for "[out1, ...] = name(args...)" with nlhs outputs.
