@@ -194,17 +194,16 @@ void resampleStratified(const double* w, std::size_t n, const WeightTotal& total
         expectedCounts(w + begin, count, total, n, counts);
         for (std::size_t k = 0; k < count; ++k) {
             acc = acc + counts.count(k, n);
-            if (acc < 2.0 && pos + 1 < n) {
-                // At most one whole unit (acc >= 1), then the stratum test. For acc in [1, 2),
-                // acc - 1 and acc - 2 are exact: acc - 2 is what subtracting 1 twice gives.
-                const double less1 = acc - 1.0;
-                const double less2 = acc - 2.0;
-                const bool copy = acc >= 1.0;
-                const bool take = (copy & (u[pos + 1] <= less1)) | (!copy & (u[pos] <= acc));
-                const double afterCopy = pickIfAtMost(u[pos + 1], less1, less2, less1);
-                const double withoutCopy = pickIfAtMost(u[pos], acc, less1, acc);
-                acc = pickIfAtLeast(acc, 1.0, afterCopy, withoutCopy);
-                fills.slots[k] = static_cast<std::size_t>(copy) + static_cast<std::size_t>(take);
+            if (acc < 3.0 && pos + 2 < n) {
+                // At most two whole units, then the stratum test. Removing the whole units of an
+                // acc below 3 is exact (acc - 0 is acc), and so the same values arise as in the
+                // running form, which removes them and then 1 for a taken slot.
+                const std::size_t copies = static_cast<std::size_t>(acc >= 1.0) + static_cast<std::size_t>(acc >= 2.0);
+                const double whole = pickIfAtLeast(acc, 1.0, 1.0, 0.0) + pickIfAtLeast(acc, 2.0, 1.0, 0.0);
+                const double rest = acc - whole;
+                const double next = u[pos + copies];
+                acc = pickIfAtMost(next, rest, rest - 1.0, rest);
+                fills.slots[k] = copies + static_cast<std::size_t>(next <= rest);
                 pos += fills.slots[k];
                 continue;
             }
