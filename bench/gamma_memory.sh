@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Peak resident memory of Octave drawing value by value with the gamma family and studentdraw,
 # for results of 1e6 (8 MB) and 1e7 (80 MB) elements, next to Octave drawing the same with randg
-# and to Octave doing nothing. A module holds at most the result and one 8 MB block of reserved
+# and to Octave doing nothing. A module holds at most the result and one 2 MB block of reserved
 # uniforms; Octave copies a module's result once more on return. Run by hand after a build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
