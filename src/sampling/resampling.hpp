@@ -173,6 +173,30 @@ inline void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t f
     for (std::size_t c = 0; c < kept; ++c) out[end + c] = held[c];
 }
 
+// Walks the n particles a chunk at a time: the chunk's expected counts, then for each particle k
+// slotsOf(acc, counts, k, pos), how many slots it fills from slot pos on (the caller's step, which
+// updates the running sum acc, starting at `start`), then the writes.
+template <typename SlotsOf, typename Progress>
+void walkInChunks(const double* w, std::size_t n, const WeightTotal& total, double* out, Progress& progress,
+                  double start, SlotsOf slotsOf)
+{
+    double acc = start;
+    std::size_t pos = 0;
+    CountChunk counts;
+    ChunkSlots fills;
+    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
+        const std::size_t count = std::min(kCountChunk, n - begin);
+        const std::size_t first = pos;
+        expectedCounts(w + begin, count, total, n, counts);
+        for (std::size_t k = 0; k < count; ++k) {
+            fills.slots[k] = slotsOf(acc, counts, k, pos);
+            pos += fills.slots[k];
+        }
+        writeSlots(fills, count, begin, first, pos, n, out);
+        progress(count + pos - first);
+    }
+}
+
 }  // namespace detail
 
 // out[p] for the n uniforms u[p], in one pass. The running form: acc gathers expected counts;
@@ -184,42 +208,29 @@ template <typename Progress = NoProgress>
 void resampleStratified(const double* w, std::size_t n, const WeightTotal& total, const double* u, double* out,
                         Progress&& progress = Progress{})
 {
-    double acc = 0.0;
-    std::size_t pos = 0;
-    CountChunk counts;
-    detail::ChunkSlots fills;
-    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
-        const std::size_t count = std::min(kCountChunk, n - begin);
-        const std::size_t first = pos;
-        expectedCounts(w + begin, count, total, n, counts);
-        for (std::size_t k = 0; k < count; ++k) {
-            acc = acc + counts.count(k, n);
-            if (acc < 3.0 && pos + 2 < n) {
-                // At most two whole units, then the stratum test. Removing the whole units of an
-                // acc below 3 is exact (acc - 0 is acc), and so the same values arise as in the
-                // running form, which removes them and then 1 for a taken slot.
-                const std::size_t copies = static_cast<std::size_t>(acc >= 1.0) + static_cast<std::size_t>(acc >= 2.0);
-                const double whole = pickIfAtLeast(acc, 1.0, 1.0, 0.0) + pickIfAtLeast(acc, 2.0, 1.0, 0.0);
-                const double rest = acc - whole;
-                const double next = u[pos + copies];
-                acc = pickIfAtMost(next, rest, rest - 1.0, rest);
-                fills.slots[k] = copies + static_cast<std::size_t>(next <= rest);
-                pos += fills.slots[k];
-                continue;
-            }
-            std::size_t copies = 0;
-            if (acc >= 1.0) {
-                copies = wholeCopies(acc, n - pos);
-                acc = acc - static_cast<double>(copies);
-            }
-            const bool take = pos + copies < n && u[pos + copies] <= acc;
-            if (take) acc = acc - 1.0;
-            fills.slots[k] = copies + static_cast<std::size_t>(take);
-            pos += fills.slots[k];
+    const auto step = [n, u](double& acc, const CountChunk& counts, std::size_t k, std::size_t pos) {
+        acc = acc + counts.count(k, n);
+        if (acc < 3.0 && pos + 2 < n) {
+            // At most two whole units, then the stratum test. Removing the whole units of an acc
+            // below 3 is exact (acc - 0 is acc), and so the same values arise as in the running
+            // form, which removes them and then 1 for a taken slot.
+            const std::size_t copies = static_cast<std::size_t>(acc >= 1.0) + static_cast<std::size_t>(acc >= 2.0);
+            const double whole = pickIfAtLeast(acc, 1.0, 1.0, 0.0) + pickIfAtLeast(acc, 2.0, 1.0, 0.0);
+            const double rest = acc - whole;
+            const double next = u[pos + copies];
+            acc = pickIfAtMost(next, rest, rest - 1.0, rest);
+            return copies + static_cast<std::size_t>(next <= rest);
         }
-        detail::writeSlots(fills, count, begin, first, pos, n, out);
-        progress(count + pos - first);
-    }
+        std::size_t copies = 0;
+        if (acc >= 1.0) {
+            copies = wholeCopies(acc, n - pos);
+            acc = acc - static_cast<double>(copies);
+        }
+        const bool take = pos + copies < n && u[pos + copies] <= acc;
+        if (take) acc = acc - 1.0;
+        return copies + static_cast<std::size_t>(take);
+    };
+    detail::walkInChunks(w, n, total, out, progress, 0.0, step);
 }
 
 // out[0 ... n-1] without any uniform. Writes stop when the result is full (negative weights can
@@ -229,41 +240,27 @@ template <typename Progress = NoProgress>
 void resampleDeterministic(const double* w, std::size_t n, const WeightTotal& total, double* out,
                            Progress&& progress = Progress{})
 {
-    double acc = 0.5;
-    std::size_t pos = 0;
-    CountChunk counts;
-    detail::ChunkSlots fills;
-    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
-        const std::size_t count = std::min(kCountChunk, n - begin);
-        const std::size_t first = pos;
-        expectedCounts(w + begin, count, total, n, counts);
-        for (std::size_t k = 0; k < count; ++k) {
-            if (counts.quotients[k] < 2.0 && counts.checks[k] <= 0.0 && pos + 1 < n) {
-                // At most one whole copy (count >= 1, and then count - 1 is exact), and the
-                // test of acc.
-                const double left = pickIfAtLeast(counts.quotients[k], 1.0, counts.quotients[k] - 1.0, counts.quotients[k]);
-                acc = acc + left;
-                const bool take = legacyAtLeast(acc, 1.0);
-                acc = pickIfLegacyAtLeast(acc, 1.0, acc - 1.0, acc);
-                fills.slots[k] = static_cast<std::size_t>(counts.quotients[k] >= 1.0) + static_cast<std::size_t>(take);
-                pos += fills.slots[k];
-                continue;
-            }
-            double expected = counts.count(k, n);
-            std::size_t copies = 0;
-            if (legacyAtLeast(expected, 1.0)) {
-                copies = wholeCopies(expected, n - pos);
-                expected = expected - static_cast<double>(copies);
-            }
-            acc = acc + expected;
-            const bool take = legacyAtLeast(acc, 1.0) && pos + copies < n;
-            if (take) acc = acc - 1.0;
-            fills.slots[k] = copies + static_cast<std::size_t>(take);
-            pos += fills.slots[k];
+    const auto step = [n](double& acc, const CountChunk& counts, std::size_t k, std::size_t pos) {
+        const double quotient = counts.quotients[k];
+        if (quotient < 2.0 && counts.checks[k] <= 0.0 && pos + 1 < n) {
+            // At most one whole copy (count >= 1, and then count - 1 is exact), and the test of acc.
+            acc = acc + pickIfAtLeast(quotient, 1.0, quotient - 1.0, quotient);
+            const bool take = legacyAtLeast(acc, 1.0);
+            acc = pickIfLegacyAtLeast(acc, 1.0, acc - 1.0, acc);
+            return static_cast<std::size_t>(quotient >= 1.0) + static_cast<std::size_t>(take);
         }
-        detail::writeSlots(fills, count, begin, first, pos, n, out);
-        progress(count + pos - first);
-    }
+        double expected = counts.count(k, n);
+        std::size_t copies = 0;
+        if (legacyAtLeast(expected, 1.0)) {
+            copies = wholeCopies(expected, n - pos);
+            expected = expected - static_cast<double>(copies);
+        }
+        acc = acc + expected;
+        const bool take = legacyAtLeast(acc, 1.0) && pos + copies < n;
+        if (take) acc = acc - 1.0;
+        return copies + static_cast<std::size_t>(take);
+    };
+    detail::walkInChunks(w, n, total, out, progress, 0.5, step);
 }
 
 }  // namespace montemex
