@@ -115,10 +115,10 @@ inline double snapCheck(double count, const SnapLimits& limits)
     // number (in range, a positive distance is at least 2^-53: the product does not underflow).
     const double below = ((count + 0x1p52) - 0x1p52) - count;
     const double window = 2.0 * limits.n2 * DBL_EPSILON * (count + 1.0);
-    const double near = below * (window - below);
+    const double closeness = below * (window - below);
     // Positive beyond the range of that test.
     const double over = count - limits.largest;
-    return near > over ? near : over;
+    return closeness > over ? closeness : over;
 }
 
 }  // namespace detail

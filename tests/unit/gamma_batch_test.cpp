@@ -163,10 +163,10 @@ TEST(QuickLog, StaysWithinItsBoundAndRefusesWhatItCannotTake)
     double worst = 0.0;
     for (int k = 0; k < 400000; ++k) {
         // Anywhere in the range, and close to 1 and to sqrt(2) (where the reduction switches).
-        const double near = std::ldexp(unit(engine), -static_cast<int>(engine() % 53));
+        const double step = std::ldexp(unit(engine), -static_cast<int>(engine() % 53));
         const double t = k % 3 == 0   ? std::ldexp(1.0 + unit(engine) + 0.5, static_cast<int>(engine() % 2044) - 1021)
-                         : k % 3 == 1 ? 1.0 + near
-                                      : std::sqrt(2.0) * (1.0 + near) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
+                         : k % 3 == 1 ? 1.0 + step
+                                      : std::sqrt(2.0) * (1.0 + step) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
         const double exact = std::log(t);
         const double error = std::fabs(quickLog(t) - exact);
         ASSERT_LE(error, kQuickLogError * std::fabs(exact)) << t;
