@@ -1,9 +1,9 @@
-// psivalue: the digamma function psi(x) = d/dx ln(Gamma(x)) of every element of an array.
-//
-//   r = psivalue(x)   r has x's first two dimensions
+// psivalue: the digamma function psi(x) = d/dx ln(Gamma(x)), element by element. The result is
+// shaped like the input's leading matrix (rows by columns); an input that holds no values gives
+// 0-by-0 (element_map.hpp).
 //
 // Arguments up to 5 are shifted upward with the recurrence psi(x) = psi(x + 1) - 1/x until they
-// exceed 5; there the asymptotic expansion (Abramowitz and Stegun 6.3.18)
+// exceed 5; there the usual asymptotic series in Bernoulli numbers
 //   psi(x) ~ ln x - 1/(2x) - sum_k B_2k / (2k x^2k)
 // is summed up to its eighth term, B_16 / (16 x^16).
 //

@@ -1,13 +1,13 @@
-// squashfn: the hyperbolic tangent of every element of an array, clipped to exactly +-1.
-//
-//   y = squashfn(x)   y has x's first two dimensions
+// squashfn: the hyperbolic tangent, element by element, saturating at exactly +-1. The result is
+// shaped like the input's leading matrix (rows by columns); an input that holds no values gives
+// 0-by-0 (element_map.hpp).
 //
 // tanh(x) = 1 - 2 / (exp(2x) + 1), from one exponential. Beyond |x| = 18 the result is +-1
 // (tanh(18) is within 5e-16 of 1), and for |x| <= 1.5e-8 it is x itself (tanh(x) = x - x^3/3 + ...
 // and there x^3/3 is less than one ulp of x).
 //
-// No value is checked and arguments after the first are ignored; only a missing argument, more
-// than one output and arrays that cannot be read as real numbers are refused.
+// Values are never checked and extra inputs go unread; the call is refused only without an
+// input, with two or more outputs, or for an input that cannot be read as real numbers.
 #include <cmath>
 
 #include "mex.h"
