@@ -58,7 +58,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
             if (element.normals > 0) source.reserveNormals(run.normals);
             // Elements with the same nu whose gamma variates the held block gives whole are
             // drawn together (gamma_fill.hpp), the others one by one.
-            std::size_t drawn = v == 1.0 || v == 2.0 ? 0 : drawGammaRun(source, nu, i, end, kBatch, gammas);
+            std::size_t drawn = studentUsesGamma(v) ? drawGammaRun(source, nu, i, end, kBatch, gammas) : 0;
             for (std::size_t k = 0; k < drawn; ++k) r[i + k] = studentFromGamma(r[i + k], gammas[k], v);
             if (drawn == 0) {
                 r[i] = studentFromNormal(source, r[i], v);

@@ -39,7 +39,13 @@ inline StudentDraws minimumStudentDraws(double nu)
     return draws;
 }
 
-// The t variate from z and a drawn g = drawGamma(nu / 2), for nu other than 1 and 2.
+// Whether studentFromNormal draws a gamma variate for nu: for every nu but 1 and 2.
+inline bool studentUsesGamma(double nu)
+{
+    return nu != 1.0 && nu != 2.0;
+}
+
+// The t variate from z and a drawn g = drawGamma(nu / 2), where studentUsesGamma(nu).
 inline double studentFromGamma(double z, double g, double nu)
 {
     return (z * std::sqrt(nu)) / std::sqrt(2.0 * g);
