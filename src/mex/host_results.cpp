@@ -51,21 +51,21 @@ const char* irregularKind(const mxArray* array)
 }
 
 // One pass without early exit, eight numbers at a time: each outcome a double from one
-// comparison, in a loop of a count the compiler knows, so that it vectorises. The count of
-// numbers outside stays exact in a double.
+// comparison, counted in eight separate sums, in loops of a count the compiler knows, so that it
+// vectorises them and no sum waits on the one before. The counts stay exact in doubles.
 template <typename Outside>
 bool noneOutside(const double* x, std::size_t count, Outside outside)
 {
     constexpr std::size_t group = 8;
-    double found = 0.0;
+    double found[group] = {};
     std::size_t i = 0;
     for (; i + group <= count; i += group) {
-        double flags[group];
-        for (std::size_t k = 0; k < group; ++k) flags[k] = outside(x[i + k]) ? 1.0 : 0.0;
-        for (std::size_t k = 0; k < group; ++k) found += flags[k];
+        for (std::size_t k = 0; k < group; ++k) found[k] += outside(x[i + k]) ? 1.0 : 0.0;
     }
-    for (; i < count; ++i) found += outside(x[i]) ? 1.0 : 0.0;
-    return found == 0.0;
+    for (; i < count; ++i) found[0] += outside(x[i]) ? 1.0 : 0.0;
+    double total = 0.0;
+    for (std::size_t k = 0; k < group; ++k) total += found[k];
+    return total == 0.0;
 }
 
 bool allUniform(const double* u, std::size_t count)
