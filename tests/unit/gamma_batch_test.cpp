@@ -38,12 +38,18 @@ bool sameBits(double a, double b)
 }
 
 // The batch over `block` must give what drawGamma gives from it, variate by variate, use the same
-// numbers, and stop early only where drawGamma would need more than the block or give up.
+// numbers, and stop early only where drawGamma would need more than the block or give up. The
+// portable copy of the batch must give the same as the one chosen for this processor.
 void expectBatchAsSerial(double a, const std::vector<double>& block, std::size_t wanted)
 {
     std::vector<double> out(wanted + 1);
     const GammaBatch batch = drawGammaBatch(block.data(), block.size(), a, out.data(), wanted);
     ASSERT_LE(batch.variates, wanted);
+    std::vector<double> portable(wanted + 1);
+    const GammaBatch other = detail::drawGammaBatchPortable(block.data(), block.size(), a, portable.data(), wanted);
+    ASSERT_EQ(other.variates, batch.variates);
+    ASSERT_EQ(other.uniformsUsed, batch.uniformsUsed);
+    for (std::size_t k = 0; k < batch.variates; ++k) ASSERT_TRUE(sameBits(portable[k], out[k])) << a << ", " << k;
     BlockSource serial{block};
     for (std::size_t k = 0; k < batch.variates; ++k) {
         const double g = drawGamma(serial, a);
@@ -161,6 +167,7 @@ TEST(QuickLog, StaysWithinItsBoundAndRefusesWhatItCannotTake)
     std::mt19937_64 engine(7);
     std::uniform_real_distribution<double> unit(-0.5, 0.5);
     double worst = 0.0;
+    double previous = 2.0;
     for (int k = 0; k < 400000; ++k) {
         // Anywhere in the range, and close to 1 and to sqrt(2) (where the reduction switches).
         const double step = std::ldexp(unit(engine), -static_cast<int>(engine() % 53));
@@ -171,10 +178,20 @@ TEST(QuickLog, StaysWithinItsBoundAndRefusesWhatItCannotTake)
         const double error = std::fabs(quickLog(t) - exact);
         ASSERT_LE(error, kQuickLogError * std::fabs(exact)) << t;
         if (exact != 0.0) worst = std::max(worst, error / std::fabs(exact));
+        double first, second;  // quickLogPair, with the t before as its partner
+        quickLogPair(t, previous, first, second);
+        ASSERT_LE(std::fabs(first - exact), kQuickLogError * std::fabs(exact)) << t;
+        ASSERT_LE(std::fabs(second - std::log(previous)), kQuickLogError * std::fabs(std::log(previous))) << previous;
+        previous = t;
     }
     EXPECT_GT(worst, kQuickLogError / 16);  // the bound is not loose by orders of magnitude
     EXPECT_EQ(quickLog(1.0), 0.0);
-    for (double t : {0.0, -0.0, -1.0, 0x1p-1023, 4.9e-324, kInf, kNaN}) EXPECT_TRUE(std::isnan(quickLog(t))) << t;
+    for (double t : {0.0, -0.0, -1.0, 0x1p-1023, 4.9e-324, kInf, kNaN}) {
+        EXPECT_TRUE(std::isnan(quickLog(t))) << t;
+        double first, second;
+        quickLogPair(t, 2.0, first, second);
+        EXPECT_TRUE(std::isnan(first) && !std::isnan(second)) << t;
+    }
     EXPECT_FALSE(std::isnan(quickLog(DBL_MIN)));
     EXPECT_FALSE(std::isnan(quickLog(DBL_MAX)));
 }
