@@ -112,10 +112,20 @@ inline void decideByLogarithms(AttemptChunk& chunk, const std::uint16_t* open, s
             fails[k] = difference < -margin ? 1.0 : 0.0;
         }
     }
+    // Undecided attempts (neither holds nor fails), counted lane by lane.
+    double pending[kLogGroup] = {};
+    for (std::size_t group = 0; group < groups; ++group) {
+        for (std::size_t lane = 0; lane < kLogGroup; ++lane) {
+            const std::size_t k = group * kLogGroup + lane;
+            pending[lane] += 1.0 - holds[k] - fails[k];
+        }
+    }
+    for (std::size_t k = 0; k < count; ++k) chunk.accepted[open[k]] = holds[k];
+    double undecided = 0.0;
+    for (std::size_t lane = 0; lane < kLogGroup; ++lane) undecided += pending[lane];
+    if (undecided == 0.0) return;
     for (std::size_t k = 0; k < count; ++k) {
-        const std::size_t j = open[k];
-        chunk.accepted[j] = holds[k];
-        if (holds[k] + fails[k] == 0.0) chunk.accepted[j] = passesExactTest({x[k], y[k], z[k]}, b) ? 1.0 : 0.0;
+        if (holds[k] + fails[k] == 0.0) chunk.accepted[open[k]] = passesExactTest({x[k], y[k], z[k]}, b) ? 1.0 : 0.0;
     }
 }
 
@@ -221,10 +231,18 @@ inline GammaBatch walkBoost(const double* u, std::size_t count, double a, double
     std::size_t attempt = 1;  // the place of its next attempt not yet evaluated
     for (std::size_t first = 0; first + 1 < count && batch.variates < wanted; first += kAttemptChunk) {
         evaluateChunk<1>(u, count, first, b, c, chunk);
-        for (std::size_t j = kAttemptChunk; j-- > 0;) {
-            const std::int32_t later = j + 2 < kAttemptChunk ? next[j + 2] : -1;
-            const std::int32_t here = static_cast<std::int32_t>(chunk.accepted[j]);  // 1 or 0
-            next[j] = later + here * (static_cast<std::int32_t>(j) - later);
+        // Both parities at once, from the back, each in a variable of its own: selections without
+        // a branch on each attempt's outcome.
+        std::int32_t nextEven = -1;
+        std::int32_t nextOdd = -1;
+        for (std::size_t j = kAttemptChunk; j > 0; j -= 2) {
+            const std::int32_t odd = static_cast<std::int32_t>(j - 1);
+            const std::int32_t oddTaken = -static_cast<std::int32_t>(chunk.accepted[odd]);  // all ones or 0
+            const std::int32_t evenTaken = -static_cast<std::int32_t>(chunk.accepted[odd - 1]);
+            nextOdd = (odd & oddTaken) | (nextOdd & ~oddTaken);
+            nextEven = ((odd - 1) & evenTaken) | (nextEven & ~evenTaken);
+            next[odd] = nextOdd;
+            next[odd - 1] = nextEven;
         }
         while (attempt < first + kAttemptChunk) {
             const std::int32_t found = next[attempt - first];
