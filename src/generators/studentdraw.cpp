@@ -45,6 +45,13 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     while (i < call.count) {
         std::size_t end = i;
         StudentDraws run;
+        if (!nu.isArray()) {
+            // One nu for all: one run of all elements.
+            const StudentDraws each = minimumStudentDraws(nu.scalar);
+            end = call.count;
+            run.uniforms = each.uniforms * call.count;
+            run.normals = each.normals * call.count;
+        }
         for (; end < call.count; ++end) {
             StudentDraws next = minimumStudentDraws(nu.at(end));
             if ((next.normals > 0 && run.uniforms > 0) || (next.uniforms > 0 && run.normals > 0)) break;
