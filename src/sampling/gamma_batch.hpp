@@ -8,7 +8,8 @@
 // correctly rounded there as well). The exact test needs two logarithms; quickLog
 // (quick_log.hpp) decides it wherever its two sides are clearly apart, and std::log decides the
 // rest, as in drawGamma. A walk then gives each variate the first accepted attempt from its own
-// start, without branching on the outcome of every attempt.
+// start, without branching on the outcome of every attempt. On 64-bit Linux a copy of it built for
+// AVX2 is chosen at run time where the processor has it (drawGammaBatch, at the end).
 //
 // Where attempts can start:
 //   rejection path (a >= 1.00001)  every attempt takes two numbers, so attempts start only an
@@ -278,8 +279,9 @@ inline GammaBatch drawGammaBatchPortable(const double* u, std::size_t count, dou
 // AVX2 (four doubles per instruction instead of two), chosen at run time. It does the same
 // operations in the same order: square roots and divisions are correctly rounded at every width,
 // and -ffp-contract=off keeps multiplications and additions apart, so both copies give the same
-// values (a test compares them). Elsewhere, and where the whole build already targets AVX2, the
-// portable copy alone. (Windows compilers do not keep the stack aligned for AVX.)
+// values (a test compares them). Elsewhere the portable copy alone: where the whole build already
+// targets AVX2, on 32-bit builds, and on Windows, where MinGW's GCC does not align the stack for
+// AVX variables.
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__AVX2__)
 #define MONTEMEX_GAMMA_BATCH_AVX2 1
 

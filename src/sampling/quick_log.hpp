@@ -16,9 +16,9 @@ namespace montemex {
 // Why: t = m 2^e exactly, with m in [sqrt(1/2), sqrt(2)). With s = (m - 1) / (m + 1),
 // |s| <= 0.1716, ln m = 2 atanh s = 2 (s + s^3/3 + ... + s^9/9) + R, and the series' tail is
 // |R| <= 2 |s|^11 / (11 (1 - s^2)), which is at most 2.1e-9 |ln m| since |ln m| >= 2 |s|.
-// Rounding adds at most a dozen units of 2^-53 relative (quickLogPair's shared division included). When e != 0, |ln t| >= ln(2) / 2 >= |ln m| and
-// |e ln 2| <= 2 |ln t|, so the error stays below 2.2e-9 |ln t|. The bound used, 2^-27 (7.5e-9),
-// leaves a factor of three to spare.
+// Rounding adds at most a dozen units of 2^-53 relative (quickLogPair's shared division
+// included). When e != 0, |ln t| >= ln(2) / 2 >= |ln m| and |e ln 2| <= 2 |ln t|, so the error
+// stays below 2.2e-9 |ln t|. The bound used, 2^-27 (7.5e-9), leaves a factor of three to spare.
 inline constexpr double kQuickLogError = 0x1p-27;
 
 namespace detail {
