@@ -113,7 +113,8 @@ inline void decideByLogarithms(AttemptChunk& chunk, const std::uint16_t* open, s
             fails[k] = difference < -margin ? 1.0 : 0.0;
         }
     }
-    // Undecided attempts (neither holds nor fails), counted lane by lane.
+    // Undecided attempts (neither holds nor fails), counted lane by lane, in a loop of their own:
+    // counted in the loop above, they keep the compiler from vectorising it.
     double pending[kLogGroup] = {};
     for (std::size_t group = 0; group < groups; ++group) {
         for (std::size_t lane = 0; lane < kLogGroup; ++lane) {
