@@ -16,6 +16,7 @@ package:
 	cmake -S . -B build
 	cmake --build build --target octave_package
 
-# Every build tree the scripts make: scripts/test.sh, scripts/windows.sh, the 32-bit Linux build.
+# Every build tree the scripts make: scripts/test.sh, scripts/windows.sh, the 32-bit Linux build,
+# the Debian 13 chroot with Octave 9 (scripts/octave9.sh).
 clean:
-	rm -rf build build-asan build-fuzz build-win32 build-win64 build-linux32 build-i686
+	rm -rf build build-asan build-fuzz build-win32 build-win64 build-linux32 build-i686 build-octave9

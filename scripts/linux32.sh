@@ -2,22 +2,25 @@
 # The quick 32-bit check: the embedded host, the modules and the unit, module and command-line
 # tests built as i686 Linux programs in build-i686/ (g++-multilib; -m32 -msse2 -mfpmath=sse, see
 # cmake/toolchains/linux-i686.cmake) and run through ctest: natively when the kernel runs 32-bit
-# programs, else under qemu-i386-static. Skipped with a note when neither is possible.
+# programs, else under qemu-i386-static. Skipped when neither is possible: exits 77 after a line
+# "skipped: <reason>" (scripts/summary.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 source scripts/i686.sh
+source scripts/summary.sh
 
 mkdir -p build-i686
 probe=build-i686/i686-probe
 if ! echo 'int main(void) { return 0; }' | gcc -m32 -x c - -o "$probe" >/dev/null 2>&1; then
-  echo "note: gcc -m32 cannot build i686 programs (package g++-multilib); the 32-bit Linux tests" \
-    "are skipped. .ci/run installs it." >&2
-  exit 0
+  why=$(install_note multilib)
+  echo "skipped: gcc -m32 cannot build i686 programs (${why:-package g++-multilib; .ci/run installs it})"
+  exit 77
 fi
 if [ ! -d /usr/src/googletest ]; then
-  echo "note: GoogleTest sources (package googletest) not found; the 32-bit Linux tests are skipped." >&2
-  exit 0
+  why=$(install_note googletest-src)
+  echo "skipped: GoogleTest sources not found (${why:-package googletest})"
+  exit 77
 fi
 
 emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=)
@@ -28,9 +31,10 @@ case $(i686_mode "$probe") in
     emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=qemu-i386-static)
     ;;
   none)
-    echo "note: this kernel does not run i686 programs and qemu-i386-static (package" \
-      "qemu-user-static) is not installed; the 32-bit Linux tests are skipped." >&2
-    exit 0
+    why=$(install_note qemu)
+    echo "skipped: this kernel does not run i686 programs and qemu-i386-static is not installed" \
+      "(${why:-package qemu-user-static})"
+    exit 77
     ;;
 esac
 

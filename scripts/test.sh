@@ -1,48 +1,87 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test:
+# Builds everything and runs every test, part by part, and ends with a summary of what each part
+# did (passed, failed or skipped, and why) and how long it took. A part whose tools are missing
+# is skipped with its reason; a failed part does not stop the others, but the run then fails.
+#
 #   build/        the modules for the embedded host (current, legacy, unbuffered) and, when
-#                 Octave's mkoctfile is installed, for Octave; unit, module, tool and Octave tests
+#                 Octave's mkoctfile is installed, for Octave; unit, module and tool tests, then
+#                 the Octave tests (ctest -L octave)
+#   tests/cluster chains as a Slurm job array on a cluster of two nodes the test starts itself
 #   build-i686/   the host, modules and unit, module and tool tests as 32-bit Linux programs, when
 #                 g++-multilib is installed: scripts/linux32.sh
 #   build-asan/   the embedded host, modules and tests under AddressSanitizer and
 #                 UndefinedBehaviorSanitizer
 #   build-fuzz/   a short libFuzzer run of every module (MONTEMEX_FUZZ_SECONDS each, default 8)
+#   build-octave9/  the Octave tests again in Octave 9 (Debian 13), when its chroot exists:
+#                 scripts/octave9.sh
 #   build-win32/, build-win64/   the Windows builds, checked and run under 32-bit wine and wine64
 #                 when MinGW-w64 and wine are installed: scripts/windows.sh
-# Each part prints how long it took.
+#
+# MONTEMEX_REQUIRE_OCTAVE=1 (set by .ci/run) makes a missing Octave a failure, not a skip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-SECONDS=0
-took() { echo "test: $1 took $SECONDS s"; SECONDS=0; }
+export JOBS=$jobs
+MONTEMEX_SUMMARY=$(mktemp)
+export MONTEMEX_SUMMARY
+trap 'rm -f "$MONTEMEX_SUMMARY"' EXIT
+source scripts/summary.sh
 
-if ! command -v mkoctfile >/dev/null 2>&1; then
-  echo "note: Octave (mkoctfile) not found; the Octave tests are skipped. .ci/run installs it." >&2
-fi
+build() {
+  cmake -S . -B build -DMONTEMEX_TESTS=ON
+  cmake --build build -j "$jobs"
+}
 
-cmake -S . -B build -DMONTEMEX_TESTS=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
-took build
+octave_tests() {
+  if ! command -v mkoctfile >/dev/null 2>&1 || [ ! -e build/octave/waitdraw.mex ]; then
+    local why
+    why=$(install_note octave)
+    if [ "${MONTEMEX_REQUIRE_OCTAVE:-0}" = 1 ]; then
+      echo "Octave is required here and not installed${why:+: $why}" >&2
+      return 1
+    fi
+    echo "skipped: Octave (mkoctfile) not found${why:+: $why}; .ci/run installs it"
+    return 77
+  fi
+  octave-cli --version | head -n 1
+  ctest --test-dir build -L octave --output-on-failure -j "$jobs"
+}
 
-JOBS=$jobs ./scripts/linux32.sh
-took build-i686
+cluster() {
+  if [ ! -e build/octave/waitdraw.mex ]; then
+    echo "skipped: no Octave modules in build/octave"
+    return 77
+  fi
+  tests/cluster/run.sh build/octave
+}
 
-cmake -S . -B build-asan -DMONTEMEX_TESTS=ON -DMONTEMEX_SANITIZE=ON
-cmake --build build-asan -j "$jobs"
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
-took build-asan
+sanitizers() {
+  cmake -S . -B build-asan -DMONTEMEX_TESTS=ON -DMONTEMEX_SANITIZE=ON
+  cmake --build build-asan -j "$jobs"
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+}
 
 # A short fuzzing run of every module (libFuzzer needs clang and its runtime).
-if command -v clang++ >/dev/null 2>&1 && echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' \
-    | clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
+fuzzing() {
+  if ! command -v clang++ >/dev/null 2>&1 || ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+      clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
+    local why
+    why=$(install_note clang)
+    echo "skipped: clang with libFuzzer not found${why:+: $why}"
+    return 77
+  fi
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DMONTEMEX_FUZZ=ON -DMONTEMEX_FUZZ_SECONDS="${MONTEMEX_FUZZ_SECONDS:-8}"
   cmake --build build-fuzz -j "$jobs"
   ctest --test-dir build-fuzz --output-on-failure -j "$jobs"
-else
-  echo "note: clang with libFuzzer not found; the fuzzing run is skipped." >&2
-fi
-took build-fuzz
+}
 
-JOBS=$jobs ./scripts/windows.sh
-took "the Windows builds"
+run_part "64-bit Linux build" build
+run_part "unit, module and tool tests" ctest --test-dir build -LE octave --output-on-failure -j "$jobs"
+run_part "Octave tests (Debian 12)" octave_tests
+run_part "cluster: Slurm job arrays" cluster
+run_part "32-bit Linux" scripts/linux32.sh
+run_part "sanitizers (ASan, UBSan)" sanitizers
+run_part "fuzzing (libFuzzer)" fuzzing
+run_part "Octave 9 tests (Debian 13 chroot)" scripts/octave9.sh test
+scripts/windows.sh || true # records its own parts
+print_summary

@@ -13,7 +13,9 @@
 #                 the unit and module tests run under wine64, and the tool's demo (every module
 #                 once) must print exactly what the Linux build prints, bit for bit.
 #
-# Each part is skipped with a message when its tools are missing (.ci/run installs them).
+# Four parts (32-bit build, 32-bit run, 64-bit build, 64-bit run), each skipped with its reason
+# when its tools are missing (.ci/run installs them), recorded for the summary of scripts/test.sh
+# (scripts/summary.sh), or printed at the end when run alone; exits 1 when a part failed.
 # The Linux build in build/ is compared against when it exists (scripts/test.sh builds it first).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +23,7 @@ jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 wine=/usr/lib/wine/wine64
 wine32=/usr/lib/wine/wine
 source scripts/i686.sh
+source scripts/summary.sh
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 have() { command -v "$1" >/dev/null 2>&1; }
@@ -174,87 +177,98 @@ run_demo() {
 
 stop_wineserver() { WINEPREFIX=$1 "$(dirname "$wine")/wineserver" -k >/dev/null 2>&1 || true; }
 
-# Runs the 32-bit build under wine32: the tool's demo from the shipped files, then the tests.
-run_win32() {
-  if [ ! -x "$wine32" ]; then
-    echo "note: $wine32 not found (package wine32:i386); the 32-bit files are built and checked," \
-      "not run. .ci/run installs it." >&2
-    return 0
-  fi
-  local run
-  case $(i686_mode "$wine32" --version) in
-    native) run=("$wine32") ;;
-    qemu) run=("${qemu_wine[@]}" "$wine32") ;;
-    none)
-      echo "note: this kernel does not run i686 programs and qemu-i386-static (package" \
-        "qemu-user-static) is not installed; the 32-bit files are built and checked, not run." >&2
-      return 0
-      ;;
-  esac
-  local started=$SECONDS prefix=$PWD/build-win32/wineprefix
-  export WINEPREFIX=$prefix
-  [ "${run[0]}" = "$wine32" ] || echo "windows: the kernel does not run i686 programs; wine32 runs under qemu-i386-static"
-  if [ ! -f "$prefix/system.reg" ]; then
-    "${run[@]}" wineboot --init >/dev/null 2>&1 || true
-    echo "windows: 32-bit wine prefix made in $((SECONDS - started)) s"
-  fi
-  local build
-  for build in current legacy; do
-    run_demo wine32 build-win32/demo $build compare_demo_exactly \
-      "${run[@]}" build-win32/bin/montemex.exe --path build-win32/$build || { stop_wineserver "$prefix"; return 1; }
-  done
-  if [ "$tests" = ON ] && [ "${run[0]}" = "$wine32" ]; then
-    ctest --test-dir build-win32 --output-on-failure -j "$jobs" || { stop_wineserver "$prefix"; return 1; }
-  elif [ "$tests" = ON ]; then
-    echo "note: the 32-bit Windows tests are not run under qemu (minutes each); the demos were." >&2
-  fi
-  stop_wineserver "$prefix"
-  echo "windows: 32-bit runs took $((SECONDS - started)) s"
+# Skips the part that runs: prints the reason for the summary and exits 77.
+skip() {
+  echo "skipped: $1"
+  exit 77
 }
 
 tests=ON
 if [ ! -d /usr/src/googletest ]; then
-  echo "note: GoogleTest sources (package googletest) not found; the Windows tests are not built." >&2
+  why=$(install_note googletest-src)
+  echo "note: GoogleTest sources not found (${why:-package googletest}); the Windows tests are not built." >&2
   tests=OFF
 fi
 
-# ---- 32-bit: build and check the files handed to users, then run them.
-if have i686-w64-mingw32-g++-win32 && have i686-w64-mingw32-dlltool && have i686-w64-mingw32-objdump; then
-  configure build-win32 mingw-w64-i686 -DMONTEMEX_TESTS=$tests
+# ---- 32-bit: build and check the files handed to users.
+build_win32() {
+  have i686-w64-mingw32-g++-win32 && have i686-w64-mingw32-dlltool && have i686-w64-mingw32-objdump ||
+    skip "32-bit MinGW-w64 not found (${why_mingw32:-packages g++-mingw-w64-i686-win32, binutils-mingw-w64-i686})"
+  # The tests run under whichever 32-bit wine this machine has (scripts/wine32.sh).
+  configure build-win32 mingw-w64-i686 -DMONTEMEX_TESTS=$tests -DCMAKE_CROSSCOMPILING_EMULATOR="$PWD/scripts/wine32.sh"
   cmake --build build-win32 -j "$jobs"
   scripts/check_windows_modules.sh build-win32
   check_the_checker build-win32
-  run_win32
-else
-  echo "note: 32-bit MinGW-w64 (g++-mingw-w64-i686-win32, binutils-mingw-w64-i686) not found;" \
-    "the .mexw32 and .dll files are not built. .ci/run installs it." >&2
-fi
+}
+
+# Runs the 32-bit build under 32-bit wine: the tool's demo from the shipped files, then the tests.
+run_win32() {
+  part_passed "32-bit Windows build" || skip "the 32-bit Windows build did not pass"
+  local where why
+  where=$(scripts/wine32.sh --where)
+  if [ "$where" = none ]; then
+    why=$(install_note wine32)
+    [ -x "$wine32" ] && skip "this kernel does not run i686 programs and qemu-i386-static is not installed"
+    skip "${why:-$wine32 not found (package wine32:i386)}; no 32-bit wine in the Debian 13 chroot either${why_chroot_wine:+ ($why_chroot_wine)}"
+  fi
+  echo "windows: 32-bit wine: $where"
+  local started=$SECONDS prefix=$PWD/build-win32/wineprefix
+  export WINEPREFIX=$prefix
+  if [ ! -f "$prefix/system.reg" ]; then
+    scripts/wine32.sh wineboot --init >/dev/null 2>&1 || true
+    echo "windows: 32-bit wine prefix made in $((SECONDS - started)) s"
+  fi
+  trap '[ "$where" != host ] || stop_wineserver "$prefix"' EXIT
+  local build
+  for build in current legacy; do
+    run_demo "32-bit wine ($where)" build-win32/demo $build compare_demo_exactly \
+      scripts/wine32.sh build-win32/bin/montemex.exe --path build-win32/$build
+  done
+  if [ "$tests" = ON ] && [[ $where != *qemu ]]; then
+    ctest --test-dir build-win32 --output-on-failure -j "$jobs"
+  elif [ "$tests" = ON ]; then
+    echo "note: the 32-bit Windows tests are not run under qemu (minutes each); the demos were." >&2
+  fi
+  echo "windows: 32-bit runs took $((SECONDS - started)) s"
+}
 
 # ---- 64-bit: build, check, and run under wine.
-if ! have x86_64-w64-mingw32-g++-win32 || ! have x86_64-w64-mingw32-objdump; then
-  echo "note: 64-bit MinGW-w64 (g++-mingw-w64-x86-64-win32) not found; the Windows build is not" \
-    "built or run. .ci/run installs it." >&2
-  exit 0
+build_win64() {
+  have x86_64-w64-mingw32-g++-win32 && have x86_64-w64-mingw32-objdump ||
+    skip "64-bit MinGW-w64 not found (${why_mingw64:-package g++-mingw-w64-x86-64-win32})"
+  configure build-win64 mingw-w64-x86_64 -DMONTEMEX_TESTS=$tests
+  cmake --build build-win64 -j "$jobs"
+  scripts/check_windows_modules.sh build-win64
+  check_symbol_lists
+}
+
+run_win64() {
+  part_passed "64-bit Windows build" || skip "the 64-bit Windows build did not pass"
+  [ -x "$wine" ] || skip "$wine not found (${why_wine64:-package wine64})"
+  # A wine prefix of our own, headless; made once, before the tests run in parallel.
+  export WINEPREFIX=$PWD/build-win64/wineprefix
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot --init >/dev/null 2>&1 || true
+  fi
+  trap 'stop_wineserver "$WINEPREFIX"' EXIT
+  [ "$tests" = OFF ] || ctest --test-dir build-win64 --output-on-failure -j "$jobs"
+  local build
+  for build in current legacy; do
+    run_demo wine64 build-win64/demo $build compare_demo "$wine" build-win64/bin/montemex.exe
+  done
+}
+
+why_mingw32=$(install_note mingw32)
+why_mingw64=$(install_note mingw64)
+why_wine64=$(install_note wine64)
+why_chroot_wine=$(install_note octave9-wine32)
+standalone=no
+[ -n "${MONTEMEX_SUMMARY:-}" ] || standalone=yes
+run_part "32-bit Windows build" build_win32
+run_part "32-bit Windows run" run_win32
+run_part "64-bit Windows build" build_win64
+run_part "64-bit Windows run" run_win64
+if [ "$standalone" = yes ]; then
+  trap 'rm -f "$MONTEMEX_SUMMARY"' EXIT
+  print_summary
 fi
-configure build-win64 mingw-w64-x86_64 -DMONTEMEX_TESTS=$tests
-cmake --build build-win64 -j "$jobs"
-scripts/check_windows_modules.sh build-win64
-check_symbol_lists
-
-if [ ! -x "$wine" ]; then
-  echo "note: $wine not found (package wine64); the Windows build is not run. .ci/run installs it." >&2
-  exit 0
-fi
-
-# A wine prefix of our own, headless; made once, before the tests run in parallel.
-export WINEPREFIX=$PWD/build-win64/wineprefix
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  "$wine" wineboot --init >/dev/null 2>&1 || true
-fi
-trap 'stop_wineserver "$WINEPREFIX"' EXIT
-
-[ "$tests" = OFF ] || ctest --test-dir build-win64 --output-on-failure -j "$jobs"
-
-for build in current legacy; do
-  run_demo wine64 build-win64/demo $build compare_demo "$wine" build-win64/bin/montemex.exe
-done
