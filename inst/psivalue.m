@@ -71,3 +71,42 @@
 %     psivalue([0.5 1 2 10])   % -1.9635  -0.5772  0.4228  2.2518
 %
 %   See also psi, gammaln.
+
+%!test
+%! % Close to Octave's psi where x > 0 (within the truncation of the expansion, 6.1e-13);
+%! % known values.
+%! x = [(1:100000) * 0.001, 100 * 10 .^ ((1:10000) * 4e-4)];
+%! assert (psivalue (x), psi (x), 1e-12);
+%! assert (psivalue ([1 2]), [-0.57721566490153286, 0.42278433509846714], 3e-14);
+%! assert (psivalue (-0.5), 2 + psi (1) - 2 * log (2), 1.5e-13);
+%! assert (abs (psivalue (-3e15 - 0.5) - log (3e15)) < 1e-9);
+%!test
+%! % Special values: the poles, signed zeros, infinities, NaN; and no random number used.
+%! before = {rand("state"), randn("state")};
+%! assert (psivalue ([0, -0, -1, -100, -65536, -2^53 - 4, -realmax, NaN, Inf, -Inf]), ...
+%!         [-Inf, Inf, -Inf, -Inf, -Inf, -Inf, -Inf, NaN, Inf, NaN]);
+%! assert ({rand("state"), randn("state")}, before);
+%!test
+%! % The first two dimensions of X; other classes as doubles.
+%! c = reshape ((1:24) * 0.5, [2 3 4]);
+%! assert (psivalue (c), psivalue (c(:, :, 1)));
+%! assert (size (psivalue (zeros (0, 3))), [0 3]);
+%! assert (psivalue (int16 ([-3 7 1000])), psivalue ([-3 7 1000]));
+%! assert (psivalue (single (2.5)), psivalue (2.5));
+%!error id=montemex:psivalue:wrongInputCount [a, b] = psivalue (1, 2)
+%!error id=montemex:psivalue:wrongInputCount psivalue ()
+%!error id=montemex:psivalue:tooManyOutputs [a, b] = psivalue (1)
+%!error id=montemex:psivalue:notRealNumeric psivalue (1 + 2i)
+%!error id=montemex:psivalue:notRealNumeric psivalue ({1})
+
+%!demo
+%! % The digamma function from -4.5 to 5: a pole at 0 and at every negative integer, one zero
+%! % between each pair of poles and one at x = 1.4616.
+%! x = linspace (-4.5, 5, 4000);
+%! y = psivalue (x);
+%! y(abs (y) > 12) = NaN;
+%! plot (x, y, "linewidth", 2); grid on; ylim ([-12 12]);
+%! title ("psivalue (x)"); xlabel ("x");
+%! printf ("psivalue (1) = %.16f (minus the Euler-Mascheroni constant)\n", psivalue (1));
+%! printf ("largest difference from Octave's psi for 0 < x <= 5: %.2g\n", ...
+%!         max (abs (psivalue (x(x > 0)) - psi (x(x > 0)))));
