@@ -67,6 +67,8 @@
 %! assert (size (squashfn (zeros (0, 3))), [0 3]);
 %! assert (squashfn (int8 ([-1 30])), squashfn ([-1 30]));
 %! assert (squashfn ([0.5 2], {1}, "ignored"), squashfn ([0.5 2]));
+%! squashfn (0.5);
+%! assert (ans, squashfn (0.5));
 %!error id=montemex:squashfn:wrongInputCount squashfn ()
 %!error id=montemex:squashfn:tooManyOutputs [a, b] = squashfn (1)
 %!error id=montemex:squashfn:notRealNumeric squashfn ("abc")

@@ -77,6 +77,8 @@
 %! rand ("state", 2); assert (waitdraw (mu), (-mu) .* log (U));
 %! rand ("state", 2); assert (waitdraw (mu, 2.9, 2.1), (-mu) .* log (U));
 %! rand ("state", 2); assert (waitdraw (int8 ([3 4; 5 6])), (-[3 4; 5 6]) .* log (U));
+%! rand ("state", 3); u = rand ();
+%! rand ("state", 3); assert (waitdraw (0.25), (-0.25) * log (u));
 %!test
 %! % Empty and negative sizes give empty results and draw nothing.
 %! before = rand ("state");

@@ -159,6 +159,6 @@
 %! Q = weightquantdraw (x, [50 90], 4000);
 %! for c = 1:2
 %!   q = sort (Q(:, c));
-%!   printf ("%2d th percentile: sample %.3f, posterior mean %.3f, 95%% interval [%.3f, %.3f]\n", ...
+%!   printf ("%dth percentile: sample %.3f, posterior mean %.3f, 95%% interval [%.3f, %.3f]\n", ...
 %!           [50 90](c), interp1 ((0:49)' / 49, x, [0.5 0.9](c)), mean (q), q(100), q(3900));
 %! end

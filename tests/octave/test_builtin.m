@@ -1,0 +1,18 @@
+% The built-in tests and demos of every help file in inst/, run against the modules on the path
+% (test NAME, demo NAME): every file has tests, and every test and demo passes.
+1;
+
+inst = canonicalize_file_name (fullfile (fileparts (mfilename ("fullpath")), "..", "..", "inst"));
+files = dir (fullfile (inst, "*.m"));
+files = cellfun (@(name) fullfile (inst, name), {files.name}, "UniformOutput", false);
+failed = {};
+for k = 1:numel (files)
+  [passed, total] = test (files{k}, "quiet", stdout);   % failures are printed in full
+  [~, name] = fileparts (files{k});
+  printf ("%-20s %3d of %3d built-in tests passed\n", name, passed, total);
+  if (total == 0 || passed < total)
+    failed{end + 1} = name;
+  end
+end
+assert (isempty (failed), "built-in tests failed or missing: %s", strjoin (failed, ", "));
+run_demos (files);
