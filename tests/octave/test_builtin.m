@@ -1,10 +1,14 @@
-% The built-in tests and demos of every help file in inst/, run against the modules on the path
-% (test NAME, demo NAME): every file has tests, and every test and demo passes.
+% The built-in tests and demos of every help file in inst/, and of the table of contents and the
+% self-check beside the modules on the path (test NAME, demo NAME): every file has tests, and
+% every test and demo passes.
 1;
 
 inst = canonicalize_file_name (fullfile (fileparts (mfilename ("fullpath")), "..", "..", "inst"));
 files = dir (fullfile (inst, "*.m"));
 files = cellfun (@(name) fullfile (inst, name), {files.name}, "UniformOutput", false);
+modules = fileparts (which ("waitdraw"));
+files = [files, cellfun(@(name) fullfile (modules, name), {"Contents.m", "montemex.m", "montemex_selfcheck.m"}, ...
+                        "UniformOutput", false)];
 failed = {};
 for k = 1:numel (files)
   [passed, total] = test (files{k}, "quiet", stdout);   % failures are printed in full
