@@ -19,4 +19,11 @@ for k = 1:numel (files)
   end
 end
 assert (isempty (failed), "built-in tests failed or missing: %s", strjoin (failed, ", "));
+
+% help montemex lists every function (Contents.m's own test checks that what it lists exists).
+contents = get_help_text ("montemex");
+[~, names] = cellfun (@fileparts, files, "UniformOutput", false);
+names = setdiff (names, {"Contents", "montemex"});
+unlisted = names(cellfun (@(name) isempty (regexp (contents, ['\n +' name ' +- '], "once")), names));
+assert (isempty (unlisted), "help montemex does not list %s", strjoin (unlisted, ", "));
 run_demos (files);
