@@ -3,13 +3,26 @@ function montemex_build(outdir)
 %
 %   montemex_build() compiles the modules into the folder "mex" of the current folder (created
 %   if needed) and copies each function's help file beside its module; then addpath that folder.
-%   montemex_build(OUTDIR) writes them to OUTDIR instead.
+%   montemex_build(OUTDIR) writes them to OUTDIR instead. Beside them go Contents.m and
+%   montemex.m (the list of functions for "help montemex", with the version for MATLAB's ver)
+%   and montemex_selfcheck.m.
+%
+%   Last, it checks what it built: montemex_selfcheck calls every module once, with the new
+%   folder first on the path, against the host's own rand and randn, and montemex_build says
+%   whether the build is good. A build that fails the check ends with an error.
 %
 %   Module <name> is src/<family>/<name>.cpp, one for each help file inst/<name>.m; every other
 %   source under src/ is shared code, compiled once and linked into each module. The code is
 %   compiled as C++17 with -ffp-contract=off (no fused multiply-add), so results are
 %   bit-identical to the other builds. Runs in MATLAB (mex with a g++ or clang compiler) and in
 %   GNU Octave (mex is mkoctfile there).
+%
+%   Errors (identifier, message):
+%     montemex:montemex_build:noSource        No single source for <name>.
+%     montemex:montemex_build:selfCheckFailed The build in <folder> failed its self-check.
+%                                             (montemex_selfcheck's lines above name the
+%                                             functions)
+%   and any error of the mex command.
 %
 %   Example:
 %     montemex_build(); addpath(fullfile(pwd, 'mex')); R = waitdraw(2, 3, 4);
@@ -32,7 +45,7 @@ for k = 1:numel(helpFiles)
     names{k} = helpFiles(k).name(1:end-2);
     found = dir(fullfile(src, '*', [names{k} '.cpp']));
     if numel(found) ~= 1
-        error('montemex_build: no single source for %s', names{k});
+        error('montemex:montemex_build:noSource', 'No single source for %s.', names{k});
     end
     moduleSources{k} = fullfile(found.folder, found.name);
 end
@@ -72,7 +85,41 @@ for k = 1:numel(names)
     end
     copyfile(fullfile(root, 'inst', [names{k} '.m']), outdir);
 end
+writeContents(root, outdir);
+copyfile(fullfile(root, 'montemex_selfcheck.m'), outdir);
 fprintf('montemex_build: %d modules in %s\n', numel(names), outdir);
+checkBuild(outdir, names);
+end
+
+function writeContents(root, outdir)
+% Contents.m and montemex.m from packaging/Contents.m.in, with the version set in
+% CMakeLists.txt (the one place it is set) and today's date, as the CMake build writes them.
+cmake = fileread(fullfile(root, 'CMakeLists.txt'));
+projectVersion = regexp(cmake, 'project\(montemex VERSION ([0-9.]+)', 'tokens', 'once');
+text = fileread(fullfile(root, 'packaging', 'Contents.m.in'));
+text = strrep(text, '@PROJECT_VERSION@', projectVersion{1});
+text = strrep(text, '@MONTEMEX_CONTENTS_DATE@', date);
+files = {'Contents.m', 'montemex.m'};
+for k = 1:numel(files)
+    fid = fopen(fullfile(outdir, files{k}), 'w');
+    fwrite(fid, text);
+    fclose(fid);
+end
+end
+
+function checkBuild(outdir, names)
+% Runs montemex_selfcheck on the modules just built: outdir first on the path, and no module of
+% an earlier build still loaded under the same name.
+oldPath = path();
+restorePath = onCleanup(@() path(oldPath));
+addpath(outdir);
+clear(names{:});
+[ok, report] = montemex_selfcheck();
+fprintf('%s', report);
+if ~ok
+    error('montemex:montemex_build:selfCheckFailed', 'The build in %s failed its self-check.', outdir);
+end
+fprintf('montemex_build: the build in %s is good.\n', outdir);
 end
 
 function object = compileShared(isOctave, flags, src, source, objdir, name)

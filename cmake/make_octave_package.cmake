@@ -1,6 +1,7 @@
 # Assembles the Octave package montemex-<VERSION>.tar.gz in BINARY_DIR:
 #   cmake -DSOURCE_DIR=<repo> -DBINARY_DIR=<dir> -DVERSION=<x.y.z> -P make_octave_package.cmake
-# Layout: DESCRIPTION, INDEX, COPYING, post_install.m, inst/<name>.m (help), src/ (sources and a
+# Layout: DESCRIPTION, INDEX, COPYING, post_install.m, inst/<name>.m (help), inst/Contents.m,
+# inst/montemex.m and inst/montemex_selfcheck.m (cmake/Contents.cmake), src/ (sources and a
 # Makefile that builds every module with mkoctfile --mex).
 set(stage_root ${BINARY_DIR}/octave-package)
 set(stage ${stage_root}/montemex-${VERSION})
@@ -14,6 +15,8 @@ file(COPY ${SOURCE_DIR}/packaging/octave/INDEX ${SOURCE_DIR}/packaging/octave/po
           ${SOURCE_DIR}/COPYING DESTINATION ${stage})
 file(GLOB help_files ${SOURCE_DIR}/inst/*.m)
 file(COPY ${help_files} DESTINATION ${stage}/inst)
+include(${SOURCE_DIR}/cmake/Contents.cmake)
+montemex_write_contents(${SOURCE_DIR} ${stage}/inst ${VERSION})
 file(COPY ${SOURCE_DIR}/src/ DESTINATION ${stage}/src FILES_MATCHING PATTERN "*.cpp" PATTERN "*.hpp")
 file(COPY ${SOURCE_DIR}/packaging/octave/Makefile DESTINATION ${stage}/src)
 

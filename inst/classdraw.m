@@ -78,3 +78,45 @@
 %     rand("state", 1); R = classdraw([1 1 2], 2, 3);   % 2-by-3, P(3) twice as likely
 %
 %   See also plainpick, rand.
+
+%!test
+%! % Bit for bit against the host's stream: with P = [1 1 2] the table is [0.25 0.5 1], so a
+%! % uniform u gives 1 + (u > 0.25) + (u > 0.5); the generator is left where rand (M, N) leaves it.
+%! rand ("state", 1); U = rand (2, 3); after = rand ("state");
+%! rand ("state", 1); assert (classdraw ([1 1 2], 2, 3), 1 + (U > 0.25) + (U > 0.5));
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (classdraw (int8 ([1; 1; 2]), 2.9, 3.7), 1 + (U > 0.25) + (U > 0.5));
+%! rand ("state", 1); assert (classdraw ([1 1 2], 2), 1 + (U(1:2)' > 0.25) + (U(1:2)' > 0.5));
+%! rand ("state", 1); assert (classdraw ([1 1 2]), 1 + (U(1) > 0.25) + (U(1) > 0.5));
+%!test
+%! % A negative probability is found after the rand call, which has used M*N numbers, and also
+%! % when nothing is drawn.
+%! rand ("state", 2); rand (2, 3); after = rand ("state");
+%! rand ("state", 2);
+%! try
+%!   classdraw ([0.5 -0.1 0.6], 2, 3);
+%! catch err
+%! end
+%! assert (err.identifier, "montemex:classdraw:negativeProbability");
+%! assert (rand ("state"), after);
+%! assert (size (classdraw ([1 2], 0)), [0 1]);
+%! assert (size (classdraw ([1 2], -2, -3)), [0 0]);
+%!warning id=montemex:classdraw:degenerateWeights assert (classdraw ([0 0 0], 2, 2), 2 * ones (2));
+%!error id=montemex:classdraw:tooManyOutputs [a, b] = classdraw (1)
+%!error id=montemex:classdraw:wrongInputCount classdraw ()
+%!error id=montemex:classdraw:wrongInputCount classdraw (1, 2, 3, 4)
+%!error id=montemex:classdraw:notRealNumeric classdraw ("ab")
+%!error id=montemex:classdraw:emptyProbabilities classdraw ([])
+%!error id=montemex:classdraw:emptyProbabilities classdraw (zeros (2, 3, 0), 1)
+%!error id=montemex:classdraw:badSize classdraw ([1 2], NaN)
+%!error id=montemex:classdraw:sizeTooLarge classdraw ([1 2], 1e300, 1e300)
+%!error id=montemex:classdraw:negativeProbability classdraw ([0.5 0.6 -0.1], 0)
+%!error id=montemex:classdraw:tooLarge classdraw ([1 2], 1e6, 1e6)
+
+%!demo
+%! % 100000 draws with probabilities proportional to P: how often each category comes up.
+%! rand ("state", 1);
+%! P = [1 2 3 4 0 10];
+%! R = classdraw (P, 100000, 1);
+%! printf ("%9s %12s %12s\n", "category", "drawn", "P / sum (P)");
+%! printf ("%9d %12.4f %12.4f\n", [1:6; accumarray(R, 1, [6 1])' / numel(R); P / sum(P)]);

@@ -63,3 +63,27 @@
 %     idx = fixedpick([1 2 1]);   % [1 2 3]
 %
 %   See also plainpick, remainderpick, layeredpick.
+
+%!test
+%! % Whole copies of N*w first, remainders by a running sum started at 0.5: [1 3] has expected
+%! % counts [0.5 1.5] and gives [1 2]; no random number is used.
+%! before = rand ("state");
+%! assert (fixedpick ([1 3]), [1 2]);
+%! assert (fixedpick ([1 2 1]), [1 2 3]);
+%! assert (fixedpick (int8 ([3; 1])), [1; 1]);
+%! assert (fixedpick (ones (7)), reshape (1:49, 7, 7));
+%! assert (fixedpick ([1 1 -1]), [1 1 1]);
+%! assert (size (fixedpick (zeros (0, 3))), [0 3]);
+%! assert (size (fixedpick (zeros (2, 3, 0))), [0 0]);
+%! assert (rand ("state"), before);
+%!warning id=montemex:fixedpick:degenerateWeights fixedpick (zeros (2, 3));
+%!error id=montemex:fixedpick:tooManyOutputs [a, b] = fixedpick (1)
+%!error id=montemex:fixedpick:wrongInputCount fixedpick ()
+%!error id=montemex:fixedpick:notRealNumeric fixedpick (sparse ([1 2]))
+
+%!demo
+%! % Deterministic resampling: the same weights always give the same indices; each count is
+%! % floor (N*w) or one more (see "demo layeredpick" for the four resamplers side by side).
+%! w = [0.05 0.05 0.1 0.3 0.5];
+%! printf ("expected N*w: %s\n", sprintf ("%5.2f", numel (w) * w));
+%! printf ("counts:       %s\n", sprintf ("%5d", accumarray (fixedpick (w)', 1, [5 1])));

@@ -74,3 +74,52 @@
 %     rand("state", 1); idx = layeredpick([1 3]);   % [1 2] or [2 2]
 %
 %   See also plainpick, remainderpick, fixedpick.
+
+%!test
+%! % Bit for bit against the host's stream: W = [1 3] has running sums [0.5 2], so slot 0 takes
+%! % particle 1 when its uniform is <= 0.5 and slot 1 always particle 2; one rand the shape of
+%! % W, and the generator left where that call leaves it.
+%! rand ("state", 1); U = rand (1, 2); after = rand ("state");
+%! rand ("state", 1); assert (layeredpick ([1 3]), [1 + (U(1) > 0.5), 2]);
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (layeredpick (int8 ([1; 3])), [1 + (U(1) > 0.5); 2]);
+%!test
+%! % Seeded smoke test: indices are sorted, and every particle's count is within 2 of N*w.
+%! rand ("state", 2);
+%! w = rand (30, 50); w(w < 0.3) = 0;
+%! idx = layeredpick (w);
+%! assert (size (idx), [30 50]);
+%! assert (issorted (idx(:)));
+%! assert (all (abs (accumarray (idx(:), 1, [1500 1]) - 1500 * w(:) / sum (w(:))) < 2));
+%!test
+%! % Empty weights give an empty result of their size and use no random number; negative
+%! % weights never write past the result.
+%! before = rand ("state");
+%! assert (size (layeredpick (zeros (0, 3))), [0 3]);
+%! assert (size (layeredpick (zeros (2, 3, 0))), [0 0]);
+%! assert (rand ("state"), before);
+%! assert (layeredpick ([1 1 -1]), [1 1 1]);
+%!warning id=montemex:layeredpick:degenerateWeights assert (layeredpick (zeros (2, 3)), zeros (2, 3));
+%!error id=montemex:layeredpick:tooManyOutputs [a, b] = layeredpick (1)
+%!error id=montemex:layeredpick:wrongInputCount layeredpick ()
+%!error id=montemex:layeredpick:notRealNumeric layeredpick (struct ())
+
+%!demo
+%! % The four resamplers side by side on the same ten weights, 2000 times each: the mean number
+%! % of copies of every particle and its variance, the noise a resampling step adds. plainpick
+%! % draws every copy independently (variance N*w*(1-w)); remainderpick draws only the places
+%! % left after floor(N*w) copies; layeredpick draws one uniform per place, each in its own
+%! % stratum, so no count strays 2 or more from N*w; fixedpick draws nothing: always the same
+%! % counts, no noise, but not N*w on average.
+%! rand ("state", 1);
+%! w = [0.02 0.03 0.05 0.05 0.1 0.1 0.15 0.15 0.15 0.2];
+%! N = numel (w); runs = 2000;
+%! printf ("%-25s%s\n", "N*w", sprintf ("%6.2f", N * w));
+%! for name = {"plainpick", "remainderpick", "layeredpick", "fixedpick"}
+%!   counts = zeros (runs, N);
+%!   for r = 1:runs
+%!     counts(r, :) = accumarray (feval (name{1}, w)', 1, [N 1]);
+%!   end
+%!   printf ("%-14s %10s%s\n", name{1}, "mean", sprintf ("%6.2f", mean (counts)));
+%!   printf ("%-14s %10s%s   total %.2f\n", "", "variance", sprintf ("%6.2f", var (counts)), sum (var (counts)));
+%! end

@@ -72,3 +72,42 @@
 %     rand("state", 1); idx = plainpick([0.1 0.2 0.3 0.4]);   % 1-by-4, values 1 to 4
 %
 %   See also remainderpick, layeredpick, fixedpick, classdraw.
+
+%!test
+%! % Bit for bit against the host's stream: with W = [1 1 2] the table is [0.25 0.5 1], so a
+%! % uniform u gives 1 + (u > 0.25) + (u > 0.5); one rand the shape of W, and the generator left
+%! % where that call leaves it. Other classes are read as doubles.
+%! rand ("state", 1); U = rand (1, 3); after = rand ("state");
+%! rand ("state", 1); assert (plainpick ([1 1 2]), 1 + (U > 0.25) + (U > 0.5));
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (plainpick (int32 ([1; 1; 2])), 1 + (U' > 0.25) + (U' > 0.5));
+%!test
+%! % A uniform equal to a cumulative value selects that entry: with W = [u, 1 - u] the table is
+%! % [u 1], and u is the first uniform drawn from the same state.
+%! for s = 1:40
+%!   rand ("state", s); u = rand ();
+%!   if (u + (1 - u) == 1) break; end
+%! end
+%! rand ("state", s); idx = plainpick ([u, 1 - u]);
+%! assert (idx(1), 1);
+%!test
+%! % Empty weights: an empty result of their size, and no random number used.
+%! before = rand ("state");
+%! assert (size (plainpick (zeros (0, 3))), [0 3]);
+%! assert (size (plainpick (zeros (2, 3, 0))), [0 0]);
+%! assert (rand ("state"), before);
+%!warning id=montemex:plainpick:degenerateWeights assert (plainpick (zeros (2, 3)), 2 * ones (2, 3));
+%!error id=montemex:plainpick:tooManyOutputs [a, b] = plainpick (1, 2)
+%!error id=montemex:plainpick:wrongInputCount plainpick ()
+%!error id=montemex:plainpick:notRealNumeric plainpick ("ab")
+
+%!demo
+%! % Multinomial resampling: each of the N indices is an independent draw, so the number of
+%! % copies of a particle varies around its expected count N*w (see "demo layeredpick" for
+%! % the four resamplers side by side).
+%! rand ("state", 1);
+%! w = [0.05 0.05 0.1 0.3 0.5];
+%! printf ("expected N*w: %s\n", sprintf ("%5.2f", numel (w) * w));
+%! for run = 1:3
+%!   printf ("run %d counts: %s\n", run, sprintf ("%5d", accumarray (plainpick (w)', 1, [5 1])));
+%! end

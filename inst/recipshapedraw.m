@@ -73,3 +73,48 @@
 %     rand("state", 1); R = recipshapedraw(2, 10, 3, 1);   % 3-by-1, scale 2, 10 d.o.f.
 %
 %   See also recipshapedrawone, shapedraw.
+
+%!test
+%! % Shapes just above 1 take one uniform each, g = -log (u): S*V/2/g bit for bit, with arrays
+%! % of scales, and the generator left where rand (2, 3) leaves it.
+%! S = [1 -2 0.5; 3 10 7];
+%! rand ("state", 1); U = rand (2, 3); after = rand ("state");
+%! rand ("state", 1); assert (recipshapedraw (S, 2.00001), S * 2.00001 / 2 ./ (-log (U)));
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (recipshapedraw (int8 (4), 2.00001, 2.9, 3.2), 4 * 2.00001 / 2 ./ (-log (U)));
+%!test
+%! % Unusual degrees of freedom draw nothing; negative sizes give empty results.
+%! before = rand ("state");
+%! assert (recipshapedraw (3, [NaN Inf 0 -Inf]), [NaN 3 NaN NaN]);
+%! assert (size (recipshapedraw (1, 2, -3, 4)), [0 4]);
+%! assert (rand ("state"), before);
+%!test
+%! % Seeded smoke test: V*S./R follows the chi-square distribution with V degrees of freedom on
+%! % every path (Kolmogorov-Smirnov distance of 20000 draws).
+%! rand ("state", 2); n = 20000;
+%! for v = [0.5 2.00001 8]
+%!   F = sort (gammainc (v ./ (2 * recipshapedraw (1, v, n, 1)), v / 2));
+%!   assert (max (max (F - (0:n-1)' / n), max ((1:n)' / n - F)) < 1.95 / sqrt (n));
+%! end
+%!error id=montemex:recipshapedraw:tooManyOutputs [a, b] = recipshapedraw (1)
+%!error id=montemex:recipshapedraw:wrongInputCount recipshapedraw (1, 2, 3)
+%!error id=montemex:recipshapedraw:notRealNumeric recipshapedraw ("a", 1)
+%!error id=montemex:recipshapedraw:badSize recipshapedraw (1, 1, NaN, 2)
+%!error id=montemex:recipshapedraw:sizeTooLarge recipshapedraw (3, 8, 1e300, 1e300)
+%!error id=montemex:recipshapedraw:sizeMismatch recipshapedraw (ones (2, 3), ones (3, 2))
+%!error id=montemex:recipshapedraw:sizeMismatch recipshapedraw (ones (3, 4), 1, 3, 5)
+%!error id=montemex:recipshapedraw:sizeMismatch recipshapedraw (1, [], 2, 2)
+%!error id=montemex:recipshapedraw:tooLarge recipshapedraw (3, 8, 1e6, 1e6)
+
+%!demo
+%! % The posterior of a normal variance: with n observations y of known mean 0 and the
+%! % prior p(sigma^2) proportional to 1/sigma^2, sigma^2 given y is scaled inverse chi-square
+%! % with n degrees of freedom and scale mean (y.^2).
+%! randn ("state", 1); rand ("state", 1);
+%! y = 2 * randn (20, 1);                        % true variance 4
+%! s2 = recipshapedraw (mean (y .^ 2), numel (y), 10000, 1);
+%! q = sort (s2)([500 5000 9500]);
+%! printf ("sample variance %.2f; posterior median %.2f, 90%% interval [%.2f, %.2f]\n", ...
+%!         mean (y .^ 2), q(2), q(1), q(3));
+%! hist (s2, 80);
+%! title ("recipshapedraw: posterior draws of a variance (true value 4)");

@@ -42,3 +42,37 @@
 %     rand("state", 1); r = recipshapedrawone(2, 10);   % scale 2, 10 degrees of freedom
 %
 %   See also recipshapedraw, shapedrawone.
+
+%!test
+%! % The same value as recipshapedraw (s, v) from the same state, and the same uniforms used, on
+%! % every path and for the unusual v that draw nothing.
+%! for sv = [3 8; 2 0.5; 1 2.00001; 5 1e-6; NaN 4; 3 NaN; 3 Inf; 3 -4; 3 0; -2 7; 4 1]'
+%!   rand ("state", 1); r = recipshapedrawone (sv(1), sv(2)); after = rand ("state");
+%!   rand ("state", 1); assert (r, recipshapedraw (sv(1), sv(2)));
+%!   assert (rand ("state"), after);
+%! end
+%!test
+%! % Bit for bit against the host's stream where the shape is just above 1: g = -log (u);
+%! % only first elements count.
+%! rand ("state", 2); u = rand ();
+%! rand ("state", 2); assert (recipshapedrawone (3, 2.00001), 3 * 2.00001 / 2 / (-log (u)));
+%! rand ("state", 2); r = recipshapedrawone ([3 9; 9 9], int8 ([2 9]));
+%! rand ("state", 2); assert (r, recipshapedrawone (3, 2));
+%!error id=montemex:recipshapedrawone:wrongInputCount [a, b] = recipshapedrawone (1, 2, 3)
+%!error id=montemex:recipshapedrawone:tooManyOutputs [a, b] = recipshapedrawone (1, 2)
+%!error id=montemex:recipshapedrawone:sizeMismatch recipshapedrawone (1, [])
+%!error id=montemex:recipshapedrawone:notRealNumeric recipshapedrawone (1 + 2i, 1)
+
+%!demo
+%! % A Gibbs sampler for the mean mu and variance s2 of normal data, one draw per step:
+%! % mu | s2 is normal, s2 | mu is scaled inverse chi-square with n degrees of freedom.
+%! randn ("state", 3); rand ("state", 3);
+%! y = 5 + 2 * randn (30, 1); n = numel (y);
+%! mu = 0; kept = zeros (2000, 2);
+%! for k = 1:2500
+%!   s2 = recipshapedrawone (mean ((y - mu) .^ 2), n);
+%!   mu = mean (y) + sqrt (s2 / n) * randn ();
+%!   if (k > 500) kept(k - 500, :) = [mu, s2]; end
+%! end
+%! printf ("posterior mean of mu %.3f (sample mean %.3f), of s2 %.3f (sample variance %.3f)\n", ...
+%!         mean (kept(:, 1)), mean (y), mean (kept(:, 2)), var (y));

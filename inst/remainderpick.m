@@ -79,3 +79,36 @@
 %     rand("state", 1); idx = remainderpick([1 1 2]);   % 3 first, then two drawn indices
 %
 %   See also plainpick, layeredpick, fixedpick.
+
+%!test
+%! % Bit for bit against the host's stream: W = [1 1 2] has expected counts [0.75 0.75 1.5],
+%! % so particle 3 gets one copy outright and the two left are drawn from the residuals
+%! % [0.375 0.375 0.25] (table [0.375 0.75 1]) with rand (2, 1); the generator is left there.
+%! rand ("state", 1); U = rand (2, 1)'; after = rand ("state");
+%! rand ("state", 1); assert (remainderpick ([1 1 2]), [3, 1 + (U > 0.375) + (U > 0.75)]);
+%! assert (rand ("state"), after);
+%!test
+%! % Equal weights need no draw, whatever rounding does to N*w; empty weights give an empty
+%! % result of their size.
+%! before = rand ("state");
+%! assert (remainderpick ([1 1; 1 1]), [1 3; 2 4]);
+%! assert (remainderpick (ones (1, 49)), 1:49);
+%! assert (remainderpick ([1 1 -1]), [1 1 1]);
+%! assert (size (remainderpick (zeros (0, 3))), [0 3]);
+%! assert (size (remainderpick (zeros (2, 3, 0))), [0 0]);
+%! assert (rand ("state"), before);
+%!warning id=montemex:remainderpick:degenerateWeights assert (remainderpick (zeros (2, 3)), 2 * ones (2, 3));
+%!error id=montemex:remainderpick:tooManyOutputs [a, b] = remainderpick (1)
+%!error id=montemex:remainderpick:wrongInputCount remainderpick ()
+%!error id=montemex:remainderpick:notRealNumeric remainderpick ({1})
+
+%!demo
+%! % Residual resampling: floor (N*w) copies of each particle outright (here particle 4 once
+%! % and particle 5 twice, the first three places), then the places left drawn from what
+%! % remains; only those vary from run to run (see "demo layeredpick" for the four resamplers
+%! % side by side).
+%! rand ("state", 1);
+%! w = [0.05 0.05 0.1 0.3 0.5];
+%! for run = 1:3
+%!   printf ("run %d: %s\n", run, sprintf ("%3d", remainderpick (w)));
+%! end

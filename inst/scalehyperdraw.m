@@ -94,3 +94,45 @@
 %     rand("state", 1); y = scalehyperdraw(2, 5, 4, 3, 20);   % about 3, give or take 0.5
 %
 %   See also rand, randg.
+
+%!test
+%! % Three uniforms per proposal: the generator ends where rand (3*k, 1) leaves it for some
+%! % k, and randn is never touched.
+%! rand ("state", 1); randn ("state", 1); before = randn ("state");
+%! y = scalehyperdraw (2, 5, 4, 3, 20); after = rand ("state");
+%! assert (y > 0 && isfinite (y) && isequal (randn ("state"), before));
+%! rand ("state", 1); k = 0;
+%! do
+%!   rand (3, 1); k++;
+%! until (isequal (rand ("state"), after) || k > 1000)
+%! assert (k <= 1000);
+%! rand ("state", 1); assert (scalehyperdraw ([2 99], 5, single (4), int8 (3), 20), y);
+%!test
+%! % Seeded smoke test: x = -log (y) follows its density exp (h(x)), integrated numerically
+%! % (Kolmogorov-Smirnov distance of 2000 draws).
+%! rand ("state", 2); n = 2000; g = linspace (-10, 10, 20001)';
+%! for a = {[1 1 1 1 1], [2 5 4 3 20]}
+%!   [S, nu0, nu, H, N] = num2cell (a{1}){:};
+%!   x = zeros (n, 1);
+%!   for k = 1:n
+%!     x(k) = -log (scalehyperdraw (S, nu0, nu, H, N));
+%!   end
+%!   h = (nu0 - nu * N) / 2 * g - (S * nu0 / 2) * exp (g) - (nu * N / (2 * H)) * exp (-g);
+%!   F = cumtrapz (g, exp (h - max (h)));
+%!   F = interp1 (g, F / F(end), sort (x));
+%!   assert (max (max (F - (0:n-1)' / n), max ((1:n)' / n - F)) < 1.95 / sqrt (n));
+%! end
+%!test
+%! % Argument errors come before any number is drawn.
+%! before = rand ("state");
+%! try scalehyperdraw (1, 0, 1, 1, 1); end
+%! try scalehyperdraw (1e5, 1e-3, 1, 1, 1e8); end
+%! assert (rand ("state"), before);
+%!error id=montemex:scalehyperdraw:wrongInputCount [a, b] = scalehyperdraw (1, 1, 1, 1)
+%!error id=montemex:scalehyperdraw:tooManyOutputs [a, b] = scalehyperdraw (1, 1, 1, 1, 1)
+%!error id=montemex:scalehyperdraw:notRealNumeric scalehyperdraw (1, 1, "a", 1, 1)
+%!error id=montemex:scalehyperdraw:notPositive scalehyperdraw (1, 1, 1, [], 1)
+%!error id=montemex:scalehyperdraw:notPositive scalehyperdraw (1, 0, 1, 1, 1)
+%!error id=montemex:scalehyperdraw:notPositive scalehyperdraw (1, 1, 1, 1, NaN)
+%!error id=montemex:scalehyperdraw:outOfRange scalehyperdraw (1, 1e9, 1, 1, 1)
+%!error id=montemex:scalehyperdraw:tooFarFromS scalehyperdraw (1e5, 1e-3, 1, 1, 1e8)

@@ -83,3 +83,58 @@
 %     rand("state", 1); R = shapedraw(3, 8, 2, 4);   % 2-by-4, mean 3, 8 degrees of freedom
 %
 %   See also shapedrawone, recipshapedraw, randg.
+
+%!test
+%! % Bit for bit the rejection method above for shape 4, drawn here with rand () one number at
+%! % a time, and the generator left where those calls leave it.
+%! rand ("state", 1); R = shapedraw (3, 8, 2, 3); after = rand ("state");
+%! rand ("state", 1); E = zeros (2, 3); k = 4; b = k - 1; c = 3 * k - 0.75;
+%! for i = 1:6
+%!   do
+%!     u = rand (); v = rand (); w = u * (1 - u); y = sqrt (c / w) * (u - 0.5); x = b + y;
+%!     z = 64 * w * w * w * v * v;
+%!   until (x >= 0 && (z <= 1 - (2 * y * y) / x || 2 * (b * log (x / b) - y) >= log (z)))
+%!   E(i) = 2 * x * 3 / 8;
+%! end
+%! assert (R, E);
+%! assert (rand ("state"), after);
+%!test
+%! % Shapes just above 1 take one uniform each, g = -log (u); arrays of means.
+%! A = [1 -2 0.5; 3 10 7];
+%! rand ("state", 2); U = rand (2, 3);
+%! rand ("state", 2); assert (shapedraw (A, 2.00001), 2 * (-log (U)) .* A / 2.00001);
+%!test
+%! % Unusual degrees of freedom draw nothing; negative sizes give empty results.
+%! before = rand ("state");
+%! assert (shapedraw (3, [NaN Inf 0 -Inf]), [NaN 3 NaN NaN]);
+%! assert (size (shapedraw (1, 2, -3, 4)), [0 4]);
+%! assert (rand ("state"), before);
+%!test
+%! % Seeded smoke test: R * V / 2 follows the gamma distribution with shape V/2 on every path
+%! % (Kolmogorov-Smirnov distance of 20000 draws).
+%! rand ("state", 3); n = 20000;
+%! for v = [0.5 2.00001 8]
+%!   F = gammainc (sort (shapedraw (1, v, n, 1)) * v / 2, v / 2);
+%!   assert (max (max (F - (0:n-1)' / n), max ((1:n)' / n - F)) < 1.95 / sqrt (n));
+%! end
+%!error id=montemex:shapedraw:tooManyOutputs [a, b] = shapedraw (1)
+%!error id=montemex:shapedraw:wrongInputCount shapedraw (1, 2, 3)
+%!error id=montemex:shapedraw:notRealNumeric shapedraw ("a", 1)
+%!error id=montemex:shapedraw:badSize shapedraw (1, 1, NaN, 2)
+%!error id=montemex:shapedraw:sizeTooLarge shapedraw (3, 8, 1e300, 1e300)
+%!error id=montemex:shapedraw:sizeMismatch shapedraw (ones (2, 3), ones (3, 2))
+%!error id=montemex:shapedraw:sizeMismatch shapedraw (ones (3, 4), 1, 3, 5)
+%!error id=montemex:shapedraw:sizeMismatch shapedraw (1, [], 2, 2)
+%!error id=montemex:shapedraw:tooLarge shapedraw (3, 8, 1e6, 1e6)
+
+%!demo
+%! % 20000 variates with mean 3 and 8 degrees of freedom (shape 4, scale 3/4) against the
+%! % gamma density.
+%! rand ("state", 1);
+%! R = shapedraw (3, 8, 20000, 1);
+%! printf ("mean %.3f (exact 3), variance %.3f (exact 2*3^2/8 = 2.25)\n", mean (R), var (R));
+%! [counts, centres] = hist (R, 60);
+%! bar (centres, counts / (numel (R) * (centres(2) - centres(1))), 1);
+%! x = linspace (0, max (R), 300);
+%! hold on; plot (x, x .^ 3 .* exp (-x / 0.75) / (gamma (4) * 0.75 ^ 4), "r", "linewidth", 2); hold off;
+%! title ("shapedraw (3, 8, 20000, 1) against the gamma density");

@@ -41,3 +41,35 @@
 %     rand("state", 1); r = shapedrawone(3, 8);   % mean 3, 8 degrees of freedom
 %
 %   See also shapedraw, recipshapedrawone.
+
+%!test
+%! % The same value as shapedraw (a, v) from the same state, and the same uniforms used, on
+%! % every path and for the unusual v that draw nothing.
+%! for av = [3 8; 2 0.5; 1 2.00001; 5 1e-6; NaN 4; 3 NaN; 3 Inf; 3 -4; 3 0; -2 7; 4 1]'
+%!   rand ("state", 1); r = shapedrawone (av(1), av(2)); after = rand ("state");
+%!   rand ("state", 1); assert (r, shapedraw (av(1), av(2)));
+%!   assert (rand ("state"), after);
+%! end
+%!test
+%! % Bit for bit against the host's stream where the shape is just above 1: g = -log (u);
+%! % only first elements count.
+%! rand ("state", 2); u = rand ();
+%! rand ("state", 2); assert (shapedrawone (3, 2.00001), 2 * (-log (u)) * 3 / 2.00001);
+%! rand ("state", 2); r = shapedrawone ([3 9; 9 9], int8 ([2 9]));
+%! rand ("state", 2); assert (r, shapedrawone (3, 2));
+%!error id=montemex:shapedrawone:wrongInputCount [a, b] = shapedrawone (1, 2, 3)
+%!error id=montemex:shapedrawone:tooManyOutputs [a, b] = shapedrawone (1, 2)
+%!error id=montemex:shapedrawone:sizeMismatch shapedrawone (1, [])
+%!error id=montemex:shapedrawone:notRealNumeric shapedrawone (1 + 2i, 1)
+
+%!demo
+%! % One variate per call, as a Gibbs sampler draws them: the same numbers as one shapedraw
+%! % call from the same state.
+%! rand ("state", 7);
+%! r = zeros (1, 5);
+%! for k = 1:5
+%!   r(k) = shapedrawone (3, 8);
+%! end
+%! rand ("state", 7);
+%! R = shapedraw (3, 8, 1, 5);
+%! printf ("one at a time: %s\none call:      %s\n", sprintf ("%8.4f", r), sprintf ("%8.4f", R));

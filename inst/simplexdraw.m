@@ -60,3 +60,41 @@
 %     rand("state", 1); R = simplexdraw(3, 5);   % 3-by-5, each column sums to 1
 %
 %   See also rand, weightavgdraw.
+
+%!test
+%! % Bit for bit E ./ S for E = -log (rand (K, M)) and S the column sums of E taken top to
+%! % bottom, and the generator left where rand (K, M) leaves it; sizes are truncated, one
+%! % argument gives one column, other classes are read as doubles.
+%! rand ("state", 1); E = -log (rand (4, 5)); after = rand ("state");
+%! expected = E ./ (((E(1, :) + E(2, :)) + E(3, :)) + E(4, :));
+%! rand ("state", 1); assert (simplexdraw (4, 5), expected);
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (simplexdraw (4.9, 5.2), expected);
+%! rand ("state", 1); assert (simplexdraw (int8 (4), single (5)), expected);
+%! rand ("state", 1); assert (simplexdraw (4), expected(:, 1));
+%!test
+%! % K = 1 gives ones and still uses M numbers; empty and negative sizes use none.
+%! rand ("state", 2); rand (1, 3); after = rand ("state");
+%! rand ("state", 2); assert (simplexdraw (1, 3), [1 1 1]);
+%! assert (rand ("state"), after);
+%! assert (size (simplexdraw (3, 0)), [3 0]);
+%! assert (size (simplexdraw (-2, 3)), [0 3]);
+%! assert (size (simplexdraw (-2, -3)), [0 0]);
+%! assert (rand ("state"), after);
+%!test
+%! % Seeded smoke test: each entry follows Beta(1, K-1), P(R <= x) = 1 - (1-x)^(K-1)
+%! % (Kolmogorov-Smirnov distance of 20000 entries).
+%! rand ("state", 3); n = 20000;
+%! R = simplexdraw (4, n);
+%! F = sort (1 - (1 - R(2, :)') .^ 3);
+%! assert (max (max (F - (0:n-1)' / n), max ((1:n)' / n - F)) < 1.95 / sqrt (n));
+%!error id=montemex:simplexdraw:tooManyOutputs [a, b] = simplexdraw ()
+%!error id=montemex:simplexdraw:wrongInputCount simplexdraw ()
+%!error id=montemex:simplexdraw:wrongInputCount simplexdraw (1, 2, 3)
+%!error id=montemex:simplexdraw:firstNotScalar simplexdraw ([1 2], [1 2])
+%!error id=montemex:simplexdraw:secondNotScalar simplexdraw (2, [1 2])
+%!error id=montemex:simplexdraw:badSize simplexdraw ([], 2)
+%!error id=montemex:simplexdraw:badSize simplexdraw (2, NaN)
+%!error id=montemex:simplexdraw:badSize simplexdraw ("a")
+%!error id=montemex:simplexdraw:sizeTooLarge simplexdraw (1e300, 1e300)
+%!error id=montemex:simplexdraw:tooLarge simplexdraw (1e6, 1e6)

@@ -46,3 +46,30 @@
 %     squashfn([-20 -0.5 0 0.5 20])   % -1  -0.4621  0  0.4621  1
 %
 %   See also tanh.
+
+%!test
+%! % Between 1.5e-8 and 18 in magnitude, bit for bit 1 - 2./(exp(2*x)+1), and within 5e-16 of
+%! % tanh; both thresholds' neighbours included.
+%! x = 1.5e-8 * (18 / 1.5e-8) .^ ((1:5000) / 5000);
+%! x = [x, -x, (1.5e-8 + eps (1.5e-8)), -(1.5e-8 + eps (1.5e-8)), 0.5, 18, -18, -1, -3, -17];
+%! assert (squashfn (x), 1 - 2 ./ (exp (2 * x) + 1));
+%! assert (squashfn (x), tanh (x), 5e-16);
+%!test
+%! % Special values: the identity band keeps the sign of zero, beyond 18 exactly +-1.
+%! assert (squashfn ([0 1e-9 -1e-9 1.5e-8 -1.5e-8]), [0 1e-9 -1e-9 1.5e-8 -1.5e-8]);
+%! assert (signbit (squashfn (-0)));
+%! assert (squashfn (18), 0.9999999999999996);
+%! assert (squashfn ([(18 + eps (18)), 20, -20, 1e300, Inf, -Inf, NaN]), [1 1 -1 1 1 -1 NaN]);
+%!test
+%! % Shapes, classes, ignored extra arguments.
+%! c = reshape (1:24, [2 3 4]) - 12;
+%! assert (squashfn (c), squashfn (c(:, :, 1)));
+%! assert (size (squashfn (zeros (0, 3))), [0 3]);
+%! assert (squashfn (int8 ([-1 30])), squashfn ([-1 30]));
+%! assert (squashfn ([0.5 2], {1}, "ignored"), squashfn ([0.5 2]));
+%! squashfn (0.5);
+%! assert (ans, squashfn (0.5));
+%!error id=montemex:squashfn:wrongInputCount squashfn ()
+%!error id=montemex:squashfn:tooManyOutputs [a, b] = squashfn (1)
+%!error id=montemex:squashfn:notRealNumeric squashfn ("abc")
+%!error id=montemex:squashfn:notRealNumeric squashfn (sparse ([1 0]))

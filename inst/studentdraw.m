@@ -75,3 +75,51 @@
 %     randn("state", 1); rand("state", 1); R = studentdraw(5, 2, 4);   % 2-by-4, 5 d.o.f.
 %
 %   See also randn, shapedraw.
+
+%!test
+%! % Bit for bit against the host's streams: Z from randn (M, N), then per element one randn
+%! % (NU = 1) or one rand (NU = 2), and both generators left where those calls leave them.
+%! randn ("state", 1); rand ("state", 1);
+%! Z = randn (2, 2); Y = randn (2, 1); U = rand (2, 1); after = {randn("state"), rand("state")};
+%! t2 = @(u) (sqrt (2) * (u - 0.5)) / sqrt (u - u * u);
+%! randn ("state", 1); rand ("state", 1);
+%! assert (studentdraw ([1 2; 2 1]), [Z(1) / Y(1), t2(U(2)); t2(U(1)), Z(4) / Y(2)]);
+%! assert ({randn("state"), rand("state")}, after);
+%! randn ("state", 2); Z = randn (2, 3); Y = randn (2, 3);
+%! randn ("state", 2); assert (studentdraw (uint8 (1), 2.7, 3.2), Z ./ Y);
+%!test
+%! % Unusual degrees of freedom: Z itself for Inf and huge NU, NaN for NaN, 0 and negative NU,
+%! % and no number drawn beyond Z; negative sizes draw nothing.
+%! randn ("state", 3); Z = randn (1, 6);
+%! randn ("state", 3); before = rand ("state");
+%! assert (studentdraw ([Inf 2^1021 NaN 0 -2 -Inf]), [Z(1:2) NaN NaN NaN NaN]);
+%! assert (rand ("state"), before);
+%! before = randn ("state");
+%! assert (size (studentdraw (1, -3, 2)), [0 2]);
+%! assert (randn ("state"), before);
+%!test
+%! % Seeded smoke test: every branch follows the t distribution (Kolmogorov-Smirnov distance of
+%! % 20000 draws from F(t) = 1/2 + sign(t) (1/2 - I(nu/(nu+t^2); nu/2, 1/2)/2)).
+%! randn ("state", 4); rand ("state", 4); n = 20000;
+%! for nu = [1 2 0.5 2.00001 5]
+%!   t = sort (studentdraw (nu, n, 1));
+%!   F = 0.5 + sign (t) .* (0.5 - 0.5 * betainc (nu ./ (nu + t .^ 2), nu / 2, 0.5));
+%!   assert (max (max (F - (0:n-1)' / n), max ((1:n)' / n - F)) < 1.95 / sqrt (n));
+%! end
+%!error id=montemex:studentdraw:tooManyOutputs [a, b] = studentdraw (1, 2)
+%!error id=montemex:studentdraw:wrongInputCount studentdraw (1, 2)
+%!error id=montemex:studentdraw:notRealNumeric studentdraw ({1})
+%!error id=montemex:studentdraw:badSize studentdraw (1, Inf, 2)
+%!error id=montemex:studentdraw:sizeMismatch studentdraw ([1 2; 3 4], 3, 3)
+%!error id=montemex:studentdraw:tooLarge studentdraw (5, 1e6, 1e6)
+
+%!demo
+%! % Heavy tails: how often |t| > 3 for a few degrees of freedom, against the exact
+%! % probability I(nu/(nu+9); nu/2, 1/2) (erfc (3/sqrt (2)) in the normal limit, nu = Inf).
+%! randn ("state", 1); rand ("state", 1);
+%! printf ("%6s %10s %10s\n", "nu", "drawn", "exact");
+%! for nu = [1 2 5 30 Inf]
+%!   t = studentdraw (nu, 100000, 1);
+%!   if (isinf (nu)) exact = erfc (3 / sqrt (2)); else exact = betainc (nu / (nu + 9), nu / 2, 0.5); end
+%!   printf ("%6g %10.5f %10.5f\n", nu, mean (abs (t) > 3), exact);
+%! end

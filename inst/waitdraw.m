@@ -65,3 +65,30 @@
 %     rand("state", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2
 %
 %   See also rand.
+
+%!test
+%! % Bit for bit -MU .* log (U) from one rand (M, N), and the generator left where that call
+%! % leaves it; sizes are truncated, other classes read as doubles.
+%! rand ("state", 1); U = rand (3, 4); after = rand ("state");
+%! rand ("state", 1); assert (waitdraw (2, 3, 4), (-2) .* log (U));
+%! assert (rand ("state"), after);
+%! mu = [0.5 1; 2 -3];
+%! rand ("state", 2); U = rand (2, 2);
+%! rand ("state", 2); assert (waitdraw (mu), (-mu) .* log (U));
+%! rand ("state", 2); assert (waitdraw (mu, 2.9, 2.1), (-mu) .* log (U));
+%! rand ("state", 2); assert (waitdraw (int8 ([3 4; 5 6])), (-[3 4; 5 6]) .* log (U));
+%! rand ("state", 3); u = rand ();
+%! rand ("state", 3); assert (waitdraw (0.25), (-0.25) * log (u));
+%!test
+%! % Empty and negative sizes give empty results and draw nothing.
+%! before = rand ("state");
+%! assert (size (waitdraw (1, 0, 5)), [0 5]);
+%! assert (size (waitdraw (1, -3, -3)), [0 0]);
+%! assert (rand ("state"), before);
+%!error id=montemex:waitdraw:tooManyOutputs [a, b] = waitdraw (1, 2)
+%!error id=montemex:waitdraw:wrongInputCount waitdraw (1, 2)
+%!error id=montemex:waitdraw:wrongInputCount waitdraw ()
+%!error id=montemex:waitdraw:notRealNumeric waitdraw ("a")
+%!error id=montemex:waitdraw:badSize waitdraw (1, NaN, 2)
+%!error id=montemex:waitdraw:sizeMismatch waitdraw (ones (3, 4), 3, 5)
+%!error id=montemex:waitdraw:tooLarge waitdraw (1, 1e6, 1e6)

@@ -90,3 +90,54 @@
 %     rand("state", 1); M = weightavgdraw(randn(50, 2), 4000);   % 4000-by-2 draws
 %
 %   See also weightquantdraw, simplexdraw, rand.
+
+%!test
+%! % Bit for bit against the host's stream: draw s weighs row i by e(i) / total, e = -log (U)
+%! % .* W for the column s of rand (n, B), sums taken top to bottom; the generator is left
+%! % where rand (n, B) leaves it. A W of ones is no W; B is truncated; the default is one draw.
+%! X = [1 10; -2 20; 7 -30]; W = [1; 2.5; 0.5];
+%! rand ("state", 1); U = rand (3, 4); after = rand ("state");
+%! for w = {W, ones(3, 1)}
+%!   E = -log (U) .* w{1}; t = (E(1, :) + E(2, :)) + E(3, :);
+%!   expected = ((E(1, :) ./ t)' .* X(1, :) + (E(2, :) ./ t)' .* X(2, :)) + (E(3, :) ./ t)' .* X(3, :);
+%!   rand ("state", 1); assert (weightavgdraw (X, 4.9, w{1}), expected);
+%!   assert (rand ("state"), after);
+%! end
+%! rand ("state", 1); assert (weightavgdraw (int16 (X), uint8 (4)), expected);
+%! rand ("state", 1); assert (weightavgdraw (X), expected(1, :));
+%!test
+%! % Unusual sizes: no draws for B below 1 or for X without rows; an X without columns still
+%! % uses n numbers per draw; one row comes back exactly.
+%! before = rand ("state");
+%! assert (size (weightavgdraw (ones (3, 2), 0.4)), [0 2]);
+%! assert (size (weightavgdraw (ones (3, 2), -2.5)), [0 2]);
+%! assert (weightavgdraw (zeros (0, 2), 4), zeros (4, 2));
+%! assert (rand ("state"), before);
+%! rand (5, 3); after = rand ("state");
+%! rand ("state", before); assert (size (weightavgdraw (zeros (5, 0), 3)), [3 0]);
+%! assert (rand ("state"), after);
+%! assert (weightavgdraw ([3 -1 2], 4), repmat ([3 -1 2], 4, 1));
+%!error id=montemex:weightavgdraw:tooManyOutputs [a, b] = weightavgdraw ()
+%!error id=montemex:weightavgdraw:wrongInputCount weightavgdraw ()
+%!error id=montemex:weightavgdraw:wrongInputCount weightavgdraw (1, 1, 1, 1)
+%!error id=montemex:weightavgdraw:bNotScalar weightavgdraw (ones (3, 2), [1 2], ones (1, 3))
+%!error id=montemex:weightavgdraw:badSize weightavgdraw (ones (3, 2), NaN)
+%!error id=montemex:weightavgdraw:sizeTooLarge weightavgdraw (ones (3, 2), 1e300)
+%!error id=montemex:weightavgdraw:wNotColumn weightavgdraw (ones (3, 2), 2, ones (1, 3))
+%!error id=montemex:weightavgdraw:wLengthMismatch weightavgdraw (ones (3, 2), 2, [1; 2])
+%!error id=montemex:weightavgdraw:notRealNumeric weightavgdraw (sparse (ones (3, 2)))
+%!error id=montemex:weightavgdraw:tooLarge weightavgdraw (ones (1000, 1), 1e12)
+%!error id=montemex:weightavgdraw:tooManyDraws weightavgdraw (zeros (10, 0), 1e12)
+
+%!demo
+%! % The Bayesian bootstrap of a mean: 4000 posterior draws of the mean of 30 skewed
+%! % observations, against the classical normal-theory interval.
+%! randn ("state", 1); rand ("state", 1);
+%! x = exp (randn (30, 1));
+%! M = sort (weightavgdraw (x, 4000));
+%! printf ("sample mean %.3f; posterior mean %.3f, 95%% interval [%.3f, %.3f]\n", ...
+%!         mean (x), mean (M), M(100), M(3900));
+%! printf ("mean -+ 1.96 standard errors:               [%.3f, %.3f]\n", ...
+%!         mean (x) - 1.96 * std (x) / sqrt (30), mean (x) + 1.96 * std (x) / sqrt (30));
+%! hist (M, 60);
+%! title ("weightavgdraw: posterior draws of the mean");

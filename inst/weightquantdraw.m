@@ -110,3 +110,55 @@
 %     rand("state", 1); Q = weightquantdraw(sort(randn(100, 1)), [5 50 95], 4000);
 %
 %   See also weightavgdraw, sort, rand.
+
+%!test
+%! % Bit for bit against the host's stream: with X = [1; 3] a draw's cumulative weights are
+%! % g = e(1) / (e(1) + e(2)) and 1, so percentile p gives 1 where p <= g and otherwise
+%! % 1 + (2 * (p - g)) / (1 - g); columns follow sort (P); the generator is left where
+%! % rand (2, B) leaves it.
+%! rand ("state", 1); E = -log (rand (2, 4)); after = rand ("state");
+%! g = (E(1, :) ./ (E(1, :) + E(2, :)))'; p = [0.25 0.5];
+%! expected = 1 + (p > g) .* ((2 * (p - g)) ./ (1 - g));
+%! rand ("state", 1); assert (weightquantdraw ([1; 3], [50 25], 4), expected);
+%! assert (rand ("state"), after);
+%! rand ("state", 1); assert (weightquantdraw (single ([1; 3]), int8 ([25; 50]), 4.5, [1; 1]), expected);
+%! rand ("state", 1); assert (weightquantdraw ([1; 3], [50 25]), expected(1, :));
+%!test
+%! % Percentiles outside 0 to 100: below gives X(1), above is never reached and gives 0.
+%! Q = weightquantdraw ([1; 2; 3], [-5 0 100 150], 3);
+%! assert (Q(:, [1 2 4]), [ones(3, 2), zeros(3, 1)]);
+%! assert (Q(:, 3), 3 * ones (3, 1), 1e-12);
+%!test
+%! % Unusual sizes: no rows give zeros and use nothing; no percentiles still use n numbers per
+%! % draw; a negative B counts as 0.
+%! before = rand ("state");
+%! assert (weightquantdraw (zeros (0, 1), [5 50], 3), zeros (3, 2));
+%! assert (size (weightquantdraw ([1; 2], [5 50], -1)), [0 2]);
+%! assert (rand ("state"), before);
+%! rand (7, 3); after = rand ("state");
+%! rand ("state", before); assert (weightquantdraw ((1:7)', [], 3), zeros (3, 0));
+%! assert (rand ("state"), after);
+%!warning id=montemex:weightquantdraw:unsortedX weightquantdraw ([3; 1], 50);
+%!error id=montemex:weightquantdraw:tooManyOutputs [a, b] = weightquantdraw (1)
+%!error id=montemex:weightquantdraw:wrongInputCount weightquantdraw (1)
+%!error id=montemex:weightquantdraw:wrongInputCount weightquantdraw (1, 5, 1, 1, 1)
+%!error id=montemex:weightquantdraw:pNotVector weightquantdraw ([1; 2], [1 2; 3 4], [1 2])
+%!error id=montemex:weightquantdraw:notRealNumeric weightquantdraw ([1; 2], {5})
+%!error id=montemex:weightquantdraw:bNotScalar weightquantdraw ([1; 2], 5, [1 2], [1 1])
+%!error id=montemex:weightquantdraw:badSize weightquantdraw ([1; 2], 5, Inf)
+%!error id=montemex:weightquantdraw:wNotColumn weightquantdraw ([1; 2], 5, 2, [1 1])
+%!error id=montemex:weightquantdraw:wSizeMismatch weightquantdraw ([1; 2], 5, 2, [1; 2; 3])
+%!error id=montemex:weightquantdraw:tooLarge weightquantdraw (ones (1000, 1), 50, 1e12)
+%!error id=montemex:weightquantdraw:tooManyDraws weightquantdraw (ones (10, 1), [], 1e12)
+
+%!demo
+%! % The Bayesian bootstrap of percentiles: 4000 posterior draws of the median and the 90th
+%! % percentile of 50 skewed observations (sorted first: the function does not sort X).
+%! randn ("state", 2); rand ("state", 2);
+%! x = sort (exp (randn (50, 1)));
+%! Q = weightquantdraw (x, [50 90], 4000);
+%! for c = 1:2
+%!   q = sort (Q(:, c));
+%!   printf ("%dth percentile: sample %.3f, posterior mean %.3f, 95%% interval [%.3f, %.3f]\n", ...
+%!           [50 90](c), interp1 ((0:49)' / 49, x, [0.5 0.9](c)), mean (q), q(100), q(3900));
+%! end

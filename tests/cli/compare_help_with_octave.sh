@@ -1,7 +1,8 @@
 #!/bin/sh
 # Usage: compare_help_with_octave.sh TOOL OCTAVE INSTDIR
 # For every help file INSTDIR/<name>.m, "TOOL help <name>" must print the text Octave's help
-# prints for it (get_help_text; help adds only a header and a footer around it).
+# prints for it (get_help_text; help adds only a header and a footer around it), and neither may
+# show the file's built-in test and demo blocks (%!test, %!demo, ...).
 tool=$1 octave=$2 inst=$3
 failed=0
 for file in "$inst"/*.m; do
@@ -14,6 +15,10 @@ for file in "$inst"/*.m; do
     printf '%s\n' "$expected" >expected.txt
     printf '%s\n' "$actual" | diff expected.txt - | head -20
     rm -f expected.txt
+    failed=1
+  fi
+  if printf '%s\n' "$actual" | grep -q '^!'; then
+    echo "help $name shows the file's test or demo blocks"
     failed=1
   fi
 done

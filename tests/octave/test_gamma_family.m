@@ -1,5 +1,6 @@
-% shapedraw, recipshapedraw, shapedrawone and recipshapedrawone inside Octave, compared bit for
-% bit with an Octave-language reference drawing rand() one number at a time.
+% shapedraw and recipshapedraw inside Octave, compared bit for bit with an Octave-language
+% reference drawing rand() one number at a time, on every path (the single draws, shapes and
+% messages are checked by the built-in tests of the help files in inst/).
 1;
 
 function check_against_reference (name, first, v, m, n, varargin)
@@ -33,19 +34,6 @@ for name = {"shapedraw", "recipshapedraw"}
   assert (isequal (R(2:3), [3 3]));
 end
 
-% The single draws equal the elementwise draw from the same state, and move it alike.
-for pair = {{"shapedrawone", "shapedraw"}, {"recipshapedrawone", "recipshapedraw"}}
-  [one, elementwise] = pair{1}{:};
-  for av = [3 8; 2 0.5; 1 2.00001; 5 1e-6; NaN 4; 3 NaN; 3 Inf; 3 -4; 3 0; -2 7; 4 1]'
-    rand ("state", 13); r = feval (one, av(1), av(2)); after = rand ("state");
-    rand ("state", 13); e = feval (elementwise, av(1), av(2));
-    assert (isequaln (r, e), "%s(%g, %g)", one, av(1), av(2));
-    assert (isequal (rand ("state"), after));
-  end
-  rand ("state", 14); r = feval (one, [2 9; 9 9], 5);
-  rand ("state", 14); assert (isequal (r, feval (one, 2, 5)));
-end
-
 % Bulk drawing: a large call equals the one-number-per-host-call build, value for value.
 mixed = repmat ([8 0.5 2.000005 1e-6 3 NaN 40 2.00002 Inf -1 2 0], 100, 10);
 means = rand (size (mixed));
@@ -56,28 +44,6 @@ for name = {"shapedraw", "recipshapedraw"}
     assert (isequaln (R, U));
     assert (isequal (rand ("state"), after));
   end
-end
-
-% Messages, in their order.
-for name = {"shapedraw", "recipshapedraw"}
-  name = name{1};
-  id = @(reason) ["montemex:" name ":" reason];
-  expect_error (@() feval (name, 1, 2, 3), id ("wrongInputCount"), "Wrong number of input arguments.");
-  expect_error (@() call_with_outputs (name, 2, {1}), id ("tooManyOutputs"), "Too many output arguments.");
-  expect_error (@() feval (name, ones (2, 3), ones (3, 2)), id ("sizeMismatch"), "Size information is inconsistent.");
-  expect_error (@() feval (name, ones (3, 4), 1, 3, 5), id ("sizeMismatch"), "Size information is inconsistent.");
-  expect_error (@() feval (name, 1, [], 2, 2), id ("sizeMismatch"), "Size information is inconsistent.");
-  expect_error (@() feval (name, "a", 1), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
-  expect_error (@() feval (name, 1, 1, NaN, 2), id ("badSize"), "Size arguments must be finite real numbers.");
-  assert (isequal (size (feval (name, 1, 2, -3, 4)), [0 4]));
-end
-for name = {"shapedrawone", "recipshapedrawone"}
-  name = name{1};
-  id = @(reason) ["montemex:" name ":" reason];
-  expect_error (@() call_with_outputs (name, 2, {1, 2, 3}), id ("wrongInputCount"), "Wrong number of input arguments.");
-  expect_error (@() call_with_outputs (name, 2, {1, 2}), id ("tooManyOutputs"), "Too many output arguments.");
-  expect_error (@() feval (name, 1, []), id ("sizeMismatch"), "Size information is inconsistent.");
-  expect_error (@() feval (name, 1 + 2i, 1), id ("notRealNumeric"), "Arguments must be full real numeric or logical arrays.");
 end
 
 % Hostile argument lists: Octave survives every call.

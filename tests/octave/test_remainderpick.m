@@ -59,20 +59,6 @@ check_remainderpick (w, 9);
 check_remainderpick (reshape (w, 50, 30), 10);
 check_remainderpick ([0.5 -0.1 0.6], 11);
 
-% Equal weights need no draw; negative weights never write past the result ([1 1 -1] asks for
-% six copies); empty weights give an empty result.
-rand ("state", 13); before = rand ("state");
-assert (isequal (remainderpick ([1 1; 1 1]), [1 3; 2 4]));
-assert (isequal (remainderpick ([1 1 -1]), [1 1 1]));
-assert (isequal (rand ("state"), before));
-assert (isequal (size (remainderpick (zeros (0, 3))), [0 3]));
-assert (isequal (size (remainderpick (zeros (2, 3, 0))), [0 0]));
-assert (isequal (rand ("state"), before));
-
-expect_error (@() remainderpick (), "montemex:remainderpick:wrongInputCount", "Wrong number of input arguments.");
-expect_error (@() call_with_outputs ("remainderpick", 2, {1}), "montemex:remainderpick:tooManyOutputs", "Too many output arguments.");
-expect_error (@() remainderpick ({1}), "montemex:remainderpick:notRealNumeric", "Arguments must be full real numeric or logical arrays.");
-
 printf ("remainderpick: %d hostile calls survived\n", hostile_resampling ("remainderpick"));
 
 % Equal weights give every particle its one copy, whatever N, and draw nothing.

@@ -31,21 +31,14 @@ for c = 1:rows (cases)
 end
 printf ("scalehyperdraw: %d draws identical to the reference (%.2f proposals each)\n", draws, total / draws);
 
-% randn is never touched.
-randn ("state", 3); before = randn ("state");
-scalehyperdraw (2, 5, 4, 3, 20);
-assert (isequal (randn ("state"), before));
-
-% Messages, in their order, all before any draw.
+% Errors come before any draw (their identifiers are checked by the built-in tests of
+% inst/scalehyperdraw.m, as is randn being left alone).
 rand ("state", 5); before = rand ("state");
-expect_error (@() call_with_outputs ("scalehyperdraw", 2, {1, 1, 1, 1}), "montemex:scalehyperdraw:wrongInputCount", "Wrong number of input arguments.");
-expect_error (@() call_with_outputs ("scalehyperdraw", 2, {1, 1, 1, 1, 1}), "montemex:scalehyperdraw:tooManyOutputs", "Too many output arguments.");
-expect_error (@() scalehyperdraw (1, 1, "a", 1, 1), "montemex:scalehyperdraw:notRealNumeric", "Arguments must be full real numeric or logical arrays.");
-expect_error (@() scalehyperdraw (1, 1, 1, [], 1), "montemex:scalehyperdraw:notPositive", "Arguments must be positive finite numbers.");
-expect_error (@() scalehyperdraw (1, 0, 1, 1, 1), "montemex:scalehyperdraw:notPositive", "Arguments must be positive finite numbers.");
-expect_error (@() scalehyperdraw (1, 1, 1, 1, NaN), "montemex:scalehyperdraw:notPositive", "Arguments must be positive finite numbers.");
-expect_error (@() scalehyperdraw (1, 1e9, 1, 1, 1), "montemex:scalehyperdraw:outOfRange", "Arguments are outside the range the sampler handles.");
-expect_error (@() scalehyperdraw (1e5, 1e-3, 1, 1, 1e8), "montemex:scalehyperdraw:tooFarFromS", "The density lies too far from S for double precision.");
+for args = {{1, 1, 1, 1}, {1, 1, "a", 1, 1}, {1, 1, 1, [], 1}, {1, 1, 1, 1, NaN}, {1, 1e9, 1, 1, 1}}
+  try
+    scalehyperdraw (args{1}{:});
+  end
+end
 assert (isequal (rand ("state"), before));
 
 % Only first elements count; other classes are read as doubles.
