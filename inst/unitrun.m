@@ -63,7 +63,7 @@ function result = unitrun(folder, master, k, fn, varargin)
 %     montemex:unitseed:badSeed, montemex:unitseed:badIndex  from unitseed, for MASTER and K.
 %   Errors raised by FN pass through unchanged, after they are recorded.
 %
-%   Warning: montemex:unitrun:notRecorded  The failure of unit 3 was not recorded: <reason>
+%   Warning: montemex:unitrun:notRecorded  The failure of unit 3 was not recorded: <reason>.
 %   (when the record of a failure cannot be written; the failure is still raised).
 %
 %   Example:
@@ -100,7 +100,7 @@ end
 if ~exist(folder, 'dir')
     [made, reason] = mkdir(folder);
     if ~made && ~exist(folder, 'dir')   % another task may have made it meanwhile
-        error('montemex:unitrun:cannotMakeFolder', 'Cannot make the folder %s: %s.', folder, reason);
+        error('montemex:unitrun:cannotMakeFolder', 'Cannot make the folder %s: %s.', folder, sentence(reason));
     end
 end
 
@@ -117,8 +117,8 @@ catch err
     try
         saveatomic(errorFile, struct('failure', failure));
     catch recordErr
-        warning('montemex:unitrun:notRecorded', 'The failure of unit %d was not recorded: %s', ...
-                k, recordErr.message);
+        warning('montemex:unitrun:notRecorded', 'The failure of unit %d was not recorded: %s.', ...
+                k, sentence(recordErr.message));
     end
     rethrow(err);
 end
@@ -143,7 +143,7 @@ try
         [moved, reason] = movefile(temp, file, 'f');
     end
     if ~moved
-        error('montemex:unitrun:cannotSave', 'Cannot save %s: %s.', file, reason);
+        error('montemex:unitrun:cannotSave', 'Cannot save %s: %s.', file, sentence(reason));
     end
 catch err
     if exist(temp, 'file')
@@ -152,8 +152,13 @@ catch err
     if strcmp(err.identifier, 'montemex:unitrun:cannotSave')
         rethrow(err);
     end
-    error('montemex:unitrun:cannotSave', 'Cannot save %s: %s', file, err.message);
+    error('montemex:unitrun:cannotSave', 'Cannot save %s: %s.', file, sentence(err.message));
 end
+end
+
+function text = sentence(reason)
+% A system's or host's reason, to end a message of ours: without its own full stop.
+text = regexprep(reason, '\.$', '');
 end
 
 function name = hostname()
