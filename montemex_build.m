@@ -2,7 +2,8 @@ function montemex_build(outdir)
 %MONTEMEX_BUILD  Compile every montemex module with the host's mex command.
 %
 %   montemex_build() compiles the modules into the folder "mex" of the current folder (created
-%   if needed) and copies each function's help file beside its module; then addpath that folder.
+%   if needed), copies each function's help file beside its module and the functions written
+%   as m-files (unitrun, unitgather, unitseed) beside them; then addpath that folder.
 %   montemex_build(OUTDIR) writes them to OUTDIR instead. Beside them go Contents.m and
 %   montemex.m (the list of functions for "help montemex", with the version for MATLAB's ver)
 %   and montemex_selfcheck.m.
@@ -11,7 +12,7 @@ function montemex_build(outdir)
 %   folder first on the path, against the host's own rand and randn, and montemex_build says
 %   whether the build is good. A build that fails the check ends with an error.
 %
-%   Module <name> is src/<family>/<name>.cpp, one for each help file inst/<name>.m; every other
+%   Module <name> is src/<family>/<name>.cpp, one for each such help file inst/<name>.m; every other
 %   source under src/ is shared code, compiled once and linked into each module. The code is
 %   compiled as C++17 with -ffp-contract=off (no fused multiply-add), so results are
 %   bit-identical to the other builds. Runs in MATLAB (mex with a g++ or clang compiler) and in
@@ -38,16 +39,22 @@ end
 src = fullfile(root, 'src');
 isOctave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
 
+% A file inst/<name>.m with no source src/*/<name>.cpp is a function written as an m-file.
 helpFiles = dir(fullfile(root, 'inst', '*.m'));
-names = cell(1, numel(helpFiles));
-moduleSources = cell(1, numel(helpFiles));
+names = {};
+moduleSources = {};
+mFunctions = {};
 for k = 1:numel(helpFiles)
-    names{k} = helpFiles(k).name(1:end-2);
-    found = dir(fullfile(src, '*', [names{k} '.cpp']));
-    if numel(found) ~= 1
-        error('montemex:montemex_build:noSource', 'No single source for %s.', names{k});
+    name = helpFiles(k).name(1:end-2);
+    found = dir(fullfile(src, '*', [name '.cpp']));
+    if isempty(found)
+        mFunctions{end + 1} = helpFiles(k).name; %#ok<AGROW>
+    elseif numel(found) == 1
+        names{end + 1} = name; %#ok<AGROW>
+        moduleSources{end + 1} = fullfile(found.folder, found.name); %#ok<AGROW>
+    else
+        error('montemex:montemex_build:noSource', 'No single source for %s.', name);
     end
-    moduleSources{k} = fullfile(found.folder, found.name);
 end
 allSources = dir(fullfile(src, '*', '*.cpp'));
 sharedSources = {};
@@ -85,9 +92,12 @@ for k = 1:numel(names)
     end
     copyfile(fullfile(root, 'inst', [names{k} '.m']), outdir);
 end
+for k = 1:numel(mFunctions)
+    copyfile(fullfile(root, 'inst', mFunctions{k}), outdir);
+end
 writeContents(root, outdir);
 copyfile(fullfile(root, 'montemex_selfcheck.m'), outdir);
-fprintf('montemex_build: %d modules in %s\n', numel(names), outdir);
+fprintf('montemex_build: %d modules and %d m-files in %s\n', numel(names), numel(mFunctions), outdir);
 checkBuild(outdir, names);
 end
 

@@ -129,3 +129,28 @@ function(montemex_add_module name)
     set_property(GLOBAL APPEND PROPERTY MONTEMEX_LEGACY_MODULE_NAMES ${name})
   endif()
 endfunction()
+
+# The functions written as m-files: every inst/<name>.m that is not the help file of a module.
+# They go beside the Octave modules (build/octave), where the same path finds both, and are
+# installed there too. Call after every module is added.
+function(montemex_add_m_functions)
+  if(NOT MONTEMEX_HAVE_OCTAVE)
+    return()
+  endif()
+  get_property(module_names GLOBAL PROPERTY MONTEMEX_MODULE_NAMES)
+  file(GLOB inst_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/inst/*.m)
+  set(copies "")
+  foreach(file ${inst_files})
+    get_filename_component(name ${file} NAME_WE)
+    if(name IN_LIST module_names)
+      continue()
+    endif()
+    set(copy ${PROJECT_BINARY_DIR}/octave/${name}.m)
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${copy}
+      DEPENDS ${file})
+    list(APPEND copies ${copy})
+    install(FILES ${file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/montemex/octave)
+  endforeach()
+  add_custom_target(m_functions ALL DEPENDS ${copies})
+endfunction()

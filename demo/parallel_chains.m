@@ -13,8 +13,8 @@
 % its worker processes in whatever order they become free. To make the result independent of that
 % order, each chain seeds the generators itself, at its start, from the master seed and its own
 % index (demo/gibbs_chain.m):
-%   rand ("state", [master, k, 1]);  randn ("state", [master, k, 2]);
-% and draws only from them. Chain k is then the same in any worker, with 1, 2 or 4 processes, and
+%   unitseed (master, k);     % rand ("state", [master, k, 1]);  randn ("state", [master, k, 2]);
+% and draws only from them. (demo/cluster/ runs chains this way as a Slurm job array.) Chain k is then the same in any worker, with 1, 2 or 4 processes, and
 % the same as when the chains run one after another with cellfun; the demo checks the last.
 % Without the parallel package the chains run one after another, with the same result. These
 % chains are short: starting the worker sessions takes seconds, about what it saves here; the gain

@@ -23,9 +23,15 @@ std::string helpText(std::istream& file)
 {
     std::string text;
     std::string line;
+    bool functionLineSeen = false;
     while (std::getline(file, line)) {
         std::size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos && text.empty()) continue;  // blank lines before the block
+        // A function written as an m-file has its help after the function line.
+        if (!functionLineSeen && text.empty() && line.compare(start, 9, "function ") == 0) {
+            functionLineSeen = true;
+            continue;
+        }
         if (start == std::string::npos || (line[start] != '%' && line[start] != '#')) break;
         start = line.find_first_not_of("%#", start);
         text += (start == std::string::npos ? "" : line.substr(start)) + '\n';

@@ -12,9 +12,9 @@ namespace montemex::cli {
 // is not a function name (so it never reaches outside the directories).
 std::string findHelpFile(const std::string& name, const std::vector<std::string>& directories);
 
-// The first block of comment lines (blank lines before it are skipped), each without its
-// indentation and comment characters ('%' or '#'); the block ends at the first other line, a
-// blank line included.
+// The first block of comment lines (blank lines before it are skipped, and a function line
+// before it in a function file), each without its indentation and comment characters ('%' or
+// '#'); the block ends at the first other line, a blank line included.
 std::string helpText(std::istream& file);
 
 }  // namespace montemex::cli

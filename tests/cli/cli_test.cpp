@@ -208,6 +208,8 @@ TEST(Cli, HelpPrintsEachFunctionsHelpFile)
     // Octave's rules for a help block, beyond what our help files use.
     std::istringstream file("\n  %% two\n##  hash\n%\n%\tx\n\n% not help\n");
     EXPECT_EQ(montemex::cli::helpText(file), " two\n  hash\n\n\tx\n");
+    std::istringstream functionFile("function r = f(x)\n%F  One line.\nr = x;\n");
+    EXPECT_EQ(montemex::cli::helpText(functionFile), "F  One line.\n");
 }
 
 TEST(Cli, EveryExampleRuns)
