@@ -58,7 +58,7 @@ if [ "${MONTEMEX_INSTALL_ALL:-0}" = 1 ] || { ! runs_i686 "$probe" && ! have qemu
   optional qemu qemu-user-static
 fi
 rm -f "$probe"
-wanted has_slurm && optional slurm slurmctld slurmd slurm-client munge
+wanted has_slurm && optional slurm slurmctld slurmd slurm-client munge iproute2
 wanted have debootstrap && optional debootstrap debootstrap
 
 # The 32-bit wine last: it needs the i386 architecture, whose indexes are the ones most often

@@ -3,9 +3,8 @@
 # which leaves the machine's own system untouched. Needs root.
 #
 #   scripts/octave9.sh make [--wine32]   makes the chroot (about 3 minutes) and installs Octave,
-#                        its development files, g++, cmake, GoogleTest, and gnuplot with a font
-#                        for the demos' plots in it (about 3 more);
-#                        with --wine32 also the 32-bit wine, which then stands in for the
+#                        its development files, g++, cmake, GoogleTest, and gnuplot, a font and
+#                        Ghostscript for the demos' plots in it (about 3 more); with --wine32 also the 32-bit wine, which then stands in for the
 #                        machine's own (scripts/wine32.sh). Safe to run again.
 #   scripts/octave9.sh test              builds the project inside the chroot in build-octave9/build
 #                        and runs the Octave tests there (ctest -L octave): the suite in
@@ -104,7 +103,7 @@ make_root() {
   if [ ! -f "$ready" ]; then
     started=$SECONDS
     apt_update
-    apt_install octave9 --no-install-recommends octave octave-dev g++ make cmake libgtest-dev gnuplot-nox fonts-freefont-otf || return 1
+    apt_install octave9 --no-install-recommends octave octave-dev g++ make cmake libgtest-dev gnuplot-nox fonts-freefont-otf ghostscript || return 1
     # The parallel-chains test needs it; without it that test reports itself skipped.
     apt_install octave9-parallel --no-install-recommends octave-parallel || true
     in_root / octave-cli --version | head -n 1 >"$ready"

@@ -52,7 +52,8 @@ cluster() {
     echo "skipped: no Octave modules in build/octave"
     return 77
   fi
-  tests/cluster/run.sh build/octave
+  # Bounded here too: the test bounds every wait of its own.
+  timeout -k 30 600 tests/cluster/run.sh build/octave
 }
 
 sanitizers() {
