@@ -4,8 +4,9 @@
 #
 #   scripts/octave9.sh make [--wine32]   makes the chroot (about 3 minutes) and installs Octave,
 #                        its development files, g++, cmake, GoogleTest, and gnuplot, a font and
-#                        Ghostscript for the demos' plots in it (about 3 more); with --wine32 also the 32-bit wine, which then stands in for the
-#                        machine's own (scripts/wine32.sh). Safe to run again.
+#                        Ghostscript for the demos' plots in it (about 3 more); with --wine32
+#                        also the 32-bit wine, which then stands in for the machine's own
+#                        (scripts/wine32.sh). Safe to run again.
 #   scripts/octave9.sh test              builds the project inside the chroot in build-octave9/build
 #                        and runs the Octave tests there (ctest -L octave): the suite in
 #                        tests/octave, the package installed with pkg install and its built-in
