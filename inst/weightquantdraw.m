@@ -75,7 +75,10 @@
 %                                               another class, a complex or sparse array,
 %                                               another size ("rand returned an array of class
 %                                               int8 where real doubles were requested."), or
-%                                               for sort another class or size than P; or
+%                                               for sort another class or size than P, or
+%                                               values out of ascending order with NaN last
+%                                               ("sort returned values that are not in
+%                                               ascending order."); or
 %                                               numbers no sampler can use: "rand returned a
 %                                               number outside the open interval (0, 1).", "rand
 %                                               returned numbers that a rejection loop rejected

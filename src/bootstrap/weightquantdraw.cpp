@@ -54,7 +54,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     mxArray* sortInput[1] = {const_cast<mxArray*>(pArray)};
     mxArray* sorted = nullptr;
     mexCallMATLAB(1, &sorted, 1, sortInput, "sort");
-    checkSorted(kName, sorted, pArray);
+    // The host's sort orders P along its first dimension longer than 1, so the k values read
+    // below are in order even when P has further dimensions.
+    checkSorted(kName, sorted, pArray, k);
 
     const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
