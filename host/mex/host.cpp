@@ -255,14 +255,24 @@ void Host::requestInterrupt() { requestInterruptFlag(); }
 
 void Host::setMemoryLimit(double bytes)
 {
-#ifdef _WIN32
-    _putenv_s("MONTEMEX_MEMORY_LIMIT", bytes > 0.0 ? std::to_string(bytes).c_str() : "");
-#else
     if (bytes > 0.0) {
-        setenv("MONTEMEX_MEMORY_LIMIT", std::to_string(bytes).c_str(), 1);
-    } else {
-        unsetenv("MONTEMEX_MEMORY_LIMIT");
+        setMemoryLimitVariable(std::to_string(bytes));
+        return;
     }
+#ifdef _WIN32
+    _putenv_s("MONTEMEX_MEMORY_LIMIT", "");
+#else
+    unsetenv("MONTEMEX_MEMORY_LIMIT");
+#endif
+    state().maxElements = defaultMaxElements();
+}
+
+void Host::setMemoryLimitVariable(const std::string& text)
+{
+#ifdef _WIN32
+    _putenv_s("MONTEMEX_MEMORY_LIMIT", text.c_str());
+#else
+    setenv("MONTEMEX_MEMORY_LIMIT", text.c_str(), 1);
 #endif
     state().maxElements = defaultMaxElements();
 }

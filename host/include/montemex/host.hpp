@@ -105,6 +105,10 @@ public:
     void setMaxElements(std::size_t count);
     // Sets MONTEMEX_MEMORY_LIMIT for the modules (and the host's own limit to match); 0 unsets it.
     void setMemoryLimit(double bytes);
+    // Sets MONTEMEX_MEMORY_LIMIT to `text`, whatever it holds ("" unsets it on Windows), and the
+    // host's own limit by the rule the modules follow: the bytes when the text is a positive
+    // finite number (4e9, 4000000000, 2.5e9), else the default.
+    void setMemoryLimitVariable(const std::string& text);
 
     // Makes the next interrupt check of a module call end the call ("Interrupted."), as Ctrl-C
     // does in a host. Safe to call from a signal handler.
