@@ -100,11 +100,9 @@ void raiseOutOfMemory()
 
 namespace {
 
-// Appends a printf-style entry to `list`; "Out of memory." when the entry cannot be stored.
-void appendEntry(std::vector<std::string>& list, const char* format, std::va_list args)
+// Appends an entry to `list`; "Out of memory." when it cannot be stored.
+void storeEntry(std::vector<std::string>& list, const char* entry)
 {
-    char entry[512];
-    std::vsnprintf(entry, sizeof entry, format, args);
     if (!tryAllocation([&] { list.emplace_back(entry); })) raiseOutOfMemory();
 }
 
@@ -114,20 +112,24 @@ void logCall(const char* format, ...)
 {
     HostState& s = state();
     if (!s.inCall || !s.logging) return;
+    char entry[512];
     std::va_list args;
     va_start(args, format);
-    appendEntry(s.log, format, args);
+    std::vsnprintf(entry, sizeof entry, format, args);
     va_end(args);
+    storeEntry(s.log, entry);
 }
 
 void recordMisuse(const char* format, ...)
 {
     HostState& s = state();
     if (!s.inCall) return;
+    char entry[512];
     std::va_list args;
     va_start(args, format);
-    appendEntry(s.stats.misuse, format, args);
+    std::vsnprintf(entry, sizeof entry, format, args);
     va_end(args);
+    storeEntry(s.stats.misuse, entry);
 }
 
 bool isLive(const mxArray* array)
