@@ -35,21 +35,26 @@
 %   Awkward weights: when every weight is finite but their sum overflows (W = [1e308 1e308
 %   1e308]), they are scaled by a power of two first, so the result is what the same weights
 %   scaled down give ([1 1 1] here). A total that is zero, NaN, infinite or negative gives the
-%   result described above and the warning montemex:fixedpick:degenerateWeights, "The weights do
-%   not have a positive finite total, so the result is no resample of them." (once per call;
-%   warning("off", "montemex:fixedpick:degenerateWeights") turns it off). An expected count that
-%   rounding leaves just below a whole number k (by at most N + 2 units of 2^-52, relative:
-%   (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep their whole copies:
-%   fixedpick(ones(1, N)) is 1:N for every N.
+%   result described above and the warning montemex:fixedpick:degenerateWeights, "The weights
+%   do not have a positive finite total, so the result is no resample of them." (once per call;
+%   warning("off", "montemex:fixedpick:degenerateWeights") turns it off). Made an error
+%   (warning("error", id)), the warning ends the call with no result (fixedpick draws no random
+%   numbers). An expected count that rounding leaves just below a whole number k (by at most
+%   N + 2 units of 2^-52, relative: (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep
+%   their whole copies: fixedpick(ones(1, N)) is 1:N for every N.
 %
 %   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
 %   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
 %   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
-%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
-%   or dimension too large for Octave's index type", or "fixedpick: failed to allocate N bytes
-%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
-%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
+%   number of bytes written as digits with an optional fraction and exponent and nothing else
+%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
+%   montemex:fixedpick:memoryLimit, which names it and the default that applies, before
+%   anything is drawn, once per value while the function stays loaded. A smaller request the
+%   host still cannot serve ends with the host's own error (Octave: "out of memory or dimension
+%   too large for Octave's index type", or "fixedpick: failed to allocate N bytes of memory"
+%   with an empty identifier). Ctrl-C ends a long call within a few milliseconds in Octave,
+%   with no result; the generators have then moved on by what was drawn, so reseed to
 %   reproduce.
 %
 %   Memory: none besides the result; the expected counts are not stored.

@@ -52,20 +52,26 @@
 %   scaled down give ([1 1 1] here). A total that is zero, NaN, infinite or negative gives the
 %   result described above and the warning montemex:remainderpick:degenerateWeights, "The
 %   weights do not have a positive finite total, so the result is no resample of them." (once
-%   per call; warning("off", "montemex:remainderpick:degenerateWeights") turns it off). An
-%   expected count that rounding leaves just below a whole number k (by at most N + 2 units of
-%   2^-52, relative: (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep their whole
+%   per call; warning("off", "montemex:remainderpick:degenerateWeights") turns it off). The
+%   warning comes once the call has drawn its random numbers: made an error (warning("error",
+%   id)), it ends the call with no result and the generator where the call would have left it.
+%   An expected count that rounding leaves just below a whole number k (by at most N + 2 units
+%   of 2^-52, relative: (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep their whole
 %   copies: remainderpick(ones(1, N)) is 1:N for every N.
 %
 %   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
 %   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
 %   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
-%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
-%   or dimension too large for Octave's index type", or "remainderpick: failed to allocate N
-%   bytes of memory" with an empty identifier). Ctrl-C ends a long call within a few
-%   milliseconds in Octave, with no result; the generators have then moved on by what was drawn,
-%   so reseed to reproduce.
+%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
+%   number of bytes written as digits with an optional fraction and exponent and nothing else
+%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
+%   montemex:remainderpick:memoryLimit, which names it and the default that applies, before
+%   anything is drawn, once per value while the function stays loaded. A smaller request the
+%   host still cannot serve ends with the host's own error (Octave: "out of memory or dimension
+%   too large for Octave's index type", or "remainderpick: failed to allocate N bytes of
+%   memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce.
 %
 %   Memory: a table of N doubles, the R uniforms, and (N above 32, R at least N/64) a guide of at
 %   most N 4-byte entries (half the table); all are freed before the call returns. The guide

@@ -70,11 +70,15 @@
 %   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
 %   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
 %   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
-%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
-%   or dimension too large for Octave's index type", or "shapedraw: failed to allocate N bytes
-%   of memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
-%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
+%   number of bytes written as digits with an optional fraction and exponent and nothing else
+%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
+%   montemex:shapedraw:memoryLimit, which names it and the default that applies, before
+%   anything is drawn, once per value while the function stays loaded. A smaller request the
+%   host still cannot serve ends with the host's own error (Octave: "out of memory or dimension
+%   too large for Octave's index type", or "shapedraw: failed to allocate N bytes of memory"
+%   with an empty identifier). Ctrl-C ends a long call within a few milliseconds in Octave,
+%   with no result; the generators have then moved on by what was drawn, so reseed to
 %   reproduce.
 %
 %   Legacy build: the same values from the same random numbers, for every input.

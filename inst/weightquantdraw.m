@@ -75,7 +75,10 @@
 %                                               another class, a complex or sparse array,
 %                                               another size ("rand returned an array of class
 %                                               int8 where real doubles were requested."), or
-%                                               for sort another class or size than P; or
+%                                               for sort another class or size than P, or
+%                                               values out of ascending order with NaN last
+%                                               ("sort returned values that are not in
+%                                               ascending order."); or
 %                                               numbers no sampler can use: "rand returned a
 %                                               number outside the open interval (0, 1).", "rand
 %                                               returned numbers that a rejection loop rejected
@@ -84,21 +87,27 @@
 %
 %   X must be sorted in ascending order for the result to be percentiles of the sample: the
 %   function does not sort it. When the column of X it uses is not ascending it warns
-%   montemex:weightquantdraw:unsortedX, "X is not sorted in ascending order: the percentiles are
-%   not those of the sample (pass sort(X)).", once per call, and computes the result as
-%   described all the same.
+%   montemex:weightquantdraw:unsortedX, "X is not sorted in ascending order: the percentiles
+%   are not those of the sample (pass sort(X)).", once per call, and computes the result as
+%   described all the same. The warning comes once the call has drawn its random numbers: made
+%   an error (warning("error", id)), it ends the call with no result and the generator where
+%   the call would have left it.
 %
 %   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
 %   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
 %   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT, in bytes, replaces that limit. A smaller
-%   request the host still cannot serve ends with the host's own error (Octave: "out of memory
-%   or dimension too large for Octave's index type", or "weightquantdraw: failed to allocate N
-%   bytes of memory" with an empty identifier). Ctrl-C ends a long call within a few
-%   milliseconds in Octave, with no result; the generators have then moved on by what was drawn,
-%   so reseed to reproduce. A call whose result is empty still draws its numbers, n per draw, so
-%   that the generator ends where it would otherwise; more than 2^32 of them (half a minute of
-%   drawing for nothing to see) are refused with tooManyDraws.
+%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
+%   number of bytes written as digits with an optional fraction and exponent and nothing else
+%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
+%   montemex:weightquantdraw:memoryLimit, which names it and the default that applies, before
+%   anything is drawn, once per value while the function stays loaded. A smaller request the
+%   host still cannot serve ends with the host's own error (Octave: "out of memory or dimension
+%   too large for Octave's index type", or "weightquantdraw: failed to allocate N bytes of
+%   memory" with an empty identifier). Ctrl-C ends a long call within a few milliseconds in
+%   Octave, with no result; the generators have then moved on by what was drawn, so reseed to
+%   reproduce. A call whose result is empty still draws its numbers, n per draw, so that the
+%   generator ends where it would otherwise; more than 2^32 of them (half a minute of drawing
+%   for nothing to see) are refused with tooManyDraws.
 %
 %   Legacy build: a comparison p <= G with a NaN on either side counts as true. A NaN
 %   percentile is then placed where the scan reaches it (X(1) in the first segment, NaN in a

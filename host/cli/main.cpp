@@ -1,7 +1,9 @@
 // montemex: call the project's modules from the shell through the embedded host.
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -149,10 +151,16 @@ extern "C" void onInterrupt(int)
     montemex::Host::requestInterrupt();
 }
 
-int main(int argc, char** argv)
+namespace {
+
+bool listed(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+int run(int argc, char** argv)
 {
     using montemex::cli::Action;
-    std::signal(SIGINT, onInterrupt);
     if (argc < 2) {
         std::cerr << montemex::cli::usageText();
         return 2;
@@ -183,6 +191,31 @@ int main(int argc, char** argv)
     }
     if (options.action == Action::Demo) return runDemo(host, options.style);
     std::string name = options.words[0];
+    // A function with no legacy build is named as such, not as an unknown function.
+    if (options.legacy && !listed(host.listModules(), name)) {
+        host.setModulePath(defaultModulePath(exeDir, false));
+        const bool current = listed(host.listModules(), name);
+        host.setModulePath(path);
+        if (current) {
+            std::cerr << "montemex: " << name << " has no legacy build (montemex --list --legacy shows those that have one).\n";
+            return 1;
+        }
+    }
     std::vector<std::string> literals(options.words.begin() + 1, options.words.end());
     return runCall(host, name, literals, options.nargout, options.style);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::signal(SIGINT, onInterrupt);
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // Memory the host itself could not get outside a module call (a module's own requests
+        // end its call with "Out of memory." instead).
+        std::cerr << "montemex: Out of memory.\n";
+        return 1;
+    }
 }

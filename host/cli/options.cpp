@@ -154,6 +154,9 @@ Options parseOptions(const std::vector<std::string>& args)
     if (!modes.empty()) options.action = modes[0];
 
     if (options.action == Action::Call && options.words.empty()) throw UsageError("no function name given (see montemex --help).");
+    if (options.action == Action::Call && options.words[0].empty()) {
+        throw UsageError("the function name is empty (montemex --list shows the functions).");
+    }
     if (options.action == Action::Help && options.words.size() > 1) throw UsageError("help takes at most one function name.");
     if ((options.action == Action::List || options.action == Action::Demo || options.action == Action::Version) &&
         !options.words.empty()) {

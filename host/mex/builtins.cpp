@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <stdexcept>
 #include <vector>
 
 #include "../mx/host_state.hpp"
@@ -16,8 +18,7 @@ namespace {
 
 bool fail(BuiltinError& error, const char* identifier, const std::string& message)
 {
-    error.identifier = identifier;
-    error.message = message;
+    error.set(identifier, message.c_str());
     return false;
 }
 
@@ -190,7 +191,9 @@ std::map<std::string, HostFunction>& shadows()
     return table;
 }
 
-bool runBuiltin(const std::string& name, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], BuiltinError& error)
+namespace {
+
+bool dispatch(const std::string& name, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], BuiltinError& error)
 {
     auto shadow = shadows().find(name);
     if (shadow != shadows().end()) {
@@ -206,6 +209,32 @@ bool runBuiltin(const std::string& name, int nlhs, mxArray* plhs[], int nrhs, mx
         return sortArray(nlhs, nrhs, prhs, plhs, error);
     }
     return fail(error, "MATLAB:UndefinedFunction", "Undefined function '" + name + "'.");
+}
+
+}  // namespace
+
+void BuiltinError::set(const char* id, const char* text)
+{
+    std::snprintf(identifier, sizeof identifier, "%s", id);
+    std::snprintf(message, sizeof message, "%s", text);
+}
+
+bool runBuiltin(const std::string& name, int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], BuiltinError& error)
+{
+    try {
+        return dispatch(name, nlhs, plhs, nrhs, prhs, error);
+    } catch (const HostError& e) {
+        error.set(e.identifier.c_str(), e.what());
+    } catch (const std::bad_alloc&) {
+        error.set("MATLAB:nomem", "Out of memory.");
+    } catch (const std::length_error&) {
+        error.set("MATLAB:nomem", "Out of memory.");
+    } catch (const std::exception& e) {
+        error.set("montemex:host:failed", e.what());
+    } catch (...) {
+        error.set("montemex:host:failed", "A host function failed.");
+    }
+    return false;
 }
 
 }  // namespace montemex::host

@@ -63,17 +63,25 @@ void beginCall(const std::string& name)
     s.currentModule = name;
     s.stats = CallStats{};
     s.log.clear();
-    s.errorId.clear();
-    s.errorMessage.clear();
+    setError("", "");
     s.liveBytes = 0;
     s.liveTemporaryArrays = 0;
 }
 
+// Reclaims what the call left behind and ends it. Needs no memory.
+void closeCall()
+{
+    HostState& s = state();
+    reclaimCallMemory();
+    s.inCall = false;
+}
+
 // Hands the outputs to the caller, reclaims everything else and closes the call.
-void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args, CallResult& result)
+void finishCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args, CallResult& result)
 {
     HostState& s = state();
     result.ok = ok;
+    result.outputs.reserve(plhs.size());
     if (ok) {
         for (std::size_t k = 0; k < plhs.size(); ++k) {
             mxArray* out = plhs[k];
@@ -103,8 +111,7 @@ void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<c
         result.identifier = s.errorId;
         result.message = s.errorMessage;
     }
-    reclaimCallMemory();
-    s.inCall = false;
+    closeCall();
     s.currentModule.clear();
     result.stats = s.stats;
     result.log = std::move(s.log);
@@ -112,6 +119,18 @@ void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<c
     // A call that left a requested output unassigned returns nothing: the outputs it did assign
     // are destroyed here, once the call is closed (inside it they would count as module misuse).
     if (!result.ok) result.outputs.clear();
+}
+
+// finishCall, which closes the call even when memory runs out on the way (std::bad_alloc): the
+// exception then goes to the caller, who gets no outputs.
+void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args, CallResult& result)
+{
+    try {
+        finishCall(ok, nlhs, plhs, args, result);
+    } catch (...) {
+        closeCall();
+        throw;
+    }
 }
 
 }  // namespace
@@ -215,14 +234,13 @@ CallResult Host::callBuiltin(const std::string& name, int nlhs, const std::vecto
     beginCall(name);
     BuiltinError error;
     bool ok = runBuiltin(name, nlhs, plhs.data(), static_cast<int>(prhs.size()), prhs.data(), error);
-    if (!ok) {
-        state().errorId = error.identifier;
-        state().errorMessage = error.message;
-    }
+    if (!ok) setError(error.identifier, error.message);
     endCall(ok, nlhs, plhs, args, result);
     return result;
 }
 
+void Host::setWarningMode(const std::string& identifier, WarningMode mode) { state().warningModes[identifier] = mode; }
+void Host::clearWarningModes() { state().warningModes.clear(); }
 void Host::shadowFunction(const std::string& name, HostFunction function) { shadows()[name] = std::move(function); }
 void Host::clearShadows() { shadows().clear(); }
 void Host::seed(std::uint32_t value) { generators().seed(value); }
@@ -237,14 +255,24 @@ void Host::requestInterrupt() { requestInterruptFlag(); }
 
 void Host::setMemoryLimit(double bytes)
 {
-#ifdef _WIN32
-    _putenv_s("MONTEMEX_MEMORY_LIMIT", bytes > 0.0 ? std::to_string(bytes).c_str() : "");
-#else
     if (bytes > 0.0) {
-        setenv("MONTEMEX_MEMORY_LIMIT", std::to_string(bytes).c_str(), 1);
-    } else {
-        unsetenv("MONTEMEX_MEMORY_LIMIT");
+        setMemoryLimitVariable(std::to_string(bytes));
+        return;
     }
+#ifdef _WIN32
+    _putenv_s("MONTEMEX_MEMORY_LIMIT", "");
+#else
+    unsetenv("MONTEMEX_MEMORY_LIMIT");
+#endif
+    state().maxElements = defaultMaxElements();
+}
+
+void Host::setMemoryLimitVariable(const std::string& text)
+{
+#ifdef _WIN32
+    _putenv_s("MONTEMEX_MEMORY_LIMIT", text.c_str());
+#else
+    setenv("MONTEMEX_MEMORY_LIMIT", text.c_str(), 1);
 #endif
     state().maxElements = defaultMaxElements();
 }

@@ -12,6 +12,7 @@
 #endif
 
 #include "mex.h"
+#include "module_file.hpp"
 
 namespace montemex::host {
 
@@ -32,6 +33,8 @@ std::vector<std::string> moduleFileSuffixes()
 LoadedModule loadModuleFile(const std::string& path, std::string& error)
 {
     LoadedModule module;
+    error = damagedModuleFile(path);
+    if (!error.empty()) return module;
     HMODULE handle = LoadLibraryA(path.c_str());
     if (handle == nullptr) {
         error = "cannot load " + path;
@@ -136,6 +139,8 @@ std::string foreignInterface(void* handle, void* entry, const std::string& path)
 LoadedModule loadModuleFile(const std::string& path, std::string& error)
 {
     LoadedModule module;
+    error = damagedModuleFile(path);
+    if (!error.empty()) return module;
     // RTLD_LOCAL keeps the entry points of different modules (and of different builds of one
     // module) apart.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -15,7 +15,8 @@ struct LoadedModule {
     MexEntry entry = nullptr;
 };
 
-// Loads the module file at `path`; on failure returns an empty module and sets `error`. On Linux
+// Loads the module file at `path`; on failure returns an empty module and sets `error`. A file
+// shorter than its headers say fails before the system loader sees it (module_file.hpp). On Linux
 // a module built for another host (one not taking mx*/mex* from this host's libraries) fails.
 LoadedModule loadModuleFile(const std::string& path, std::string& error);
 void unloadModuleFile(LoadedModule& module);

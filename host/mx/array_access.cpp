@@ -15,7 +15,7 @@ bool check(const mxArray* array, const char* function)
     if (isLive(array)) return true;
     // Arrays held inside cells are not in the registry but are valid all the same.
     if (array != nullptr && !state().inCall) return true;
-    recordMisuse(std::string(function) + " on an array that does not exist");
+    recordMisuse("%s on an array that does not exist", function);
     return false;
 }
 
@@ -29,7 +29,7 @@ double elementAsDouble(const std::vector<unsigned char>& bytes, std::size_t inde
 
 const mwSize* dimensionsOf(const mxArray* array, const char* function)
 {
-    logCall(function);
+    logCall("%s", function);
     if (!check(array, function)) return nullptr;
     return array->dims.data();
 }
@@ -154,7 +154,7 @@ double* mxGetPr(const mxArray* array)
     logCall("mxGetPr");
     if (!check(array, "mxGetPr")) return nullptr;
     if (array->classId != mxDOUBLE_CLASS) {
-        recordMisuse(std::string("mxGetPr on a ") + mxGetClassName(array) + " array");
+        recordMisuse("mxGetPr on a %s array", mxGetClassName(array));
     }
     auto* mutableArray = const_cast<mxArray*>(array);
     return mutableArray->real.empty() ? nullptr : reinterpret_cast<double*>(mutableArray->real.data());
@@ -165,7 +165,7 @@ double* mxGetPi(const mxArray* array)
     logCall("mxGetPi");
     if (!check(array, "mxGetPi")) return nullptr;
     if (array->classId != mxDOUBLE_CLASS) {
-        recordMisuse(std::string("mxGetPi on a ") + mxGetClassName(array) + " array");
+        recordMisuse("mxGetPi on a %s array", mxGetClassName(array));
     }
     auto* mutableArray = const_cast<mxArray*>(array);
     return mutableArray->imag.empty() ? nullptr : reinterpret_cast<double*>(mutableArray->imag.data());
@@ -194,7 +194,7 @@ mxLogical* mxGetLogicals(const mxArray* array)
     logCall("mxGetLogicals");
     if (!check(array, "mxGetLogicals")) return nullptr;
     if (array->classId != mxLOGICAL_CLASS) {
-        recordMisuse(std::string("mxGetLogicals on a ") + mxGetClassName(array) + " array");
+        recordMisuse("mxGetLogicals on a %s array", mxGetClassName(array));
     }
     auto* mutableArray = const_cast<mxArray*>(array);
     return mutableArray->real.empty() ? nullptr : mutableArray->real.data();
@@ -217,7 +217,7 @@ double mxGetScalar(const mxArray* array)
     logCall("mxGetScalar");
     if (!check(array, "mxGetScalar")) return 0.0;
     if (array->classId == mxCELL_CLASS || array->classId == mxSTRUCT_CLASS || array->classId == mxUNKNOWN_CLASS) {
-        recordMisuse(std::string("mxGetScalar on a ") + mxGetClassName(array) + " array");
+        recordMisuse("mxGetScalar on a %s array", mxGetClassName(array));
         return 0.0;
     }
     if (array->real.empty()) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "host_state.hpp"
@@ -30,8 +31,15 @@ std::size_t countOf(mwSize ndim, const mwSize* dims)
     return dims != nullptr && ndim > 0 ? checkedElementCount(static_cast<std::size_t>(ndim), dims) : 0;
 }
 
+// An array being made: freed with what it contains unless it is released.
+struct TreeDeleter {
+    void operator()(mxArray* array) const { freeTree(array); }
+};
+using NewArray = std::unique_ptr<mxArray, TreeDeleter>;
+
 // Makes a full array of the given class and shape, zero-filled. Raises "Out of memory." before
-// anything is allocated when the element count exceeds the host's limit.
+// anything is allocated when the element count exceeds the host's limit, and when the memory
+// cannot be had.
 mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isComplex)
 {
     std::size_t count = countOf(ndim, dims);
@@ -40,27 +48,35 @@ mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isCom
     if (width > 0 && count > SIZE_MAX / width) {
         raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
     }
-    auto* array = new mxArray_tag;
-    array->classId = classId;
-    array->dims = dimsOf(ndim, dims);
-    array->isComplex = isComplex;
-    if (classId == mxCELL_CLASS || classId == mxSTRUCT_CLASS) {
-        array->cells.assign(count, nullptr);
-    } else {
-        array->real.assign(count * elementSize(classId), 0);
-        if (isComplex) array->imag.assign(count * elementSize(classId), 0);
-    }
-    return adopt(array);
+    mxArray* made = nullptr;
+    const bool allocated = tryAllocation([&] {
+        NewArray array(new mxArray_tag);
+        array->classId = classId;
+        array->dims = dimsOf(ndim, dims);
+        array->isComplex = isComplex;
+        if (classId == mxCELL_CLASS || classId == mxSTRUCT_CLASS) {
+            array->cells.assign(count, nullptr);
+        } else {
+            array->real.assign(count * width, 0);
+            if (isComplex) array->imag.assign(count * width, 0);
+        }
+        made = array.release();
+    });
+    if (!allocated) raiseOutOfMemory();
+    return adopt(made);
 }
 
-// Deep copy; contained arrays are copied too and stay out of the registry.
+// Deep copy; contained arrays are copied too and stay out of the registry. Throws std::bad_alloc
+// with nothing left behind.
 mxArray* copyTree(const mxArray* source)
 {
-    auto* array = new mxArray_tag(*source);
-    for (mxArray*& child : array->cells) {
-        if (child != nullptr) child = copyTree(child);
+    NewArray array(new mxArray_tag(*source));
+    // The copied pointers still belong to the source: replaced one by one by their copies.
+    for (mxArray*& child : array->cells) child = nullptr;
+    for (std::size_t k = 0; k < source->cells.size(); ++k) {
+        if (source->cells[k] != nullptr) array->cells[k] = copyTree(source->cells[k]);
     }
-    return array;
+    return array.release();
 }
 
 mxArray* createDouble(mwSize m, mwSize n, mxComplexity flag)
@@ -75,21 +91,19 @@ extern "C" {
 
 mxArray* mxCreateDoubleMatrix_700(mwSize m, mwSize n, mxComplexity flag)
 {
-    logCall("mxCreateDoubleMatrix_700(" + std::to_string(m) + "," + std::to_string(n) + ")");
+    logCall("mxCreateDoubleMatrix_700(%d,%d)", m, n);
     return createDouble(m, n, flag);
 }
 
 mxArray* mxCreateDoubleMatrix(mwSize m, mwSize n, mxComplexity flag)
 {
-    logCall("mxCreateDoubleMatrix(" + std::to_string(m) + "," + std::to_string(n) + ")");
+    logCall("mxCreateDoubleMatrix(%d,%d)", m, n);
     return createDouble(m, n, flag);
 }
 
 mxArray* mxCreateDoubleScalar(double value)
 {
-    char text[64];
-    std::snprintf(text, sizeof text, "mxCreateDoubleScalar(%.17g)", value);
-    logCall(text);
+    logCall("mxCreateDoubleScalar(%.17g)", value);
     mwSize dims[2] = {1, 1};
     mxArray* array = makeFull(mxDOUBLE_CLASS, 2, dims, false);
     std::memcpy(array->real.data(), &value, sizeof value);
@@ -99,7 +113,13 @@ mxArray* mxCreateDoubleScalar(double value)
 mxArray* mxCreateNumericArray(mwSize ndim, const mwSize* dims, mxClassID classId, mxComplexity flag)
 {
     logCall("mxCreateNumericArray");
-    if (!isNumericClass(classId)) classId = mxDOUBLE_CLASS;
+    // Logical and char arrays are made as asked, as GNU Octave makes them: their elements are
+    // narrower than a double, and a caller writes them as such. Other classes have no numeric
+    // data at all.
+    if (!isNumericClass(classId) && classId != mxLOGICAL_CLASS && classId != mxCHAR_CLASS) {
+        recordMisuse("mxCreateNumericArray of class %d", static_cast<int>(classId));
+        classId = mxDOUBLE_CLASS;
+    }
     return makeFull(classId, ndim, dims, flag == mxCOMPLEX);
 }
 
@@ -160,12 +180,17 @@ mxArray* mxCreateStructMatrix(mwSize m, mwSize n, int nfields, const char** fiel
     mwSize dims[2] = {m, n};
     std::size_t count = countOf(2, dims);
     std::size_t fields = nfields > 0 ? static_cast<std::size_t>(nfields) : 0;
-    auto* array = new mxArray_tag;
-    array->classId = mxSTRUCT_CLASS;
-    array->dims = dimsOf(2, dims);
-    for (std::size_t f = 0; f < fields; ++f) array->fieldNames.emplace_back(fieldnames[f]);
-    array->cells.assign(count * fields, nullptr);
-    return adopt(array);
+    mxArray* made = nullptr;
+    const bool allocated = tryAllocation([&] {
+        NewArray array(new mxArray_tag);
+        array->classId = mxSTRUCT_CLASS;
+        array->dims = dimsOf(2, dims);
+        for (std::size_t f = 0; f < fields; ++f) array->fieldNames.emplace_back(fieldnames[f]);
+        array->cells.assign(count * fields, nullptr);
+        made = array.release();
+    });
+    if (!allocated) raiseOutOfMemory();
+    return adopt(made);
 }
 
 mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity flag)
@@ -174,17 +199,21 @@ mxArray* mxCreateSparse(mwSize m, mwSize n, mwSize nzmax, mxComplexity flag)
     mwSize dims[2] = {m, n};
     mwSize storedDims[2] = {nzmax > 1 ? nzmax : 1, 1};
     std::size_t stored = countOf(2, storedDims);
-    std::vector<mwSize> shape = dimsOf(2, dims);
-    auto* array = new mxArray_tag;
-    array->classId = mxDOUBLE_CLASS;
-    array->isSparse = true;
-    array->isComplex = flag == mxCOMPLEX;
-    array->dims = shape;
-    array->real.assign(stored * sizeof(double), 0);
-    if (array->isComplex) array->imag.assign(stored * sizeof(double), 0);
-    array->ir.assign(stored, 0);
-    array->jc.assign(static_cast<std::size_t>(shape[1]) + 1, 0);
-    return adopt(array);
+    mxArray* made = nullptr;
+    const bool allocated = tryAllocation([&] {
+        NewArray array(new mxArray_tag);
+        array->classId = mxDOUBLE_CLASS;
+        array->isSparse = true;
+        array->isComplex = flag == mxCOMPLEX;
+        array->dims = dimsOf(2, dims);
+        array->real.assign(stored * sizeof(double), 0);
+        if (array->isComplex) array->imag.assign(stored * sizeof(double), 0);
+        array->ir.assign(stored, 0);
+        array->jc.assign(static_cast<std::size_t>(array->dims[1]) + 1, 0);
+        made = array.release();
+    });
+    if (!allocated) raiseOutOfMemory();
+    return adopt(made);
 }
 
 mxArray* mxDuplicateArray(const mxArray* source)
@@ -194,7 +223,9 @@ mxArray* mxDuplicateArray(const mxArray* source)
         recordMisuse("mxDuplicateArray of an array that does not exist");
         return nullptr;
     }
-    return adopt(copyTree(source));
+    mxArray* copy = nullptr;
+    if (!tryAllocation([&] { copy = copyTree(source); })) raiseOutOfMemory();
+    return adopt(copy);
 }
 
 void mxDestroyArray(mxArray* array)

@@ -1,9 +1,13 @@
 #include "host_state.hpp"
 
 #include <atomic>
+#include <cctype>
+#include <cfloat>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <stdexcept>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -34,12 +38,29 @@ bool takeInterrupt()
     return interruptRequested.exchange(false);
 }
 
+namespace {
+
+// The bytes MONTEMEX_MEMORY_LIMIT gives, or 0 when it is unset or not in its one form: a positive
+// finite number of bytes that starts with a digit, with an optional fraction and exponent and
+// nothing else (4e9, 4000000000, 2.5e9). The modules read it by the same rule, and warn when it
+// is set otherwise; this host then applies the default as they do. (The host includes no product
+// code, so the rule is written here once more.)
+double limitFromEnvironment()
+{
+    const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");
+    if (text == nullptr || !std::isdigit(static_cast<unsigned char>(text[0]))) return 0.0;
+    if (std::strspn(text, "0123456789.eE+-") != std::strlen(text)) return 0.0;
+    char* end = nullptr;
+    const double bytes = std::strtod(text, &end);
+    return *end == '\0' && bytes > 0.0 && bytes <= DBL_MAX ? bytes : 0.0;
+}
+
+}  // namespace
+
 std::size_t defaultMaxElements()
 {
-    double bytes = 0.0;
-    const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");
-    if (text != nullptr) bytes = std::strtod(text, nullptr);
-    if (!(bytes > 0.0)) {
+    double bytes = limitFromEnvironment();
+    if (bytes == 0.0) {
 #ifdef _WIN32
         MEMORYSTATUSEX status;
         status.dwLength = sizeof status;
@@ -55,27 +76,60 @@ std::size_t defaultMaxElements()
     return static_cast<std::size_t>(elements);
 }
 
+void setError(const char* identifier, const char* message)
+{
+    HostState& s = state();
+    std::snprintf(s.errorId, sizeof s.errorId, "%s", identifier);
+    std::snprintf(s.errorMessage, sizeof s.errorMessage, "%s", message);
+}
+
 void raiseError(const char* identifier, const char* message)
 {
     HostState& s = state();
     if (s.inCall && s.errorJump != nullptr) {
-        s.errorId = identifier;
-        s.errorMessage = message;
+        setError(identifier, message);
         std::longjmp(*s.errorJump, 1);
     }
-    throw std::runtime_error(message);
+    throw HostError(identifier, message);
 }
 
-void logCall(const std::string& entry)
+void raiseOutOfMemory()
 {
-    HostState& s = state();
-    if (s.inCall && s.logging) s.log.push_back(entry);
+    raiseError("MATLAB:nomem", "Out of memory.");
 }
 
-void recordMisuse(const std::string& what)
+namespace {
+
+// Appends an entry to `list`; "Out of memory." when it cannot be stored.
+void storeEntry(std::vector<std::string>& list, const char* entry)
+{
+    if (!tryAllocation([&] { list.emplace_back(entry); })) raiseOutOfMemory();
+}
+
+}  // namespace
+
+void logCall(const char* format, ...)
 {
     HostState& s = state();
-    if (s.inCall) s.stats.misuse.push_back(what);
+    if (!s.inCall || !s.logging) return;
+    char entry[512];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(entry, sizeof entry, format, args);
+    va_end(args);
+    storeEntry(s.log, entry);
+}
+
+void recordMisuse(const char* format, ...)
+{
+    HostState& s = state();
+    if (!s.inCall) return;
+    char entry[512];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(entry, sizeof entry, format, args);
+    va_end(args);
+    storeEntry(s.stats.misuse, entry);
 }
 
 bool isLive(const mxArray* array)
@@ -128,15 +182,17 @@ std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
 mxArray* adopt(mxArray* array)
 {
     HostState& s = state();
+    const Owner owner = s.inCall ? Owner::Temporary : Owner::Caller;
+    if (!tryAllocation([&] { s.arrays[array] = owner; })) {
+        freeTree(array);
+        raiseOutOfMemory();
+    }
     if (s.inCall) {
-        s.arrays[array] = Owner::Temporary;
         ++s.liveTemporaryArrays;
         s.liveBytes += arrayBytes(array);
         ++s.stats.arraysCreated;
         if (s.liveTemporaryArrays > s.stats.peakLiveArrays) s.stats.peakLiveArrays = s.liveTemporaryArrays;
         if (s.liveBytes > s.stats.peakLiveBytes) s.stats.peakLiveBytes = s.liveBytes;
-    } else {
-        s.arrays[array] = Owner::Caller;
     }
     return array;
 }
@@ -144,6 +200,7 @@ mxArray* adopt(mxArray* array)
 // Frees an array and the arrays it contains; contained arrays are not in the registry.
 void freeTree(mxArray* array)
 {
+    if (array == nullptr) return;
     for (mxArray* child : array->cells) {
         if (child != nullptr) freeTree(child);
     }
@@ -172,12 +229,15 @@ void destroy(mxArray* array)
 void reclaimCallMemory()
 {
     HostState& s = state();
-    std::vector<mxArray*> leftovers;
-    for (auto& entry : s.arrays) {
-        if (entry.second == Owner::Temporary) leftovers.push_back(const_cast<mxArray*>(entry.first));
-    }
-    for (mxArray* array : leftovers) {
-        destroy(array);
+    // Erased as they are found, so that reclaiming needs no memory of its own.
+    for (auto it = s.arrays.begin(); it != s.arrays.end();) {
+        if (it->second != Owner::Temporary) {
+            ++it;
+            continue;
+        }
+        mxArray* array = const_cast<mxArray*>(it->first);
+        it = s.arrays.erase(it);
+        freeTree(array);
         ++s.stats.arraysReclaimed;
     }
     for (auto& block : s.blocks) {

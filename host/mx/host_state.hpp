@@ -4,6 +4,8 @@
 
 #include <csetjmp>
 #include <cstddef>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,10 +42,14 @@ struct HostState {
 
     bool inCall = false;
     std::string currentModule;
-    std::jmp_buf* errorJump = nullptr;  // where an error ends the module call
-    std::string errorId;
-    std::string errorMessage;
+    // Where an error ends the module call; null while no module frame is on the stack (host
+    // code, and the host's own functions a module calls by name), where errors are exceptions.
+    std::jmp_buf* errorJump = nullptr;
+    // The error that ended the call, in fixed buffers: raising it must not allocate.
+    char errorId[128] = "";
+    char errorMessage[4096] = "";
 
+    std::unordered_map<std::string, WarningMode> warningModes;  // by identifier; On when absent
     std::size_t maxElements = defaultMaxElements();
     bool logging = false;
     std::vector<std::string> log;
@@ -59,12 +65,44 @@ void requestInterruptFlag();
 // Whether an interrupt was requested (Host::requestInterrupt) since the last check; clears it.
 bool takeInterrupt();
 
-// Ends the module call in progress with an error; outside a call it throws std::runtime_error.
-// Callers must hold no objects with destructors in the frames it unwinds.
+// An error of host code with no module frame to jump to, as a C++ exception.
+struct HostError : std::runtime_error {
+    HostError(const char* identifier, const char* message) : std::runtime_error(message), identifier(identifier) {}
+    std::string identifier;
+};
+
+// Stores the error that ends the call (truncated to the buffers).
+void setError(const char* identifier, const char* message);
+
+// Ends the module call in progress with an error, by a jump back to where the host called the
+// module; with no module frame to jump to (errorJump null) it throws HostError. Callers must hold
+// no objects with destructors in the frames it unwinds.
 [[noreturn]] void raiseError(const char* identifier, const char* message);
 
-void logCall(const std::string& entry);
-void recordMisuse(const std::string& what);
+// "Out of memory.", identifier MATLAB:nomem.
+[[noreturn]] void raiseOutOfMemory();
+
+// Runs `body` and returns whether it completed; false when it ran out of memory (std::bad_alloc,
+// or std::length_error from a container asked for more than it can hold). Host functions that
+// modules call allocate inside it and raise "Out of memory." after it returns false, once the
+// exception is gone: no C++ exception may unwind into a module, which takes errors only as the
+// host's error jump (and on Windows has an unwinder of its own).
+template <typename Body>
+bool tryAllocation(Body body)
+{
+    try {
+        body();
+        return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return false;
+}
+
+// printf-style entries of the call log (when logging is on) and of the interface misuse of the
+// call in progress. Neither allocates outside tryAllocation; either may raise "Out of memory.".
+void logCall(const char* format, ...);
+void recordMisuse(const char* format, ...);
 bool isLive(const mxArray* array);
 // Element `index` of a real numeric, logical or char array, as a double.
 double realElement(const mxArray* array, std::size_t index);

@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "host_state.hpp"
 
@@ -16,8 +15,11 @@ void* allocate(std::size_t bytes, bool zeroed)
     // The element limit bounds blocks too, counted in doubles.
     if (bytes / sizeof(double) > s.maxElements) raiseError("MATLAB:nomem", "Out of memory. The requested block is too large.");
     void* block = zeroed ? std::calloc(bytes > 0 ? bytes : 1, 1) : std::malloc(bytes > 0 ? bytes : 1);
-    if (block == nullptr) raiseError("MATLAB:nomem", "Out of memory.");
-    s.blocks[block] = bytes;
+    if (block == nullptr) raiseOutOfMemory();
+    if (!tryAllocation([&] { s.blocks[block] = bytes; })) {
+        std::free(block);
+        raiseOutOfMemory();
+    }
     if (s.inCall) {
         s.liveBytes += bytes;
         if (s.liveBytes > s.stats.peakLiveBytes) s.stats.peakLiveBytes = s.liveBytes;
@@ -31,20 +33,20 @@ extern "C" {
 
 void* mxMalloc(size_t n)
 {
-    logCall("mxMalloc(" + std::to_string(n) + ")");
+    logCall("mxMalloc(%llu)", static_cast<unsigned long long>(n));
     return allocate(n, false);
 }
 
 void* mxCalloc(size_t n, size_t size)
 {
-    logCall("mxCalloc(" + std::to_string(n) + "," + std::to_string(size) + ")");
+    logCall("mxCalloc(%llu,%llu)", static_cast<unsigned long long>(n), static_cast<unsigned long long>(size));
     if (size != 0 && n > SIZE_MAX / size) raiseError("MATLAB:nomem", "Out of memory. The requested block is too large.");
     return allocate(n * size, true);
 }
 
 void* mxRealloc(void* ptr, size_t n)
 {
-    logCall("mxRealloc(" + std::to_string(n) + ")");
+    logCall("mxRealloc(%llu)", static_cast<unsigned long long>(n));
     if (ptr == nullptr) return allocate(n, false);
     HostState& s = state();
     auto it = s.blocks.find(ptr);

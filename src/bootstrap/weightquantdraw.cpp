@@ -54,7 +54,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     mxArray* sortInput[1] = {const_cast<mxArray*>(pArray)};
     mxArray* sorted = nullptr;
     mexCallMATLAB(1, &sorted, 1, sortInput, "sort");
-    checkSorted(kName, sorted, pArray);
+    // The host's sort orders P along its first dimension longer than 1, so the k values read
+    // below are in order even when P has further dimensions.
+    checkSorted(kName, sorted, pArray, k);
 
     const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
@@ -79,6 +81,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     double* p = nullptr;
     DoubleData x;
     DoubleData w;
+    bool unsorted = false;
     if (placing && n > 0) {
         DoubleData sortedValues = readDoubles(sorted, k);
         p = allocateDoubles(k);
@@ -86,10 +89,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         releaseDoubles(sortedValues);
         x = readDoubles(xArray, n);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        if (!isAscending(x.values, n)) {
-            warn(kName, "unsortedX",
-                 "X is not sorted in ascending order: the percentiles are not those of the sample (pass sort(X)).");
-        }
+        unsorted = !isAscending(x.values, n);
     }
     mxDestroyArray(sorted);
 
@@ -111,4 +111,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     releaseScratch(p);
     releaseDoubles(w);
     releaseDoubles(x);
+    // After the draws, as in every module: a warning made an error leaves the generator where
+    // the call leaves it.
+    if (unsorted) {
+        warn(kName, "unsortedX",
+             "X is not sorted in ascending order: the percentiles are not those of the sample (pass sort(X)).");
+    }
 }

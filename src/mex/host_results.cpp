@@ -1,7 +1,9 @@
 #include "mex/host_results.hpp"
 
 #include <cfloat>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "mex/errors.hpp"
 
@@ -78,6 +80,42 @@ bool allFinite(const double* z, std::size_t count)
     return noneOutside(z, count, [](double v) { return !(v >= -DBL_MAX && v <= DBL_MAX); });
 }
 
+// Whether the first `count` values are in ascending order with every NaN after every number, the
+// order the host's own sort gives. A pair is in order when the later value is NaN or the earlier
+// one is a number not above it.
+template <typename T>
+bool inAscendingOrder(const void* data, std::size_t count)
+{
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    T earlier;
+    T later;
+    for (std::size_t i = 1; i < count; ++i) {
+        std::memcpy(&earlier, bytes + (i - 1) * sizeof(T), sizeof(T));
+        std::memcpy(&later, bytes + i * sizeof(T), sizeof(T));
+        if (!(later != later || earlier <= later)) return false;
+    }
+    return true;
+}
+
+bool sortedValuesInOrder(const mxArray* sorted, std::size_t count)
+{
+    const void* data = mxGetData(sorted);
+    switch (mxGetClassID(sorted)) {
+    case mxDOUBLE_CLASS: return inAscendingOrder<double>(data, count);
+    case mxSINGLE_CLASS: return inAscendingOrder<float>(data, count);
+    case mxINT8_CLASS: return inAscendingOrder<std::int8_t>(data, count);
+    case mxUINT8_CLASS: return inAscendingOrder<std::uint8_t>(data, count);
+    case mxINT16_CLASS: return inAscendingOrder<std::int16_t>(data, count);
+    case mxUINT16_CLASS: return inAscendingOrder<std::uint16_t>(data, count);
+    case mxINT32_CLASS: return inAscendingOrder<std::int32_t>(data, count);
+    case mxUINT32_CLASS: return inAscendingOrder<std::uint32_t>(data, count);
+    case mxINT64_CLASS: return inAscendingOrder<std::int64_t>(data, count);
+    case mxUINT64_CLASS: return inAscendingOrder<std::uint64_t>(data, count);
+    case mxLOGICAL_CLASS: return inAscendingOrder<mxLogical>(data, count);
+    default: return true;
+    }
+}
+
 }  // namespace
 
 void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
@@ -118,7 +156,7 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     }
 }
 
-void checkSorted(const char* function, const mxArray* sorted, const mxArray* input)
+void checkSorted(const char* function, const mxArray* sorted, const mxArray* input, std::size_t count)
 {
     char message[3 * kTextSize];
     char wanted[kTextSize];
@@ -141,6 +179,9 @@ void checkSorted(const char* function, const mxArray* sorted, const mxArray* inp
                       kind != nullptr ? (mxIsComplex(sorted) ? "complex " : "sparse ") : "", mxGetClassName(sorted),
                       wanted, mxGetClassName(input));
         raiseError(function, "badHostResult", message);
+    }
+    if (!sortedValuesInOrder(sorted, count)) {
+        raiseError(function, "badHostResult", "sort returned values that are not in ascending order.");
     }
 }
 

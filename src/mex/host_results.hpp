@@ -21,7 +21,10 @@ enum class HostNumbers { Uniforms, Normals };
 void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
                       std::size_t cols, HostNumbers numbers);
 
-// `sorted` is what "sort" returned for `input`: an array of the same class and dimensions.
-void checkSorted(const char* function, const mxArray* sorted, const mxArray* input);
+// `sorted` is what "sort" returned for `input`: an array of the same class and dimensions whose
+// first `count` values (no more than it holds) are in ascending order with any NaN after every
+// number, as the host's own sort leaves them ("sort returned values that are not in ascending
+// order." otherwise).
+void checkSorted(const char* function, const mxArray* sorted, const mxArray* input, std::size_t count);
 
 }  // namespace montemex

@@ -1,7 +1,10 @@
 #include "mex/memory_limit.hpp"
 
+#include <cctype>
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -15,6 +18,13 @@ namespace montemex {
 
 namespace {
 
+const char* const kVariable = "MONTEMEX_MEMORY_LIMIT";
+
+// Whether a value was warned about since the module was loaded, and which (its first 63
+// characters): each value is reported once, and again after another one.
+bool warned = false;
+char warnedValue[64] = "";
+
 double physicalMemory()
 {
 #ifdef _WIN32
@@ -26,29 +36,72 @@ double physicalMemory()
 #endif
 }
 
-}  // namespace
-
-double memoryLimit()
+double defaultLimit()
 {
-    const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");
-    if (text != nullptr) {
-        const double bytes = std::strtod(text, nullptr);
-        if (bytes > 0.0) return bytes;
-    }
     double limit = 0.9 * physicalMemory();
     if (sizeof(void*) == 4 && !(limit <= 2147483648.0)) limit = 2147483648.0;
     return limit;
 }
 
+// The bytes `text` gives in the variable's one form, a positive finite number that starts with a
+// digit, with an optional fraction and exponent and nothing else (4e9, 4000000000, 2.5e9); 0 for
+// any other text.
+double bytesFrom(const char* text)
+{
+    if (!std::isdigit(static_cast<unsigned char>(text[0]))) return 0.0;
+    if (std::strspn(text, "0123456789.eE+-") != std::strlen(text)) return 0.0;  // no hexadecimal
+    char* end = nullptr;
+    const double bytes = std::strtod(text, &end);
+    return *end == '\0' && bytes > 0.0 && bytes <= DBL_MAX ? bytes : 0.0;
+}
+
+// Gigabytes with three significant digits, without an exponent up to a million GB.
+void formatGigabytes(char* text, std::size_t size, double bytes)
+{
+    std::snprintf(text, size, bytes < 1e12 ? "%.3g" : "%.0f", bytes / 1e9);
+}
+
+// Warns montemex:<function>:memoryLimit when the variable is set but not in its form, once per value.
+void warnIfUnreadable(const char* function)
+{
+    const char* text = std::getenv(kVariable);
+    if (text == nullptr || bytesFrom(text) > 0.0) {
+        warned = false;
+        return;
+    }
+    if (warned && std::strncmp(text, warnedValue, sizeof warnedValue - 1) == 0) return;
+    char shown[48];
+    std::snprintf(shown, sizeof shown, "%.40s%s", text, std::strlen(text) > 40 ? "..." : "");
+    char limit[32];
+    formatGigabytes(limit, sizeof limit, defaultLimit());
+    char message[200];
+    std::snprintf(message, sizeof message,
+                  "%s is \"%s\", not a positive number of bytes such as 4e9: the default limit of %s GB applies.",
+                  kVariable, shown, limit);
+    warn(function, "memoryLimit", message);
+    // Only once the warning has not ended the call (made an error, it does so every time).
+    warned = true;
+    std::snprintf(warnedValue, sizeof warnedValue, "%s", text);
+}
+
+}  // namespace
+
+double memoryLimit()
+{
+    const char* text = std::getenv(kVariable);
+    const double bytes = text != nullptr ? bytesFrom(text) : 0.0;
+    return bytes > 0.0 ? bytes : defaultLimit();
+}
+
 void checkMemory(const char* function, double bytes)
 {
+    warnIfUnreadable(function);
     const double limit = memoryLimit();
     if (bytes <= limit) return;
-    // Three significant digits, without an exponent up to a million GB.
     char needed[32];
     char allowed[32];
-    std::snprintf(needed, sizeof needed, bytes < 1e12 ? "%.3g" : "%.0f", bytes / 1e9);
-    std::snprintf(allowed, sizeof allowed, limit < 1e12 ? "%.3g" : "%.0f", limit / 1e9);
+    formatGigabytes(needed, sizeof needed, bytes);
+    formatGigabytes(allowed, sizeof allowed, limit);
     char message[160];
     std::snprintf(message, sizeof message, "This call needs %s GB of memory at once, more than the %s GB a call may use here.",
                   needed, allowed);

@@ -29,12 +29,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     double* result = mxGetPr(plhs[0]);
     InterruptPoll poll;
     const WeightTotal total = totalWeight(w.values(), n, poll);
-    warnIfDegenerate(kName, n > 0 ? total.total : 1.0);
     const std::size_t pos = residualCopies(w.values(), n, total, result, table, poll);
     const std::size_t remaining = n - pos;
 
     mxArray* uniforms = nullptr;
     drawHostArray(kName, &uniforms, "rand", remaining, 1);
+    // After the draw, as in every module: a warning made an error leaves the generator where
+    // the call leaves it.
+    warnIfDegenerate(kName, n > 0 ? total.total : 1.0);
     if (n > 0) {
         residualTable(table, n, remaining, poll);
         std::uint32_t* guide = allocateIndices(guideSize(n, remaining));

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -121,6 +125,49 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     ToolRun interrupted = runTool("shapedraw 3 8 5000 5000 >/dev/null 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid; "
                                   "echo status $?; : ");
     EXPECT_EQ(interrupted.out, "status 1\n");
+    // A result the limit allows but the host cannot make (more than a container holds; on 64-bit
+    // builds also more than the allocator gives) once ended the tool in std::terminate.
+    std::vector<std::string> impossible = {sizeof(void*) == 8 ? "1.2e9 1e9" : "2e4 2e4"};
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer ends the process where an allocation fails
+    if (sizeof(void*) == 8) impossible.push_back("1e9 1e9");
+#endif
+    setenv("MONTEMEX_MEMORY_LIMIT", "1e300", 1);
+    for (const std::string& sizes : impossible) {
+        ToolRun run = runTool("shapedraw 3 8 " + sizes);
+        EXPECT_EQ(run.status, 1) << sizes;
+        EXPECT_EQ(run.out, "shapedraw: Out of memory.\n") << sizes;
+    }
+    unsetenv("MONTEMEX_MEMORY_LIMIT");
+    // Messages name what went wrong, and warnings the function, as errors do.
+    EXPECT_EQ(runTool("''").out, "montemex: the function name is empty (montemex --list shows the functions).\n");
+    ToolRun noLegacy = runTool("studentdraw 3 --legacy");
+    EXPECT_EQ(noLegacy.status, 1);
+    EXPECT_EQ(noLegacy.out, "montemex: studentdraw has no legacy build (montemex --list --legacy shows those that have one).\n");
+    EXPECT_EQ(runTool("plainpick '[0 0]'", "2>&1 >/dev/null").out,
+              "warning: plainpick: The weights do not have a positive finite total, so the result is no resample of them.\n");
+}
+
+TEST(Cli, RefusesAModuleFileShorterThanItsHeadersSay)
+{
+    // A copy cut short at any length once ended the tool with SIGBUS inside the system loader.
+    std::ifstream source(std::string(MONTEMEX_FOREIGN_DIR) + "/../current/waitdraw.mexa64", std::ios::binary);
+    const std::string whole((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+    ASSERT_GT(whole.size(), 20000u);
+    char dir[] = "/tmp/montemex-truncated-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/waitdraw.mexa64";
+    std::vector<std::size_t> lengths = {1, whole.size() - 1};
+    for (std::size_t n = 0; n < whole.size(); n += 997) lengths.push_back(n);
+    for (std::size_t n : lengths) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc).write(whole.data(), static_cast<std::streamsize>(n));
+        ToolRun run = runTool("waitdraw 1 --path " + std::string(dir));
+        EXPECT_EQ(run.status, 1) << n;
+        EXPECT_EQ(run.out.rfind("waitdraw: Cannot load 'waitdraw': '" + file + "' is truncated: ", 0), 0u) << n << ": " << run.out;
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << whole;
+    EXPECT_EQ(runTool("waitdraw 1 --path " + std::string(dir)).status, 0);
+    std::remove(file.c_str());
+    rmdir(dir);
 }
 
 TEST(Cli, OptionsFollowOneRuleAndUsageErrorsExitWithTwo)
@@ -260,6 +307,38 @@ TEST(Cli, ListHelpAndDemo)
     ToolRun demo = runTool("--demo");
     EXPECT_EQ(demo.status, 0);
     EXPECT_NE(demo.out.find(">> waitdraw(2, 3, 4)"), std::string::npos);
+}
+
+TEST(Cli, EveryLiteralTheHelpListsReachesAModuleAsItsValue)
+{
+    // Each literal of the usage text against a plain double literal of the same values, or the
+    // refusal of classes the modules do not read. A logical literal once reached modules as
+    // doubles made of its bytes (1.2697e-321 for true).
+    const std::string refused = "squashfn: Arguments must be full real numeric or logical arrays.\n";
+    const std::map<std::string, std::string> sameAs = {
+        {"3", "[3]"}, {"-0.5", "[-0.5]"}, {"NaN", "[NaN]"}, {"Inf", "[Inf]"}, {"[1 2; 3 4]", "[1, 2; 3, 4]"},
+        {"[]", "zeros(0, 0)"}, {"'text'", ""}, {"int32([1 2])", "[1 2]"}, {"single(3)", "3"},
+        {"logical([1 0])", "[1 0]"}, {"sparse([1 0])", ""}, {"complex(1, 2)", ""}, {"zeros(2, 3, 4)", "zeros(2, 3)"},
+        {"cell(1, 2)", ""}, {"struct()", ""}};
+    // The literals are set apart by two spaces or a line end.
+    const std::string usage = montemex::cli::usageText();
+    const std::size_t first = usage.find("literals: ") + 10;
+    std::string listed = usage.substr(first, usage.find("\n(quote") - first) + "  ";
+    for (std::size_t at; (at = listed.find('\n')) != std::string::npos;) listed.replace(at, 1, "  ");
+    std::size_t count = 0;
+    for (std::size_t start = 0, end; (end = listed.find("  ", start)) != std::string::npos; start = end + 2, ++count) {
+        const std::string literal = listed.substr(start, end - start);
+        ASSERT_EQ(sameAs.count(literal), 1u) << "no expectation for '" << literal << "'";
+        ToolRun run = runTool("squashfn \"" + literal + "\" --csv");
+        if (sameAs.at(literal).empty()) {
+            EXPECT_EQ(run.status, 1) << literal;
+            EXPECT_EQ(run.out, refused) << literal;
+        } else {
+            EXPECT_EQ(run.status, 0) << literal << ": " << run.out;
+            EXPECT_EQ(run.out, runTool("squashfn '" + sameAs.at(literal) + "' --csv").out) << literal;
+        }
+    }
+    EXPECT_EQ(count, sameAs.size());
 }
 
 TEST(Cli, LiteralsReadAsTheHostWouldWriteThem)

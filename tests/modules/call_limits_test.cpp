@@ -148,6 +148,73 @@ TEST(CallLimits, OverflowingWeightsResampleAsScaledDownAndDegenerateOnesWarn)
     EXPECT_TRUE(sameValues(inOrder, outputOf(residual).values));
 }
 
+TEST(CallLimits, AWarningMadeAnErrorLeavesTheGeneratorWhereTheCallWould)
+{
+    // Every warning about the arguments comes once the call has drawn its numbers, so a call that
+    // a warning ends (warning("error", id)) has moved the generator exactly as far as the same
+    // call that only warns; turned off, the warning goes unrecorded and the result is the same.
+    Host host;
+    Array zeros = makeRow({0, 0, 0}), unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), p = makeRow({5, 95}), draws = makeScalar(3);
+    const std::pair<std::string, std::vector<const mxArray*>> calls[] = {
+        {"plainpick", {zeros.get()}}, {"layeredpick", {zeros.get()}}, {"remainderpick", {zeros.get()}},
+        {"fixedpick", {zeros.get()}}, {"classdraw", {zeros.get(), draws.get()}},
+        {"weightquantdraw", {unsorted.get(), p.get(), draws.get()}}};
+    for (const auto& [name, args] : calls) {
+        const std::string id = "montemex:" + name + (name == "weightquantdraw" ? ":unsortedX" : ":degenerateWeights");
+        host.seed(5);
+        CallResult warned = callModule(Build::Current, name, 1, args);
+        ASSERT_EQ(warned.stats.warnings.size(), 1u) << name;
+        const RandomState after = host.randomState();
+        host.setWarningMode(id, WarningMode::Error);
+        host.seed(5);
+        CallResult ended = callModule(Build::Current, name, 1, args);
+        EXPECT_EQ(ended.identifier, id);
+        EXPECT_EQ(id + ": " + ended.message, warned.stats.warnings[0]);
+        EXPECT_TRUE(host.randomState() == after) << name;
+        host.setWarningMode(id, WarningMode::Off);
+        host.seed(5);
+        CallResult quiet = callModule(Build::Current, name, 1, args);
+        EXPECT_TRUE(quiet.stats.warnings.empty()) << name;
+        EXPECT_TRUE(sameValues(outputOf(warned).values, outputOf(quiet).values)) << name;
+    }
+    host.clearWarningModes();
+}
+
+TEST(CallLimits, TheMemoryLimitVariableHasOneFormAndAnyOtherValueWarns)
+{
+    // In its form the value is the limit, for the modules and the host's own arrays alike: 4e6
+    // bytes refuse a million doubles. Any other value gets a warning naming it, once per value
+    // while the module stays loaded, and the default applies ("inf" and "1e999" once removed the
+    // limit, "5000abc" read as 5000, and the rest were ignored silently).
+    Host host;
+    const struct {
+        const char* text;
+        bool accepted;
+    } cases[] = {{"4e6", true},      {"4000000", true}, {"4000000.5", true}, {"4.0E+6", true},  {"abc", false},
+                 {"-1", false},      {"0", false},      {"nan", false},      {"inf", false},    {"1e999", false},
+                 {"5000abc", false}, {" 4e6", false},   {"+4e6", false},     {"0x3d0900", false}, {"4e6 ", false}};
+    Array one = makeScalar(1), thousand = makeScalar(1000);
+    for (const auto& c : cases) {
+        host.setMemoryLimitVariable(c.text);
+        CallResult first = callModule(Build::Current, "waitdraw", 1, {one.get(), thousand.get(), thousand.get()});
+        CallResult again = callModule(Build::Current, "waitdraw", 1, {one.get(), thousand.get(), thousand.get()});
+        EXPECT_EQ(host.callBuiltin("rand", 1, {thousand.get(), thousand.get()}).ok, !c.accepted) << c.text;
+        if (c.accepted) {
+            EXPECT_EQ(first.identifier, "montemex:waitdraw:tooLarge") << c.text;
+            EXPECT_TRUE(first.stats.warnings.empty()) << c.text;
+            continue;
+        }
+        EXPECT_TRUE(first.ok && again.ok) << c.text;
+        ASSERT_EQ(first.stats.warnings.size(), 1u) << c.text;
+        EXPECT_EQ(first.stats.warnings[0].rfind("montemex:waitdraw:memoryLimit: MONTEMEX_MEMORY_LIMIT is \"" +
+                                                    std::string(c.text) + "\", not a positive number of bytes such as 4e9: "
+                                                                          "the default limit of ", 0), 0u)
+            << first.stats.warnings[0];
+        EXPECT_TRUE(again.stats.warnings.empty()) << c.text;
+    }
+    host.setMemoryLimit(0);
+}
+
 TEST(CallLimits, PercentilesOfAnUnsortedSampleWarnOnce)
 {
     Array unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), sorted = makeMatrix(4, 1, {0, 1, 2, 3}), p = makeRow({5, 95});

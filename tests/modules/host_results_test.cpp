@@ -2,6 +2,7 @@
 // that return the wrong size, class or values (as a user's rand.m can), every module ends with
 // badHostResult or a sound result, never a read or write past an array, a result it did not make,
 // or a loop without end.
+#include <cstdint>
 #include <string>
 
 #include "module_test.hpp"
@@ -147,5 +148,27 @@ TEST(HostResults, ShadowedRandAndRandnEndInAnErrorOrASoundResult)
     host.shadowFunction("sort", [](int, mxArray* plhs[], int, mxArray**) { plhs[0] = filled(5, 1, 1.0); });
     expectError(callModule(Build::Current, "weightquantdraw", 1, {x.get(), p.get()}), "weightquantdraw",
                 "badHostResult", "sort returned a 5-by-1 double array where a 1-by-2 double array was expected.");
+
+    // A sort that returns P as given: only P already in the host's order (ascending, NaN last)
+    // may pass, whatever its class. A descending sort once gave percentiles outside the data.
+    host.shadowFunction("sort", [](int, mxArray* plhs[], int, mxArray* prhs[]) { plhs[0] = mxDuplicateArray(prhs[0]); });
+    Array descending = makeRow({90, 10}), nanFirst = makeRow({NAN, 10}), nanLast = makeRow({10, 10, 90, NAN, NAN});
+    auto int32Pair = [](std::int32_t first, std::int32_t second) {
+        Array pair(mxCreateNumericMatrix(1, 2, mxINT32_CLASS, mxREAL));
+        static_cast<std::int32_t*>(mxGetData(pair.get()))[0] = first;
+        static_cast<std::int32_t*>(mxGetData(pair.get()))[1] = second;
+        return pair;
+    };
+    Array integers = int32Pair(5, 95), integersDescending = int32Pair(95, 5);
+    const std::pair<const Array*, bool> orders[] = {
+        {&p, true}, {&nanLast, true}, {&integers, true}, {&descending, false}, {&nanFirst, false}, {&integersDescending, false}};
+    for (const auto& [percentiles, inOrder] : orders) {
+        CallResult result = callModule(Build::Current, "weightquantdraw", 1, {x.get(), percentiles->get()});
+        if (inOrder) {
+            EXPECT_TRUE(result.ok) << result.message;
+        } else {
+            expectError(result, "weightquantdraw", "badHostResult", "sort returned values that are not in ascending order.");
+        }
+    }
     host.clearShadows();
 }

@@ -64,6 +64,22 @@ for target = {"rand", "randn", "sort"}
     rmpath (folder);
   end
 end
+% A sort that returns descending order is caught too: weightquantdraw's percentiles stay inside
+% the data with the host's own sort.
+X = sort (-1.2 + 3.2 * rand (50, 1));
+folder = fullfile (root, "sortdescend");
+mkdir (folder);
+write_function (folder, "sort", "r = builtin (\"sort\", varargin{1}, \"descend\");");
+addpath (folder);
+try
+  weightquantdraw (X, [5 50 95], 2);
+  error ("a descending sort was not caught");
+catch err
+  assert (err.identifier, "montemex:weightquantdraw:badHostResult");
+end
+rmpath (folder);
+Q = weightquantdraw (X, [5 50 95], 200);
+assert (all (Q(:) >= X(1) & Q(:) <= X(end)));
 printf ("%d calls with shadowed rand, randn and sort ended in time\n", outcomes);
 
 % The shadows are gone: the host's own generator is used, exactly.

@@ -65,6 +65,11 @@ struct RandomState {
 // anything into the slots, or nothing.
 using HostFunction = std::function<void(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[])>;
 
+// What the host does with a module's warning, by identifier, as warning("on" | "off" | "error", id)
+// sets it in a host: print and record it (On, the default), ignore it (Off), or end the call with
+// an error of the warning's identifier and message (Error).
+enum class WarningMode { On, Off, Error };
+
 class Host {
 public:
     // Directories searched in order for "<name><suffix>", first match wins. The suffixes are the
@@ -100,11 +105,18 @@ public:
     void setMaxElements(std::size_t count);
     // Sets MONTEMEX_MEMORY_LIMIT for the modules (and the host's own limit to match); 0 unsets it.
     void setMemoryLimit(double bytes);
+    // Sets MONTEMEX_MEMORY_LIMIT to `text`, whatever it holds ("" unsets it on Windows), and the
+    // host's own limit by the rule the modules follow: the bytes when the text is a positive
+    // finite number (4e9, 4000000000, 2.5e9), else the default.
+    void setMemoryLimitVariable(const std::string& text);
 
     // Makes the next interrupt check of a module call end the call ("Interrupted."), as Ctrl-C
     // does in a host. Safe to call from a signal handler.
     static void requestInterrupt();
     void setLogging(bool on);
+
+    void setWarningMode(const std::string& identifier, WarningMode mode);
+    void clearWarningModes();
 
     // Shadowing of the host's functions, as users shadow them with m-files of the same name.
     void shadowFunction(const std::string& name, HostFunction function);

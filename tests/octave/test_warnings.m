@@ -1,0 +1,37 @@
+% Warnings inside Octave. A warning about the arguments comes once the call has drawn its random
+% numbers, so one made an error (warning("error", id)) ends the call with the generator where
+% the call leaves it. An unreadable MONTEMEX_MEMORY_LIMIT is ignored with a warning, once per
+% value, and the default limit applies.
+1;
+
+calls = {{"plainpick", [0 0 0]}, {"layeredpick", [0 0 0]}, {"remainderpick", [0 0 0]}, ...
+         {"fixedpick", [0 0 0]}, {"classdraw", [0 0 0], 3}, {"weightquantdraw", [3; 1; 2; 0], [5 95], 3}};
+for c = 1:numel (calls)
+  name = calls{c}{1};
+  id = ["montemex:" name ":" merge(strcmp (name, "weightquantdraw"), "unsortedX", "degenerateWeights")];
+  warning ("off", id);
+  rand ("state", 5); feval (calls{c}{:}); after = rand ("state");
+  warning ("error", id);
+  rand ("state", 5);
+  try
+    feval (calls{c}{:});
+    error ("%s: the warning made an error did not end the call", name);
+  catch err
+    assert (err.identifier, id);
+  end
+  assert (isequal (rand ("state"), after), "%s: the generator moved otherwise", name);
+  warning ("on", id);
+end
+
+setenv ("MONTEMEX_MEMORY_LIMIT", "5000abc");  % once read as 5000 bytes
+lastwarn ("");
+assert (size (waitdraw (1, 1000, 1000)), [1000 1000]);
+[message, id] = lastwarn ();
+assert (id, "montemex:waitdraw:memoryLimit");
+assert (index (message, "waitdraw: MONTEMEX_MEMORY_LIMIT is \"5000abc\", not a positive number of bytes") == 1);
+lastwarn ("");
+waitdraw (1, 1000, 1000);
+assert (lastwarn (), "");
+setenv ("MONTEMEX_MEMORY_LIMIT", "4e6");
+expect_error (@() waitdraw (1, 1000, 1000), "montemex:waitdraw:tooLarge", "more than the 0.004 GB");
+unsetenv ("MONTEMEX_MEMORY_LIMIT");
