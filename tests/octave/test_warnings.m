@@ -33,5 +33,11 @@ lastwarn ("");
 waitdraw (1, 1000, 1000);
 assert (lastwarn (), "");
 setenv ("MONTEMEX_MEMORY_LIMIT", "4e6");
-expect_error (@() waitdraw (1, 1000, 1000), "montemex:waitdraw:tooLarge", "more than the 0.004 GB");
+try
+  waitdraw (1, 1000, 1000);
+  error ("a limit of 4e6 bytes did not refuse 8 MB");
+catch err
+  assert (err.identifier, "montemex:waitdraw:tooLarge");
+  assert (! isempty (strfind (err.message, "more than the 0.004 GB")), err.message);
+end
 unsetenv ("MONTEMEX_MEMORY_LIMIT");
