@@ -26,10 +26,14 @@ namespace {
 const char* const kName = "weightquantdraw";
 
 // No x(i) above x(i + 1); NaN compares as neither.
-bool isAscending(const double* x, std::size_t n)
+bool isAscending(const double* x, std::size_t n, InterruptPoll& poll)
 {
-    for (std::size_t i = 1; i < n; ++i) {
-        if (x[i - 1] > x[i]) return false;
+    for (std::size_t begin = 1; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) {
+            if (x[i - 1] > x[i]) return false;
+        }
+        poll(end - begin);
     }
     return true;
 }
@@ -79,6 +83,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     double* p = nullptr;
     DoubleData x;
     DoubleData w;
+    InterruptPoll poll;
     if (placing && n > 0) {
         DoubleData sortedValues = readDoubles(sorted, k);
         p = allocateDoubles(k);
@@ -86,14 +91,13 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         releaseDoubles(sortedValues);
         x = readDoubles(xArray, n);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        if (!isAscending(x.values, n)) {
+        if (!isAscending(x.values, n, poll)) {
             warn(kName, "unsortedX",
                  "X is not sorted in ascending order: the percentiles are not those of the sample (pass sort(X)).");
         }
     }
     mxDestroyArray(sorted);
 
-    InterruptPoll poll;
     for (std::size_t first = 0; n > 0 && first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
         mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);

@@ -122,14 +122,27 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
         }
         progress(end - begin);
     }
-    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles.
+    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. Every
+    // bucket and every position passed is a step (all positions can lie in one bucket).
     const double width = 1.0 / static_cast<double>(buckets);
     std::size_t j = 0;
+    std::size_t work = 0;
     for (std::size_t b = 0; b <= buckets; ++b) {
         const double edge = static_cast<double>(b) * width;
-        while (j < positions && q[j] < edge) ++j;
+        while (j < positions && q[j] < edge) {
+            ++j;
+            if (++work == kProgressChunk) {
+                progress(work);
+                work = 0;
+            }
+        }
         guide[b] = static_cast<std::uint32_t>(j);
+        if (++work == kProgressChunk) {
+            progress(work);
+            work = 0;
+        }
     }
+    progress(work);
     return true;
 }
 
