@@ -65,11 +65,11 @@ void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progres
 // when there is none: q[n-1] is never read. In the legacy build a NaN entry compared in the
 // bisection step counts as below x (the first test treats NaN as the current build does).
 // n >= 1; the result is a double from 1 to n.
-inline double searchCumulative(const double* q, std::size_t n, double x)
+namespace detail {
+
+// The bisection's steps from (lo, hi) on, and its result.
+inline double bisectFrom(const double* q, std::size_t lo, std::size_t hi, double x)
 {
-    if (q[0] >= x) return 1.0;
-    std::size_t lo = 0;
-    std::size_t hi = n - 1;
     while (hi - lo > 1) {
         std::size_t mid = (lo + hi) / 2;
         if (legacyLess(q[mid], x)) {
@@ -79,6 +79,14 @@ inline double searchCumulative(const double* q, std::size_t n, double x)
         }
     }
     return static_cast<double>(hi + 1);
+}
+
+}  // namespace detail
+
+inline double searchCumulative(const double* q, std::size_t n, double x)
+{
+    if (q[0] >= x) return 1.0;
+    return detail::bisectFrom(q, 0, n - 1, x);
 }
 
 namespace detail {
@@ -254,17 +262,7 @@ inline double searchFromStarts(const double* q, std::size_t n, const std::uint32
     if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
     if (q[0] >= x) return 1.0;
     const std::size_t b = static_cast<std::size_t>(x * static_cast<double>(buckets));
-    std::size_t lo = starts[2 * b];
-    std::size_t hi = starts[2 * b + 1];
-    while (hi - lo > 1) {
-        std::size_t mid = (lo + hi) / 2;
-        if (legacyLess(q[mid], x)) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return static_cast<double>(hi + 1);
+    return detail::bisectFrom(q, starts[2 * b], starts[2 * b + 1], x);
 }
 
 // A table ready for many searches: with a guide where one helps and applies, with a start guide
