@@ -8,7 +8,9 @@
 % The two variables let Octave reuse the memory of freed arrays up to 32 MB instead of mapping
 % fresh pages for every array above 128 kB, which on virtual machines can cost more than the
 % work itself (Octave's own x + 1 then takes 20 times longer per element at 1e6 elements than at
-% 1e4); the first row, x + 1, shows what the machine does.
+% 1e4). The first rows show what the machine itself does per element at the two sizes, reading
+% and writing in order (x + 1) and reading in random order (x(p)): beyond the processor's caches,
+% at 1e6 elements, every element costs a little more whatever computes it.
 %
 % Time per element: (t(n) - t(1)) / (n - 1), t(n) the processor time of one call of size n, so
 % that the fixed cost of a call does not count. The sizes are 1e4 and 1e6 elements unless
@@ -18,25 +20,25 @@
 1;
 
 % Processor seconds (cputime, so that other work on a shared machine counts as little as possible)
-% of one call of f: the best of three batches of at least 0.1 s each; a call that takes longer
-% than half a second is timed once.
-function t = call_seconds (f)
+% of one call of f, from a batch of calls lasting at least 0.1 s; a call that takes longer than
+% half a second is timed alone.
+function t = batch_seconds (f)
   start = cputime (); f (); t = cputime () - start;
   if t > 0.5
     return;
   end
   calls = max (1, ceil (0.1 / max (t, 1e-5)));
-  for batch = 1:3
-    start = cputime ();
-    for k = 1:calls
-      f ();
-    end
-    t = min (t, (cputime () - start) / calls);
+  start = cputime ();
+  for k = 1:calls
+    f ();
   end
+  t = min (t, (cputime () - start) / calls);
 end
 
-% One row: the call made by call(inputs(n)) at sizes n1 and 100 n1. With perCall, the time of
-% the whole call instead of the time per element.
+% One row: the call made by call(inputs(n)) at sizes n1 and 100 n1 (and 1, to take away the
+% fixed cost), each the best of three rounds that take turns, so that a spell of load on the
+% machine does not fall on one size alone. With perCall, the time of the whole call instead of
+% the time per element.
 function ratio = report (module, pattern, inputs, call, n1, perCall)
   perCall = nargin > 5 && perCall;
   only = getenv ("WORST_CASES");
@@ -44,26 +46,26 @@ function ratio = report (module, pattern, inputs, call, n1, perCall)
     ratio = NaN;
     return;
   end
-  one = 0;
-  if ! perCall
-    one = call_seconds (@() call (inputs (1)));
-  end
-  perElement = zeros (1, 2);
-  sizes = [n1, 100 * n1];
-  for k = 1:2
-    a = inputs (sizes(k));
-    perElement(k) = call_seconds (@() call (a)) - one;
-    if ! perCall
-      perElement(k) /= sizes(k) - 1;
+  sizes = [1, n1, 100 * n1];
+  a = {inputs(1), inputs(sizes(2)), inputs(sizes(3))};
+  t = Inf (1, 3);
+  for round = 1:3
+    for k = 1 + perCall:3
+      t(k) = min (t(k), batch_seconds (@() call (a{k})));
     end
+  end
+  if perCall
+    perElement = t(2:3);
+  else
+    perElement = (t(2:3) - t(1)) ./ (sizes(2:3) - 1);
   end
   ratio = perElement(2) / perElement(1);
   mark = " ";
   if ratio > 1.5 || ratio < 1 / 1.5
     mark = "!";
   end
-  printf ("%-15s %-22s %8d %10.1f %9d %10.1f %7.2f %s\n", module, pattern, sizes(1), 1e9 * perElement(1), ...
-          sizes(2), 1e9 * perElement(2), ratio, mark);
+  printf ("%-15s %-22s %8d %10.1f %9d %10.1f %7.2f %s\n", module, pattern, sizes(2), 1e9 * perElement(1), ...
+          sizes(3), 1e9 * perElement(2), ratio, mark);
 end
 
 % A column of n values: `values` repeated element by element, or in runs of `run` elements.
@@ -85,6 +87,7 @@ if isnan (n1)
 end
 printf ("%-15s %-22s %8s %10s %9s %10s %7s\n", "module", "values", "n", "ns/elem", "100 n", "ns/elem", "ratio");
 report ("(Octave)", "x + 1", @(n) ones (n, 1), @(x) x + 1, n1);
+report ("(Octave)", "x(p), p random", @(n) {ones(n, 1), randperm(n)'}, @(a) a{1}(a{2}), n1);
 
 % Degrees of freedom: every path of the gamma draw (V/2 below 1e-5, boost, exponential, rejection,
 % huge), the values Student t treats apart (1 and 2), and what draws nothing.
@@ -220,7 +223,10 @@ cases = {
   "nu0 = 1e8",        @(n) {1, 1e8, 1, 1, n};
   "nu = 1e-2",        @(n) {1, 1, 1e-2, 1, n};
 };
-printf ("%-15s %-22s %8s %10s %9s %10s\n", "", "", "N", "ns/call", "100 N", "ns/call");
+only = getenv ("WORST_CASES");
+if isempty (only) || ! isempty (strfind (only, "scalehyperdraw"))
+  printf ("%-15s %-22s %8s %10s %9s %10s\n", "", "", "N", "ns/call", "100 N", "ns/call");
+end
 for k = 1:rows (cases)
   report ("scalehyperdraw", cases{k, 1}, @(n) cases{k, 2} (n), @(a) scalehyperdraw (a{:}), 100, true);
 end
