@@ -28,8 +28,12 @@
 %     V NaN                    NaN.
 %     V = Inf, or V of 2^1021 (about 2.2e307) or more: S itself, the limit
 %                              of the distribution.
-%     V/2 < 0.00001            g = V/2, so the element is S up to rounding for small
-%                              positive and for negative V, NaN for V = 0 and V = -Inf.
+%     V/2 < 0.00001            g = V/2, so the element is S*V/2/(V/2): S up to rounding
+%                              for small positive and for negative V, NaN for V = 0 and
+%                              V = -Inf. Where V/2 or a product is subnormal (below about
+%                              2.2e-308 in magnitude) it loses digits, and the element can
+%                              be far from S: recipshapedraw(3, 4.9e-324) is Inf (V/2
+%                              rounds to 0) and recipshapedraw(3, 3*4.9e-324) is 2.
 %
 %   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:recipshapedraw:tooManyOutputs   Too many output arguments.

@@ -14,8 +14,9 @@
 %   the generator is left where those calls leave it.
 %
 %   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^1021 (about 2.2e307) or more
-%   give s itself, the limit of the distribution; v/2 < 0.00001 gives s up to rounding (NaN
-%   for v = 0 and v = -Inf).
+%   give s itself, the limit of the distribution; v/2 < 0.00001 gives s*v/2/(v/2), s up to
+%   rounding (NaN for v = 0 and v = -Inf) except where v/2 or a product is subnormal, as in
+%   recipshapedraw: recipshapedrawone(3, 4.9e-324) is Inf.
 %
 %   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:recipshapedrawone:wrongInputCount  Wrong number of input arguments.

@@ -38,8 +38,12 @@
 %     V = Inf, or V of 2^1021 (about 2.2e307) or more: A itself, the limit
 %                              of the distribution (its relative spread sqrt(2/V) is far
 %                              below the precision of a double).
-%     V/2 < 0.00001            g = V/2, so the element is A up to rounding for small
-%                              positive and for negative V, NaN for V = 0 and V = -Inf.
+%     V/2 < 0.00001            g = V/2, so the element is (2*(V/2))*A/V: A up to rounding
+%                              for small positive and for negative V, NaN for V = 0 and
+%                              V = -Inf. Where V/2 or a product is subnormal (below about
+%                              2.2e-308 in magnitude) it loses digits, and the element can
+%                              be far from A: shapedraw(3, 4.9e-324) is 0 (V/2 rounds to
+%                              0) and shapedraw(3, 3*4.9e-324) is 4.
 %
 %   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:shapedraw:tooManyOutputs   Too many output arguments.

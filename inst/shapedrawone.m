@@ -14,8 +14,9 @@
 %   calls leave it.
 %
 %   Unusual v (nothing is drawn): NaN gives NaN; Inf and v of 2^1021 (about 2.2e307) or more
-%   give a itself, the limit of the distribution; v/2 < 0.00001 gives a up to rounding (NaN
-%   for v = 0 and v = -Inf).
+%   give a itself, the limit of the distribution; v/2 < 0.00001 gives (2*(v/2))*a/v, a up to
+%   rounding (NaN for v = 0 and v = -Inf) except where v/2 or a product is subnormal, as in
+%   shapedraw: shapedrawone(3, 4.9e-324) is 0.
 %
 %   Errors (identifier, message), all but badHostResult raised before any random number is drawn:
 %     montemex:shapedrawone:wrongInputCount  Wrong number of input arguments.

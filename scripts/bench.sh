@@ -14,3 +14,5 @@ echo "== Bayesian bootstrap";           octave_run "addpath('build/octave'); add
 echo "== conditional scale draw";       octave_run "run('bench/scalehyperdraw_bench.m')"
 echo "== special functions";            octave_run "addpath([pwd '/build/octave']); run('bench/special_functions.m')"
 echo "== peak memory, gamma family";    bash bench/gamma_memory.sh
+echo "== worst cases, time per element at two sizes"
+MALLOC_MMAP_THRESHOLD_=33554432 MALLOC_TRIM_THRESHOLD_=1073741824 octave --no-gui --norc --quiet bench/worst_cases.m

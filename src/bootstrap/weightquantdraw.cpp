@@ -26,10 +26,14 @@ namespace {
 const char* const kName = "weightquantdraw";
 
 // No x(i) above x(i + 1); NaN compares as neither.
-bool isAscending(const double* x, std::size_t n)
+bool isAscending(const double* x, std::size_t n, InterruptPoll& poll)
 {
-    for (std::size_t i = 1; i < n; ++i) {
-        if (x[i - 1] > x[i]) return false;
+    for (std::size_t begin = 1; begin < n; begin = chunkEnd(begin, n)) {
+        const std::size_t end = chunkEnd(begin, n);
+        for (std::size_t i = begin; i < end; ++i) {
+            if (x[i - 1] > x[i]) return false;
+        }
+        poll(end - begin);
     }
     return true;
 }
@@ -82,6 +86,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     DoubleData x;
     DoubleData w;
     bool unsorted = false;
+    InterruptPoll poll;
     if (placing && n > 0) {
         DoubleData sortedValues = readDoubles(sorted, k);
         p = allocateDoubles(k);
@@ -89,11 +94,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         releaseDoubles(sortedValues);
         x = readDoubles(xArray, n);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        unsorted = !isAscending(x.values, n);
+        unsorted = !isAscending(x.values, n, poll);
     }
     mxDestroyArray(sorted);
 
-    InterruptPoll poll;
     for (std::size_t first = 0; n > 0 && first < draws;) {
         const std::size_t chunkSize = chunkDraws(n, draws - first);
         mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);

@@ -24,7 +24,7 @@ const char* const kName = "waitdraw";
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
-    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs, 0.0);
+    ElementwiseCall call = applySizeRule(kName, 1, nlhs, nrhs, prhs);
 
     drawHostArray(kName, &plhs[0], "rand", call.output);
     double* r = mxGetPr(plhs[0]);

@@ -6,16 +6,19 @@
 #include <limits>
 
 #include "mex/errors.hpp"
+#include "mex/interrupt.hpp"
+#include "sampling/progress.hpp"
 
 namespace montemex {
 
 namespace {
 
+// Elements begin ... end - 1 of the data.
 template <typename T>
-void convert(const void* source, double* target, std::size_t count)
+void convert(const void* source, double* target, std::size_t begin, std::size_t end)
 {
     const auto* bytes = static_cast<const unsigned char*>(source);
-    for (std::size_t k = 0; k < count; ++k) {
+    for (std::size_t k = begin; k < end; ++k) {
         T value;
         std::memcpy(&value, bytes + k * sizeof(T), sizeof(T));
         target[k] = static_cast<double>(value);
@@ -25,18 +28,24 @@ void convert(const void* source, double* target, std::size_t count)
 void convertElements(const mxArray* array, double* target, std::size_t count)
 {
     const void* data = mxGetData(array);
-    switch (mxGetClassID(array)) {
-    case mxSINGLE_CLASS: convert<float>(data, target, count); break;
-    case mxINT8_CLASS: convert<std::int8_t>(data, target, count); break;
-    case mxUINT8_CLASS: convert<std::uint8_t>(data, target, count); break;
-    case mxINT16_CLASS: convert<std::int16_t>(data, target, count); break;
-    case mxUINT16_CLASS: convert<std::uint16_t>(data, target, count); break;
-    case mxINT32_CLASS: convert<std::int32_t>(data, target, count); break;
-    case mxUINT32_CLASS: convert<std::uint32_t>(data, target, count); break;
-    case mxINT64_CLASS: convert<std::int64_t>(data, target, count); break;
-    case mxUINT64_CLASS: convert<std::uint64_t>(data, target, count); break;
-    case mxLOGICAL_CLASS: convert<mxLogical>(data, target, count); break;
-    default: std::memset(target, 0, count * sizeof(double)); break;
+    const mxClassID kind = mxGetClassID(array);
+    InterruptPoll poll;
+    for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
+        const std::size_t end = chunkEnd(begin, count);
+        switch (kind) {
+        case mxSINGLE_CLASS: convert<float>(data, target, begin, end); break;
+        case mxINT8_CLASS: convert<std::int8_t>(data, target, begin, end); break;
+        case mxUINT8_CLASS: convert<std::uint8_t>(data, target, begin, end); break;
+        case mxINT16_CLASS: convert<std::int16_t>(data, target, begin, end); break;
+        case mxUINT16_CLASS: convert<std::uint16_t>(data, target, begin, end); break;
+        case mxINT32_CLASS: convert<std::int32_t>(data, target, begin, end); break;
+        case mxUINT32_CLASS: convert<std::uint32_t>(data, target, begin, end); break;
+        case mxINT64_CLASS: convert<std::int64_t>(data, target, begin, end); break;
+        case mxUINT64_CLASS: convert<std::uint64_t>(data, target, begin, end); break;
+        case mxLOGICAL_CLASS: convert<mxLogical>(data, target, begin, end); break;
+        default: std::memset(target + begin, 0, (end - begin) * sizeof(double)); break;
+        }
+        poll(end - begin);
     }
 }
 

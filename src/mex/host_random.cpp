@@ -56,6 +56,7 @@ void HostSource::reserveNormals(std::size_t count)
 
 void HostSource::skipUniforms(std::size_t count)
 {
+    work_ += kNumberSteps * count;
     if (count == 0) return;
     if (count >= uniforms_.left) {
         drop(uniforms_);
@@ -71,6 +72,13 @@ void HostSource::release()
     drop(normals_);
 }
 
+std::size_t HostSource::takeWork()
+{
+    const std::size_t work = work_;
+    work_ = 0;
+    return work;
+}
+
 void HostSource::rejectionLimitReached()
 {
     char message[128];
@@ -81,11 +89,13 @@ void HostSource::rejectionLimitReached()
 
 double HostSource::take(Block& block, const char* hostFunction)
 {
+    work_ += kNumberSteps;
     if (block.left > 0) {
         double value = *block.next++;
         if (--block.left == 0) drop(block);
         return value;
     }
+    work_ += kHostCallSteps;
     mxArray* single = nullptr;
     mexCallMATLAB(1, &single, 0, nullptr, hostFunction);
     checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
@@ -98,6 +108,7 @@ void HostSource::reserve(Block& block, const char* hostFunction, std::size_t cou
 {
     if (kOneNumberPerHostCall || block.left > 0 || count < 2) return;
     if (count > kMaxReserve) count = kMaxReserve;
+    work_ += kHostCallSteps;
     drawHostArray(function_, &block.array, hostFunction, count, 1);
     block.next = mxGetPr(block.array);
     block.left = count;

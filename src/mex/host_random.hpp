@@ -66,6 +66,13 @@ public:
     // Destroys any block still held. Reserved numbers must all have been used by then.
     void release();
 
+    // The work of the draws made since the last call, in steps of an interrupt poll
+    // (interrupt.hpp): kNumberSteps for each number handed out and kHostCallSteps for each host
+    // call, which costs as much as hundreds of numbers drawn from a block.
+    std::size_t takeWork();
+    static constexpr std::size_t kNumberSteps = 2;
+    static constexpr std::size_t kHostCallSteps = 512;
+
     // Bounds the memory a reserve takes (8 MB), whatever the size of the call.
     static constexpr std::size_t kMaxReserve = std::size_t(1) << 20;
 
@@ -83,6 +90,7 @@ private:
     const char* function_;
     Block uniforms_;
     Block normals_;
+    std::size_t work_ = 0;
 };
 
 }  // namespace montemex

@@ -14,8 +14,7 @@ void raiseInconsistent(const char* function)
 
 }  // namespace
 
-ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[],
-                              double extraBytes)
+ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[])
 {
     checkOutputCount(function, nlhs);
     checkInputCount(function, nrhs == parameterCount || nrhs == parameterCount + 2);
@@ -48,7 +47,8 @@ ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs
     for (int k = 0; k < parameterCount; ++k) {
         if (call.parameters[k].isArray() && !mxIsDouble(call.parameters[k].array)) doubles += elements;
     }
-    checkMemory(function, bytesOfDoubles(doubles) + extraBytes);
+    call.bytes = bytesOfDoubles(doubles);
+    checkMemory(function, call.bytes);
     call.count = checkedCount(function, call.output.rows, call.output.cols);
     // A parameter must hold the values it is to supply: one for a scalar, one per output element
     // for an array. Empty parameters, and arrays like 2x3x0 whose first two dimensions promise

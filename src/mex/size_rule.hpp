@@ -35,13 +35,15 @@ struct ElementwiseCall {
     std::size_t count = 0;  // output elements
     int parameterCount = 0;
     Parameter parameters[2];
+    double bytes = 0.0;  // the result and the converted copies of array parameters
 };
 
 // Steps 1 to 5: raises the stated messages, in their order; reads no parameter values. Then the
-// memory rule (memory_limit.hpp) for the result, converted array parameters and `extraBytes` the
-// module holds besides, before the count is checked against the host's index type.
-ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[],
-                              double extraBytes);
+// memory rule (memory_limit.hpp) for the result and converted array parameters, before the
+// count is checked against the host's index type. A module that holds more (blocks of random
+// numbers whose size depends on the parameters' values) applies the rule again to call.bytes and
+// that, before it creates its result.
+ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[]);
 
 // Reads the parameter values: scalars with mxGetScalar, arrays through their data.
 void readParameters(ElementwiseCall& call);

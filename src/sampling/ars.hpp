@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "progress.hpp"
 #include "source.hpp"
 #include "variates.hpp"
 
@@ -348,9 +349,11 @@ struct ArsDraw {
 // One draw from the density proportional to exp(h). The searches start at xStart (best near the
 // mode) with base step `step`. Three uniforms are reserved before each proposal (reserveUniforms,
 // source.hpp), since each proposal is certain to use them. After kWarningRejections rejections the
-// warning goes to standard error, once for as long as the caller keeps `warned`.
-template <typename Source>
-ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data, int& warned)
+// warning goes to standard error, once for as long as the caller keeps `warned`. Each proposal
+// is reported as progress (progress.hpp): a pass over the hull, a few exponentials per node.
+template <typename Source, typename Progress = NoProgress>
+ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data, int& warned,
+            Progress&& progress = Progress{})
 {
     ArsDraw draw;
     draw.status = startHull(hull, xStart, step, logDensity, data);
@@ -394,6 +397,7 @@ ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn
             return draw;
         }
         last = addNode(hull, node, x, h, slope);
+        progress(8 * static_cast<std::size_t>(hull.count));
     }
 }
 

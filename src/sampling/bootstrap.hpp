@@ -128,11 +128,20 @@ template <typename Progress = NoProgress>
 void placePercentiles(const double* x, const double* e, std::size_t n, double total, const double* p, std::size_t k,
                       double* result, std::size_t resultRows, Progress&& progress = Progress{})
 {
+    // A step for each segment and each percentile placed (all can fall into one segment).
+    std::size_t work = 0;
+    const auto step = [&work, &progress] {
+        if (++work == kProgressChunk) {
+            progress(work);
+            work = 0;
+        }
+    };
     std::size_t placed = 0;
     double upper = e[0] / total;
     while (placed < k && legacyAtMost(p[placed], upper)) {
         result[placed * resultRows] = x[0];
         ++placed;
+        step();
     }
     for (std::size_t i = 1; i < n && placed < k; ++i) {
         const double lower = upper;
@@ -143,10 +152,11 @@ void placePercentiles(const double* x, const double* e, std::size_t n, double to
         while (placed < k && legacyAtMost(p[placed], upper)) {
             result[placed * resultRows] = a + ((b - a) * (p[placed] - lower)) / (upper - lower);
             ++placed;
+            step();
         }
-        if (i % kProgressChunk == 0) progress(kProgressChunk);
+        step();
     }
-    progress(n % kProgressChunk + k);
+    progress(work);
 }
 
 }  // namespace montemex

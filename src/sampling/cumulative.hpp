@@ -7,7 +7,8 @@
 // holds the first table position at or above the bucket's lower edge. A uniform then needs a
 // look-up and a search over a position or two instead of log2(n) scattered reads. The guide only
 // replaces the bisection where the two provably agree (a nondecreasing table without NaN and a
-// value in [0, 1)); everywhere else the bisection runs as it is.
+// value in [0, 1)). Other tables (negative weights, NaN) get a guide of where the bisection's
+// steps for a bucket's values part (buildStarts), from which the bisection runs as it is.
 #pragma once
 
 #include <cstddef>
@@ -64,11 +65,11 @@ void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progres
 // when there is none: q[n-1] is never read. In the legacy build a NaN entry compared in the
 // bisection step counts as below x (the first test treats NaN as the current build does).
 // n >= 1; the result is a double from 1 to n.
-inline double searchCumulative(const double* q, std::size_t n, double x)
+namespace detail {
+
+// The bisection's steps from (lo, hi) on, and its result.
+inline double bisectFrom(const double* q, std::size_t lo, std::size_t hi, double x)
 {
-    if (q[0] >= x) return 1.0;
-    std::size_t lo = 0;
-    std::size_t hi = n - 1;
     while (hi - lo > 1) {
         std::size_t mid = (lo + hi) / 2;
         if (legacyLess(q[mid], x)) {
@@ -78,6 +79,14 @@ inline double searchCumulative(const double* q, std::size_t n, double x)
         }
     }
     return static_cast<double>(hi + 1);
+}
+
+}  // namespace detail
+
+inline double searchCumulative(const double* q, std::size_t n, double x)
+{
+    if (q[0] >= x) return 1.0;
+    return detail::bisectFrom(q, 0, n - 1, x);
 }
 
 namespace detail {
@@ -121,14 +130,27 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
         }
         progress(end - begin);
     }
-    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles.
+    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. Every
+    // bucket and every position passed is a step (all positions can lie in one bucket).
     const double width = 1.0 / static_cast<double>(buckets);
     std::size_t j = 0;
+    std::size_t work = 0;
     for (std::size_t b = 0; b <= buckets; ++b) {
         const double edge = static_cast<double>(b) * width;
-        while (j < positions && q[j] < edge) ++j;
+        while (j < positions && q[j] < edge) {
+            ++j;
+            if (++work == kProgressChunk) {
+                progress(work);
+                work = 0;
+            }
+        }
         guide[b] = static_cast<std::uint32_t>(j);
+        if (++work == kProgressChunk) {
+            progress(work);
+            work = 0;
+        }
     }
+    progress(work);
     return true;
 }
 
@@ -154,12 +176,104 @@ inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* 
     return static_cast<double>(lo + 1);
 }
 
-// A table ready for many searches: with a guide where one helps and applies, else plain bisection.
+// ---- Start guide, for any table ----
+//
+// On a table that is not nondecreasing, or holds NaN, the bisection's answer need not be the
+// first entry >= x, but it still never decreases as x grows: each step goes right exactly when
+// legacyLess(q[mid], x), which, for a fixed q[mid], holds for all x above some value and for none
+// below it. So all x of a bucket [b / G, (b + 1) / G] take the steps its two edges take alike,
+// up to the step where the edges part. For each bucket the start guide holds the (lo, hi) the
+// bisection has there (2b, 2b + 1), and the search takes the bisection's remaining steps from
+// it: the same comparisons, so the same answer, in a step or two where the table's entries are
+// spread over the buckets rather than log2(n).
+
+namespace detail {
+
+// Records, for every bucket whose two edges (edge j is j / G) both reach the bisection's
+// (lo, hi), where they part: a depth-first walk over the bisection's steps that follows only
+// where two edges or more go alike. For each step it finds the first edge that goes right (they
+// go right from some edge on); the bucket whose edges lie on both sides parts there.
+template <typename Progress>
+void buildStarts(const double* q, std::size_t n, std::uint32_t* starts, std::size_t buckets, Progress& progress)
+{
+    struct Step {
+        std::size_t lo, hi;
+        std::size_t first, last;  // the edges that reach it
+    };
+    const double width = 1.0 / static_cast<double>(buckets);
+    const auto goesRight = [&](std::size_t mid, std::size_t edge) {
+        return legacyLess(q[mid], static_cast<double>(edge) * width);
+    };
+    const auto record = [&](std::size_t bucket, std::size_t lo, std::size_t hi) {
+        starts[2 * bucket] = static_cast<std::uint32_t>(lo);
+        starts[2 * bucket + 1] = static_cast<std::uint32_t>(hi);
+    };
+    // Each step goes one level deeper and leaves at most one sibling behind: the bisection has
+    // fewer than 64 levels.
+    Step pending[130];
+    std::size_t depth = 0;
+    pending[depth++] = Step{0, n - 1, 0, buckets};
+    std::size_t work = 0;
+    while (depth > 0) {
+        const Step step = pending[--depth];
+        ++work;
+        if (step.hi - step.lo <= 1) {
+            for (std::size_t b = step.first; b < step.last; ++b) record(b, step.lo, step.hi);
+            work += step.last - step.first;
+            continue;
+        }
+        const std::size_t mid = (step.lo + step.hi) / 2;
+        std::size_t split = step.first;  // the first edge that goes right, or last + 1
+        if (goesRight(mid, step.first)) {
+            split = step.first;
+        } else if (!goesRight(mid, step.last)) {
+            split = step.last + 1;
+        } else {
+            std::size_t below = step.first + 1, above = step.last;
+            while (below < above) {
+                const std::size_t m = below + (above - below) / 2;
+                if (goesRight(mid, m)) {
+                    above = m;
+                } else {
+                    below = m + 1;
+                }
+                ++work;
+            }
+            split = below;
+            record(split - 1, step.lo, step.hi);
+        }
+        if (split >= step.first + 2) pending[depth++] = Step{step.lo, mid, step.first, split - 1};
+        if (split + 1 <= step.last) pending[depth++] = Step{mid, step.hi, split, step.last};
+        if (work >= kProgressChunk) {
+            progress(work);
+            work = 0;
+        }
+    }
+    progress(work);
+}
+
+}  // namespace detail
+
+// The same index as searchCumulative(q, n, x), through a start guide of `buckets` buckets
+// (detail::buildStarts).
+inline double searchFromStarts(const double* q, std::size_t n, const std::uint32_t* starts, std::size_t buckets,
+                               double x)
+{
+    if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
+    if (q[0] >= x) return 1.0;
+    const std::size_t b = static_cast<std::size_t>(x * static_cast<double>(buckets));
+    return detail::bisectFrom(q, starts[2 * b], starts[2 * b + 1], x);
+}
+
+// A table ready for many searches: with a guide where one helps and applies, with a start guide
+// where a guide helps but does not apply, else plain bisection.
 struct CumulativeSearch {
     const double* table = nullptr;
     std::size_t n = 0;
     const std::uint32_t* guide = nullptr;
     std::size_t buckets = 0;
+    const std::uint32_t* starts = nullptr;
+    std::size_t startBuckets = 0;
 };
 
 // Entries of guide storage worth providing for `draws` searches of a table of n entries: 0 when
@@ -171,7 +285,8 @@ inline std::size_t guideSize(std::size_t n, std::size_t draws)
     return buckets + 1;
 }
 
-// `guide` holds guideSize(n, draws) entries of the caller's (or is null when that is 0).
+// `guide` holds guideSize(n, draws) entries of the caller's (or is null when that is 0). A start
+// guide takes them too, with half as many buckets (two entries each).
 template <typename Progress = NoProgress>
 CumulativeSearch prepareSearch(const double* table, std::size_t n, std::size_t draws, std::uint32_t* guide,
                                Progress&& progress = Progress{})
@@ -180,9 +295,14 @@ CumulativeSearch prepareSearch(const double* table, std::size_t n, std::size_t d
     search.table = table;
     search.n = n;
     const std::size_t size = guideSize(n, draws);
-    if (size > 0 && guide != nullptr && buildGuide(table, n, guide, size - 1, progress)) {
+    if (size == 0 || guide == nullptr) return search;
+    if (buildGuide(table, n, guide, size - 1, progress)) {
         search.guide = guide;
         search.buckets = size - 1;
+    } else {
+        detail::buildStarts(table, n, guide, (size - 1) / 2, progress);
+        search.starts = guide;
+        search.startBuckets = (size - 1) / 2;
     }
     return search;
 }
@@ -198,6 +318,10 @@ void searchEach(const CumulativeSearch& search, const double* x, double* out, st
         if (search.guide != nullptr) {
             for (std::size_t k = begin; k < end; ++k) {
                 out[k] = searchGuided(search.table, search.n, search.guide, search.buckets, x[k]);
+            }
+        } else if (search.starts != nullptr) {
+            for (std::size_t k = begin; k < end; ++k) {
+                out[k] = searchFromStarts(search.table, search.n, search.starts, search.startBuckets, x[k]);
             }
         } else {
             for (std::size_t k = begin; k < end; ++k) out[k] = searchCumulative(search.table, search.n, x[k]);

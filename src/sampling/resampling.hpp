@@ -37,6 +37,27 @@
 
 namespace montemex {
 
+namespace detail {
+
+// out[0 ... count - 1] = value: the copies of one particle in a resample, which can fill a whole
+// result. Beyond a chunk they are written a chunk at a time, each reported, so that the caller's
+// report of its chunk (which counts them again) does not come only after them all.
+template <typename Progress>
+void writeCopies(double* out, std::size_t count, double value, Progress& progress)
+{
+    if (count <= kProgressChunk) {
+        for (std::size_t k = 0; k < count; ++k) out[k] = value;
+        return;
+    }
+    for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
+        const std::size_t end = chunkEnd(begin, count);
+        for (std::size_t k = begin; k < end; ++k) out[k] = value;
+        progress(end - begin);
+    }
+}
+
+}  // namespace detail
+
 // ---- Multinomial ----
 
 // The running sums of n >= 1 weights in table[0 ... n-1], the weights scaled down first when
@@ -85,7 +106,8 @@ std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& to
             if (legacyAtLeast(expected, 1.0)) {
                 const std::size_t copies = wholeCopies(expected, n - pos);
                 expected = expected - static_cast<double>(copies);
-                for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
+                detail::writeCopies(out + pos, copies, static_cast<double>(i + 1), progress);
+                pos += copies;
             }
             remainders[i] = expected;
         }
@@ -153,8 +175,9 @@ struct ChunkSlots {
 // of its next two slots (when they exist) without a branch on how many it fills: a slot written
 // too early is written again by the particle that fills it, and the two slots from `end` on,
 // never filled here, get back what they held.
-inline void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
-                       std::size_t n, double* out)
+template <typename Progress>
+void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
+                std::size_t n, double* out, Progress& progress)
 {
     const std::size_t kept = end + 2 <= n ? 2 : n - end;
     double held[2] = {0.0, 0.0};
@@ -166,7 +189,7 @@ inline void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t f
             out[pos] = index;
             out[pos + 1] = index;
         } else {
-            for (std::size_t c = 0; c < slots; ++c) out[pos + c] = index;
+            writeCopies(out + pos, slots, index, progress);
         }
         pos += slots;
     }
@@ -192,7 +215,7 @@ void walkInChunks(const double* w, std::size_t n, const WeightTotal& total, doub
             fills.slots[k] = slotsOf(acc, counts, k, pos);
             pos += fills.slots[k];
         }
-        writeSlots(fills, count, begin, first, pos, n, out);
+        writeSlots(fills, count, begin, first, pos, n, out, progress);
         progress(count + pos - first);
     }
 }

@@ -18,6 +18,7 @@
 #include "mex/arguments.hpp"
 #include "mex/errors.hpp"
 #include "mex/host_random.hpp"
+#include "mex/interrupt.hpp"
 #include "sampling/ars.hpp"
 
 using namespace montemex;
@@ -96,7 +97,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     HostSource source(kName);
     Hull hull;
-    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, arsWarned);
+    InterruptPoll poll;
+    // A hopeless draw makes 100000 proposals, a host call each: Ctrl-C must reach it meanwhile.
+    const auto progress = [&](std::size_t steps) { poll(steps + source.takeWork()); };
+    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, arsWarned, progress);
     source.release();
     switch (draw.status) {
     case ArsStatus::Drawn: break;

@@ -53,7 +53,21 @@ TEST(CallLimits, CallsLargerThanTheMemoryLimitAreRefusedBeforeAnythingIsMade)
         // weightquantdraw has sorted P by then, as it always does before reading B.
         EXPECT_EQ(result.stats.arraysCreated, name == "weightquantdraw" ? 1u : 0u) << name;
     }
-    EXPECT_EQ(calls[0].second.message, "This call needs 0.0164 GB of memory at once, more than the 0.004 GB a call may use here.");
+    EXPECT_EQ(calls[0].second.message, "This call needs 0.008 GB of memory at once, more than the 0.004 GB a call may use here.");
+    // Blocks of reserved numbers count as large as the elements' minimum numbers make them: one
+    // gamma draw holds 24 bytes (not the largest block, 2 MB), and elements that draw nothing none.
+    host.setMemoryLimit(1e6);
+    for (const char* name : {"shapedraw", "recipshapedraw"}) EXPECT_TRUE(callWith(name, {3, 8}).ok) << name;
+    EXPECT_TRUE(callWith("studentdraw", {5}).ok);
+    host.setMemoryLimit(4e6);
+    const std::pair<std::vector<double>, std::string> sized[] = {
+        {{3, 8, 300, 1000}, "0.0045"}, {{3, 0, 300, 1000}, ""}, {{1, 300, 1000}, "0.0048"}, {{0, 300, 1000}, ""}};
+    for (const auto& [scalars, needed] : sized) {
+        const char* name = scalars.size() == 4 ? "shapedraw" : "studentdraw";
+        CallResult result = callWith(name, scalars);
+        EXPECT_EQ(result.ok, needed.empty()) << name << " " << scalars[1];
+        if (!needed.empty()) EXPECT_EQ(result.message.rfind("This call needs " + needed + " GB ", 0), 0u) << result.message;
+    }
     host.setMemoryLimit(0);
     // The host's own limit follows the rule too: 8 GB of doubles is more than this limit allows.
     host.setMemoryLimit(1e9);
@@ -94,6 +108,29 @@ TEST(CallLimits, LongCallsLetAPendingInterruptEndThem)
     }
     Array one = makeScalar(1);
     EXPECT_EQ(callModule(Build::Current, "waitdraw", 1, {one.get()}).stats.interruptChecks, 0u);
+}
+
+TEST(CallLimits, TheWorkReportedGrowsLinearlyWhateverTheValues)
+{
+    // Interrupt checks come every 2^20 steps of the work a call reports, the elements its scans
+    // for runs of equal values compare included. Elements that draw nothing must count, and no
+    // element may be compared again for each of its neighbours (long runs of values the batch
+    // cannot draw once were): four times the elements, four times the checks.
+    Array three = makeScalar(3);
+    for (double v : {0.0, double(NAN), 2.000001, 8.0}) {  // as all that draw nothing, NaN, one number, the batch
+        for (const char* name : {"shapedraw", "studentdraw"}) {
+            std::size_t checks[2];
+            for (std::size_t k = 0; k < 2; ++k) {
+                const std::size_t n = std::size_t(1) << (18 + 2 * k);
+                Array dof = makeMatrix(1, n, std::vector<double>(n, v));
+                CallResult result = std::string(name) == "shapedraw" ? callModule(Build::Current, name, 1, {three.get(), dof.get()})
+                                                                     : callModule(Build::Current, name, 1, {dof.get()});
+                checks[k] = result.stats.interruptChecks;
+            }
+            EXPECT_GE(checks[0], 1u) << name << ", v = " << v;
+            EXPECT_LE(checks[1], 4 * (checks[0] + 1)) << name << ", v = " << v;
+        }
+    }
 }
 
 TEST(CallLimits, EmptyResultsDrawAtMostTwoToTheThirtySecondNumbers)

@@ -116,8 +116,24 @@ TEST(GammaFamily, UnusualDegreesOfFreedomGiveDefinedValuesWithoutDrawing)
     }
     EXPECT_TRUE(host.randomState() == before);
 
+    // Subnormal degrees of freedom: v / 2 and the products round, as the help says.
+    const double smallest = 4.9e-324;
+    Array three = makeScalar(3), tiny = makeScalar(smallest), triple = makeScalar(3 * smallest);
+    for (Build build : {Build::Current, Build::Legacy}) {
+        const auto value = [&](const char* name, const Array& v) {
+            return outputOf(callModule(build, name, 1, {three.get(), v.get()})).values.at(0);
+        };
+        EXPECT_EQ(value("shapedraw", tiny), 0.0);
+        EXPECT_EQ(value("shapedraw", triple), 4.0);
+        EXPECT_EQ(value("recipshapedraw", tiny), kInf);
+        EXPECT_EQ(value("recipshapedraw", triple), 2.0);
+        EXPECT_EQ(value("shapedrawone", tiny), 0.0);
+        EXPECT_EQ(value("recipshapedrawone", tiny), kInf);
+    }
+    EXPECT_TRUE(host.randomState() == before);
+
     // Just below the huge bound the rejection method still draws, and ends.
-    Array three = makeScalar(3), large = makeScalar(std::nextafter(0x1p1021, 0.0));
+    Array large = makeScalar(std::nextafter(0x1p1021, 0.0));
     CallResult drawn = callModule(Build::Current, "shapedraw", 1, {three.get(), large.get()});
     EXPECT_GE(drawn.stats.uniformsDrawn, 2u);
     EXPECT_EQ(outputOf(drawn).values[0], 3.0);

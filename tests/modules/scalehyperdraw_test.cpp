@@ -273,6 +273,12 @@ TEST(Scalehyperdraw, ANearlyFlatDensityEndsAtTheProposalBound)
     expectError(result, kName, "tooManyProposals", "No candidate was accepted in 100000 proposals.");
     EXPECT_EQ(result.stats.uniformsDrawn, 3u * 100000);  // three uniforms a proposal
     EXPECT_EQ(result.stats.arraysReclaimed, 0u);
+    // Ctrl-C reaches such a call within a few thousand proposals.
+    host.seed(0);
+    Host::requestInterrupt();
+    CallResult interrupted = callWith(Build::Current, {140, 1e5, 1e5, 9.9464647281957317e+86, 1});
+    EXPECT_EQ(interrupted.message, "Interrupted.");
+    EXPECT_LT(interrupted.stats.uniformsDrawn, 3u * 5000);
     host.unload(kName);  // the warning flag starts over for the other tests
 }
 

@@ -92,6 +92,11 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
     EXPECT_TRUE(host.randomState() == expected.after);
     // Limits drawn from nothing: Z for infinite and huge nu, NaN for NaN, 0, negative.
     EXPECT_TRUE(std::isnan(output.values[8]) && std::isnan(output.values[11]) && std::isnan(output.values[12]));
+    // The smallest subnormal nu: nu / 2 rounds to 0, and Z / 0 is infinite (as the help says).
+    Array smallest = makeScalar(4.9e-324);
+    for (double t : outputOf(callModule(Build::Current, "studentdraw", 1, {smallest.get(), three.get(), four.get()})).values) {
+        EXPECT_TRUE(std::isinf(t)) << t;
+    }
 }
 
 TEST(Studentdraw, BulkDrawingNeverReachesAcrossTheOtherKindOfNumber)

@@ -176,6 +176,43 @@ TEST(Cumulative, GuidedSearchEqualsBisectionOnMonotoneTables)
     EXPECT_TRUE(guidedMatchesBisection(lastDrops, rng));
 }
 
+TEST(Cumulative, StartGuideEqualsBisectionOnAnyTable)
+{
+    // Tables the plain guide refuses: negative weights, a random walk, NaN (all-zero weights, or
+    // a NaN weight), infinite weights, and entries in no order at all, some outside [0, 1].
+    std::mt19937_64 rng(11);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    std::vector<std::vector<double>> tables;
+    for (std::size_t n : {33u, 100u, 1000u, 100000u}) {
+        std::vector<double> mixed(n), walk(n), shuffled(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            mixed[i] = i % 2 == 0 ? 2.0 : -1.0;
+            walk[i] = uniform(rng) - 0.45;
+            shuffled[i] = 2.0 * uniform(rng) - 0.5;
+        }
+        tables.push_back(cumulativeOf(mixed));
+        tables.push_back(cumulativeOf(walk));
+        tables.push_back(shuffled);
+        tables.push_back(cumulativeOf(std::vector<double>(n, 0.0)));
+        std::vector<double> withNaN(n, 1.0), withInf(n, 1.0);
+        withNaN[n / 3] = kNaN;
+        withInf[n / 2] = -INFINITY;
+        withInf[n / 4] = INFINITY;
+        tables.push_back(cumulativeOf(withNaN));
+        tables.push_back(withInf);
+    }
+    for (const std::vector<double>& q : tables) {
+        std::vector<std::uint32_t> guide(guideSize(q.size(), q.size()));
+        const CumulativeSearch search = prepareSearch(q.data(), q.size(), q.size(), guide.data());
+        ASSERT_NE(search.starts, nullptr) << q.size();
+        for (double x : probesFor(q, search.startBuckets, rng)) {
+            ASSERT_EQ(searchFromStarts(q.data(), q.size(), search.starts, search.startBuckets, x),
+                      searchCumulative(q.data(), q.size(), x))
+                << "n = " << q.size() << ", x = " << x;
+        }
+    }
+}
+
 TEST(Cumulative, PreparedSearchAgreesWithBisectionWhetherGuidedOrNot)
 {
     std::mt19937_64 rng(7);

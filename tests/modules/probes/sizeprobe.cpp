@@ -9,7 +9,7 @@ using namespace montemex;
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const char* name = PROBE_PARAMETERS == 1 ? "sizeprobe1" : "sizeprobe2";
-    ElementwiseCall call = applySizeRule(name, PROBE_PARAMETERS, nlhs, nrhs, prhs, 0.0);
+    ElementwiseCall call = applySizeRule(name, PROBE_PARAMETERS, nlhs, nrhs, prhs);
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
     double* out = mxGetPr(plhs[0]);
     readParameters(call);
