@@ -66,7 +66,9 @@ TEST(CallLimits, CallsLargerThanTheMemoryLimitAreRefusedBeforeAnythingIsMade)
         const char* name = scalars.size() == 4 ? "shapedraw" : "studentdraw";
         CallResult result = callWith(name, scalars);
         EXPECT_EQ(result.ok, needed.empty()) << name << " " << scalars[1];
-        if (!needed.empty()) EXPECT_EQ(result.message.rfind("This call needs " + needed + " GB ", 0), 0u) << result.message;
+        if (!needed.empty()) {
+            EXPECT_EQ(result.message.rfind("This call needs " + needed + " GB ", 0), 0u) << result.message;
+        }
     }
     host.setMemoryLimit(0);
     // The host's own limit follows the rule too: 8 GB of doubles is more than this limit allows.
