@@ -60,7 +60,7 @@ expected="wine32	wine32:i386 could not be installed: E: Unable to correct proble
 [ "$(cat "$work/notes")" = "$expected" ] || fail "notes: $(cat "$work/notes")"
 grep -q -- "--remove-architecture i386" "$work/log" || fail "the i386 architecture was left behind"
 # The note is what a skipped part quotes.
-reason=$(MONTEMEX_INSTALL_NOTES=$work/notes bash -c "source '$project/scripts/summary.sh'; install_note wine32")
+reason=$(MONTEMEX_INSTALL_NOTES=$work/notes env -u MONTEMEX_SUMMARY bash -c "source '$project/scripts/summary.sh'; install_note wine32")
 [ "$reason" = "${expected#wine32	}" ] || fail "install_note gives: $reason"
 
 install "liboctave-dev" && fail "a missing Octave did not fail the install step"
@@ -68,7 +68,7 @@ grep -q "required and missing: Octave" "$work/out" || fail "no message for the m
 grep -q "install .* wine32:i386" "$work/log" || fail "the groups after Octave were not tried"
 
 # The summary: one part of each result; the run fails because one part failed.
-out=$(cd "$work" && bash -c "
+out=$(cd "$work" && env -u MONTEMEX_SUMMARY bash -c "
   source '$project/scripts/summary.sh'
   passes() { true; }
   skips() { echo 'skipped: no tool today'; return 77; }
