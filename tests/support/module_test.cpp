@@ -1,7 +1,5 @@
 #include "module_test.hpp"
 
-#include <cstring>
-
 namespace montemex::test {
 
 std::string moduleDirectory(Build build)
@@ -68,26 +66,6 @@ Output outputOf(const CallResult& result)
     output.cols = dims[1];
     output.values = values(result.outputs[0].get());
     return output;
-}
-
-bool sameBits(double a, double b)
-{
-    if (a != a && b != b) return true;
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual)
-{
-    if (expected.size() != actual.size()) {
-        return ::testing::AssertionFailure() << "sizes differ: expected " << expected.size() << ", got " << actual.size();
-    }
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        if (!sameBits(expected[k], actual[k])) {
-            return ::testing::AssertionFailure() << "element " << k << ": expected " << expected[k] << ", got "
-                                                 << actual[k];
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 }  // namespace montemex::test

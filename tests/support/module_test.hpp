@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "montemex/host.hpp"
+#include "same_values.hpp"
 
 namespace montemex::test {
 
@@ -35,9 +36,5 @@ struct Output {
     std::vector<double> values;
 };
 Output outputOf(const CallResult& result);
-
-// Exact equality of doubles, NaN equal to NaN, +0 distinct from -0.
-bool sameBits(double a, double b);
-::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual);
 
 }  // namespace montemex::test

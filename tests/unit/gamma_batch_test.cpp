@@ -4,13 +4,14 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
 #include "gamma_batch.hpp"
 #include "quick_log.hpp"
+#include "same_values.hpp"
 
+using montemex::test::sameBits;
 using namespace montemex;
 
 namespace {
@@ -31,11 +32,6 @@ struct BlockSource {
     double uniform() { return used < numbers.size() ? numbers[used++] : (++used, 0.5); }
     void rejectionLimitReached() { gaveUp = true; }
 };
-
-bool sameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // The batch over `block` must give what drawGamma gives from it, variate by variate, use the same
 // numbers, and stop early only where drawGamma would need more than the block or give up. The
