@@ -6,6 +6,7 @@
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "scripted_source.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -16,18 +17,11 @@ const std::uint32_t kSeed = 20261208;
 const double kInf = INFINITY;
 const double kNaN = NAN;
 
-// The host's next uniforms, drawn ahead by the test, handed out one by one.
-struct StreamSource {
-    std::vector<double> uniforms;
-    std::size_t used = 0;
-    double uniform() { return uniforms.at(used++); }
-};
-
 // Element i of shapedraw (mean) or recipshapedraw (scale) from the stream.
-double expectedElement(StreamSource& stream, bool inverse, double first, double v)
+double expectedElement(ScriptedSource& stream, bool inverse, double first, double v)
 {
     const double shape = v / 2.0;
-    if (shape >= 0x1p1020) return first;  // the limit, nothing drawn
+    if (isHugeGammaShape(shape)) return first;  // the limit, nothing drawn
     const double g = drawGamma(stream, shape);
     return inverse ? first * v / 2.0 / g : 2.0 * g * first / v;
 }
@@ -42,7 +36,7 @@ Expected expectFromStream(bool inverse, const std::vector<double>& first, const 
 {
     Host host;
     host.seed(kSeed);
-    StreamSource stream{hostUniforms(20 * count + 64)};
+    ScriptedSource stream{hostUniforms(20 * count + 64)};  // the host's next uniforms
     Expected expected;
     for (std::size_t i = 0; i < count; ++i) {
         double a = first.size() == 1 ? first[0] : first[i];
@@ -50,7 +44,7 @@ Expected expectFromStream(bool inverse, const std::vector<double>& first, const 
         expected.values.push_back(expectedElement(stream, inverse, a, v));
     }
     host.seed(kSeed);
-    hostUniforms(stream.used);
+    hostUniforms(stream.uniformsUsed);
     expected.after = host.randomState();
     host.seed(kSeed);
     return expected;

@@ -4,41 +4,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <vector>
 
 #include "ars.hpp"
 #include "exact_cdf.hpp"
+#include "scripted_source.hpp"
+#include "seeded_source.hpp"
 
 using montemex::test::ksBound;
 using montemex::test::NumericCdf;
+using montemex::test::ScriptedSource;
+using montemex::test::SeededSource;
 using montemex::test::ksDistance;
 using namespace montemex;
 
 namespace {
 
-// Returns the scripted numbers in order, then `rest` for ever; counts reservations.
-struct Script {
-    std::vector<double> numbers;
-    double rest = 0.5;
-    std::size_t used = 0;
-    std::size_t reserved = 0;
-    double uniform() { return used < numbers.size() ? numbers[used++] : (++used, rest); }
-    void reserveUniforms(std::size_t k) { reserved += k; }
-};
-
-// Uniforms from a seeded engine, every third one (the acceptance test) replaced by `accept`
-// when it is set, so that a test can force rejections.
+// Uniforms from a seeded stream, every third one (the acceptance test) replaced by `accept` when
+// it is set, so that a test can force rejections.
 struct Seeded {
-    std::mt19937_64 engine;
+    SeededSource numbers;
     double accept = -1.0;
-    long drawn = 0;
     double uniform()
     {
-        double u = (static_cast<double>(engine() >> 11) + 0.5) * 0x1p-53;
-        return ++drawn % 3 == 0 && accept >= 0.0 ? accept : u;
+        const double u = numbers.uniform();
+        return numbers.uniformsUsed % 3 == 0 && accept >= 0.0 ? accept : u;
     }
-    void reserveUniforms(std::size_t) {}
 };
 
 // Each density counts its calls in *data (an int) when data is given.
@@ -196,7 +187,7 @@ TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
     HullNode* chosen = nullptr;
 
     // Total 4: u1 = 0.25 leaves exactly 0 after the first area, which moves on.
-    Script script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
+    ScriptedSource script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
     EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0);  // u2 = 1: the segment's rising end
     EXPECT_EQ(chosen, &n[1]);
     double low = drawEnvelope(script, made, chosen);  // u2 tiny: finite and inside
@@ -207,7 +198,7 @@ TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
     EXPECT_EQ(chosen, &n[2]);
     EXPECT_EQ(drawEnvelope(script, made, chosen), 0.0 + std::log(half) / 2.0);
     EXPECT_EQ(chosen, &n[0]);
-    EXPECT_EQ(script.used, 8u);
+    EXPECT_EQ(script.uniformsUsed, 8u);
 }
 
 TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
@@ -215,11 +206,11 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
     // Find the first candidate (accepted with a tiny u), then replay with u equal to its ratio.
     Watch watch{coshDensity, 4};
     ArsStatus status;
-    Script first{{0.3, 0.6, 0x1p-60}};
+    ScriptedSource first{{0.3, 0.6, 0x1p-60}};
     double x = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
     ASSERT_EQ(status, ArsStatus::Drawn);
-    EXPECT_EQ(first.used, 3u);
-    EXPECT_EQ(first.reserved, 3u);
+    EXPECT_EQ(first.uniformsUsed, 3u);
+    EXPECT_EQ(first.uniformsReserved, 3u);
     EXPECT_EQ(watch.walks.back().nodes, 2);  // accepted at once: the hull keeps its two nodes
 
     Hull start;
@@ -229,13 +220,13 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
     double h = coshDensity(x, slope, nullptr);
     const HullNode& segment = x < nodes[0].zRight ? nodes[0] : nodes[1];
     double w = std::exp((h - segment.slope * x) - segment.intercept);
-    Script equal{{0.3, 0.6, w}};
+    ScriptedSource equal{{0.3, 0.6, w}};
     EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
-    EXPECT_EQ(equal.used, 3u);
-    Script above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
+    EXPECT_EQ(equal.uniformsUsed, 3u);
+    ScriptedSource above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
     EXPECT_NE(drawOnce(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
-    EXPECT_EQ(above.used, 6u);
-    EXPECT_EQ(above.reserved, 6u);
+    EXPECT_EQ(above.uniformsUsed, 6u);
+    EXPECT_EQ(above.uniformsReserved, 6u);
 }
 
 TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
@@ -243,7 +234,7 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // u = 2 rejects every candidate: each rejection adds one tangent, up to 100 nodes, and the
     // hull stays a sorted list with ordered boundaries throughout.
     Watch watch{normalDensity, 5};
-    Seeded source{std::mt19937_64(11)};
+    Seeded source{SeededSource(11)};
     ArsStatus status;
     std::vector<double> script;
     for (int k = 0; k < 150; ++k) {
@@ -251,7 +242,7 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
         bool farLeft = k == 10 || k == 40;  // the leftmost segment, well out in its tail
         script.insert(script.end(), {farLeft ? 1e-12 : u1, farLeft ? 0.05 : u2, k < 149 ? 2.0 : 0x1p-60});
     }
-    Script scripted{script};
+    ScriptedSource scripted{script};
     drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch, status);
     ASSERT_EQ(status, ArsStatus::Drawn);
     ASSERT_EQ(watch.walks.size(), 150u);
@@ -269,11 +260,11 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // Flat or equal slopes are not added: a candidate at the boundary 0 of -cosh (u2 = 1,
     // h' = -sinh(0)), and candidates in a linear tail whose slope equals its node's.
     Watch flat{coshDensity, 4};
-    Script atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
+    ScriptedSource atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
     drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
     EXPECT_EQ(flat.walks[1].nodes, 2);
     Watch tails{linearTailsDensity, 4};
-    Script inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
+    ScriptedSource inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
     drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails, status);
     EXPECT_LT(tails.candidates[0], -1.0);
     EXPECT_GT(tails.candidates[1], 1.0);
@@ -284,7 +275,7 @@ TEST(Ars, DrawsFollowTheExactDistribution)
 {
     const int n = 20000;
     const double critical = ksBound(n);  // 0.1% level
-    Seeded source{std::mt19937_64(2024)};
+    Seeded source{SeededSource(2024)};
     ArsStatus status = ArsStatus::Drawn;
     auto sample = [&](double xStart, double step, LogDensityFn density) {
         std::vector<double> draws;
@@ -339,7 +330,7 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
             return ++*static_cast<int*>(data) > 4 ? INFINITY : coshDensity(x, slope, nullptr);
         }
     };
-    Script script{{}};
+    ScriptedSource script{{}};
     ArsStatus status;
     int calls = 0;
     EXPECT_TRUE(std::isnan(drawOnce(script, 0.0, 1.0, Broken::nan, nullptr, status)));
@@ -354,14 +345,15 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
     EXPECT_EQ(status, ArsStatus::BadStart);
     drawOnce(script, 0.0, 1.0, Broken::huge, nullptr, status);
     EXPECT_EQ(status, ArsStatus::Imprecise);
-    EXPECT_EQ(script.used, 0u);  // none of these drew anything
-    drawOnce(script, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
+    EXPECT_EQ(script.uniformsUsed, 0u);  // none of these drew anything
+    ScriptedSource proposal{{0.5, 0.5, 0.5}};
+    drawOnce(proposal, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
     EXPECT_EQ(status, ArsStatus::BadDensity);
 
-    Seeded rejectAll{std::mt19937_64(3), 2.0};
+    Seeded rejectAll{SeededSource(3), 2.0};
     testing::internal::CaptureStderr();
     drawOnce(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(status, ArsStatus::TooManyProposals);
-    EXPECT_EQ(rejectAll.drawn, 3 * kMaxProposals);
+    EXPECT_EQ(rejectAll.numbers.uniformsUsed, 3u * kMaxProposals);
 }
