@@ -1,10 +1,12 @@
-// studentdraw through the embedded host, against values computed here from the host's streams.
+// studentdraw through the embedded host, against the library's Student t variates drawn from the
+// host's streams.
 #include <cmath>
 
-#include "sampling/gamma.hpp"
+#include "sampling/student.hpp"
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "scripted_source.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -15,44 +17,22 @@ const std::uint32_t kSeed = 7031;
 const double kInf = INFINITY;
 const double kNaN = NAN;
 
-// The host's next uniforms and normals (independent streams), drawn ahead by the test.
-struct StreamSource {
-    std::vector<double> uniforms;
-    std::vector<double> normals;
-    std::size_t uniformsUsed = 0;
-    std::size_t normalsUsed = 0;
-    double uniform() { return uniforms.at(uniformsUsed++); }
-    double normal() { return normals.at(normalsUsed++); }
-};
-
 struct Expected {
     std::vector<double> values;
     RandomState after;
 };
 
-// First count normals Z, then each element's own draws, in order.
+// First count normals Z, then each element's own draws, in order (student.hpp, unit-tested).
 Expected expectFromStream(const std::vector<double>& nu, std::size_t count)
 {
     Host host;
     host.seed(kSeed);
-    StreamSource stream{hostUniforms(20 * count + 64), hostNormals(2 * count + 8)};
-    std::vector<double> z(stream.normals.begin(), stream.normals.begin() + static_cast<long>(count));
+    ScriptedSource stream{hostUniforms(20 * count + 64), hostNormals(2 * count + 8)};  // the host's next numbers
     stream.normalsUsed = count;
     Expected expected;
     for (std::size_t i = 0; i < count; ++i) {
         const double v = nu.size() == 1 ? nu[0] : nu[i];
-        double t;
-        if (v == 1.0) {
-            t = z[i] / stream.normal();
-        } else if (v == 2.0) {
-            const double u = stream.uniform();
-            t = (std::sqrt(2.0) * (u - 0.5)) / std::sqrt(u - u * u);
-        } else if (v / 2.0 >= 0x1p1020) {
-            t = z[i];
-        } else {
-            t = (z[i] * std::sqrt(v)) / std::sqrt(2.0 * drawGamma(stream, v / 2.0));
-        }
-        expected.values.push_back(t);
+        expected.values.push_back(studentFromNormal(stream, stream.normals[i], v));
     }
     host.seed(kSeed);
     hostUniforms(stream.uniformsUsed);
