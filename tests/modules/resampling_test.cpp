@@ -1,11 +1,12 @@
-// plainpick, remainderpick, layeredpick and fixedpick through the embedded host, against
-// reference code written here from the host's own stream.
+// plainpick, remainderpick, layeredpick and fixedpick through the embedded host, against the
+// plain reference (tests/unit/resampling_reference.hpp) fed the host's own stream.
 #include <algorithm>
 #include <cmath>
 #include <random>
 
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "resampling_reference.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -16,130 +17,12 @@ const std::uint32_t kSeed = 20261209;
 const double kNaN = std::nan("");
 const char* const kModules[] = {"plainpick", "remainderpick", "layeredpick", "fixedpick"};
 
-// ---- Reference code: the schemes written out plainly, with 32-bit counters. ----
-
-double referenceSearch(const std::vector<double>& q, double x)
-{
-    if (q[0] >= x) return 1;
-    int lo = 0;
-    int hi = static_cast<int>(q.size()) - 1;
-    while (hi - lo > 1) {
-        int mid = (lo + hi) / 2;
-        if (q[static_cast<std::size_t>(mid)] < x) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return hi + 1;
-}
-
-// Each reference takes its uniforms from the host's stream as the module should.
-std::vector<double> referencePlain(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    std::vector<double> q(w.size());
-    q[0] = w[0];
-    for (int i = 1; i < n; ++i) q[i] = q[i - 1] + w[i];
-    for (int i = 0; i < n - 1; ++i) q[i] = q[i] / q[n - 1];
-    q[n - 1] = 1.0;
-    std::vector<double> out = hostUniforms(w.size());
-    for (double& v : out) v = referenceSearch(q, v);
-    return out;
-}
-
-double total(const std::vector<double>& w)
-{
-    double sum = 0.0;
-    for (double v : w) sum = sum + v;
-    return sum;
-}
-
-// (w / t) * n, and a count that rounding left below a whole number k by at most (n + 2) units of
-// 2^-52 (relative) taken as k.
-double count(double w, double t, int n)
-{
-    double b = (w / t) * n;
-    double k = std::ceil(b);
-    if (k >= 1.0 && b < k && k - b <= (n + 2) * std::ldexp(k, -52)) b = k;
-    return b;
-}
-
-std::vector<double> referenceResidual(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> b(w.size());
-    std::vector<double> out;
-    int r = n;
-    for (int i = 0; i < n; ++i) {
-        b[i] = count(w[i], t, n);
-        if (b[i] >= 1.0) {
-            int k = static_cast<int>(b[i]);
-            b[i] = b[i] - k;
-            r = r - k;
-            for (int c = 0; c < k; ++c) out.push_back(i + 1);
-        }
-    }
-    for (int i = 0; i < n; ++i) b[i] = b[i] / r;
-    std::vector<double> u = hostUniforms(static_cast<std::size_t>(r));
-    for (int i = 1; i < n; ++i) b[i] = b[i - 1] + b[i];
-    b[n - 1] = 1.0;
-    for (double x : u) out.push_back(referenceSearch(b, x));
-    return out;
-}
-
-std::vector<double> referenceStratified(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> u = hostUniforms(w.size());
-    std::vector<double> out(w.size(), 0.0);
-    double acc = 0.0;
-    int pos = 0;
-    for (int i = 0; i < n; ++i) {
-        acc = acc + count(w[i], t, n);
-        if (acc >= 1.0) {
-            int k = static_cast<int>(acc);
-            acc = acc - k;
-            for (int c = 0; c < k; ++c) out[pos++] = i + 1;
-        }
-        if (pos < n && u[pos] <= acc) {
-            out[pos++] = i + 1;
-            acc = acc - 1.0;
-        }
-    }
-    return out;
-}
-
-std::vector<double> referenceDeterministic(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> out(w.size(), 0.0);
-    double acc = 0.5;
-    int pos = 0;
-    for (int i = 0; i < n; ++i) {
-        double b = count(w[i], t, n);
-        if (b >= 1.0) {
-            int k = static_cast<int>(b);
-            b = b - k;
-            for (int c = 0; c < k; ++c) out[pos++] = i + 1;
-        }
-        acc = acc + b;
-        if (acc >= 1.0) {
-            out[pos++] = i + 1;
-            acc = acc - 1.0;
-        }
-    }
-    return out;
-}
-
+// The plain reference of the unit layer, fed the host's uniforms as the module draws them.
 std::vector<double> reference(const std::string& module, const std::vector<double>& w)
 {
-    if (module == "plainpick") return referencePlain(w);
-    if (module == "remainderpick") return referenceResidual(w);
-    if (module == "layeredpick") return referenceStratified(w);
+    if (module == "plainpick") return referenceMultinomial(w, hostUniforms(w.size()));
+    if (module == "remainderpick") return referenceResidual(w, hostUniforms);
+    if (module == "layeredpick") return referenceStratified(w, hostUniforms(w.size()));
     return referenceDeterministic(w);
 }
 

@@ -1,5 +1,5 @@
-// The stratified and deterministic walks against the running form written out one particle at a
-// time, and the cheap test in front of snapToWhole against snapToWhole itself.
+// The library's four resampling schemes against the plain reference (resampling_reference.hpp),
+// and the cheap test in front of snapToWhole against snapToWhole itself.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -8,67 +8,25 @@
 #include <vector>
 
 #include "resampling.hpp"
+#include "resampling_reference.hpp"
 #include "same_values.hpp"
+#include "scripted_source.hpp"
 
-using montemex::test::sameBits;
-using montemex::test::sameValues;
 using namespace montemex;
+using namespace montemex::test;
 
-namespace {
-
-// The running forms, one particle at a time, each test a branch (current build).
-void plainStratified(const std::vector<double>& w, const WeightTotal& total, const double* u, double* out)
-{
-    const std::size_t n = w.size();
-    double acc = 0.0;
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        acc = acc + snapToWhole((w[i] * total.scale / total.total) * static_cast<double>(n), n);
-        if (acc >= 1.0) {
-            const std::size_t copies = wholeCopies(acc, n - pos);
-            acc = acc - static_cast<double>(copies);
-            for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
-        }
-        if (pos < n && u[pos] <= acc) {
-            out[pos++] = static_cast<double>(i + 1);
-            acc = acc - 1.0;
-        }
-    }
-}
-
-void plainDeterministic(const std::vector<double>& w, const WeightTotal& total, double* out)
-{
-    const std::size_t n = w.size();
-    double acc = 0.5;
-    std::size_t pos = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        double expected = snapToWhole((w[i] * total.scale / total.total) * static_cast<double>(n), n);
-        if (expected >= 1.0) {
-            const std::size_t copies = wholeCopies(expected, n - pos);
-            expected = expected - static_cast<double>(copies);
-            for (std::size_t c = 0; c < copies; ++c) out[pos++] = static_cast<double>(i + 1);
-        }
-        acc = acc + expected;
-        if (acc >= 1.0 && pos < n) {
-            out[pos++] = static_cast<double>(i + 1);
-            acc = acc - 1.0;
-        }
-    }
-}
-
-}  // namespace
-
-TEST(ResamplingWalks, GiveTheRunningFormsResultsForEveryKindOfWeights)
+TEST(Resampling, EverySchemeGivesTheReferenceResultsForEveryKindOfWeights)
 {
     std::mt19937_64 engine(99);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    // Random, equal, mostly zero, a few heavy, negative, NaN, infinite, and all zero weights, for
-    // sizes around the chunks of 256 particles; unfilled slots must keep what out held (-7).
+    // Random, equal, mostly zero, a few heavy, negative, NaN, infinite, all zero and overflowing
+    // weights, for sizes around the walks' slices of 256 particles and the guided search's
+    // threshold; unfilled slots must keep what out held (-7).
     for (int trial = 0; trial < 3000; ++trial) {
         const std::size_t sizes[] = {1, 2, 3, 255, 256, 257, 513, 1000};
         const std::size_t n = sizes[trial % 8];
         std::vector<double> w(n), u(n);
-        const int kind = trial / 8 % 8;
+        const int kind = trial / 8 % 9;
         for (std::size_t i = 0; i < n; ++i) {
             const double r = unit(engine);
             w[i] = kind == 0 ? r : kind == 1 ? 1.0 : kind == 2 ? (r < 0.9 ? 0.0 : r) : kind == 3 ? std::pow(r, 20.0) : r;
@@ -78,20 +36,32 @@ TEST(ResamplingWalks, GiveTheRunningFormsResultsForEveryKindOfWeights)
         if (kind == 5) w[engine() % n] = NAN;
         if (kind == 6) w[engine() % n] = INFINITY;
         if (kind == 7) std::fill(w.begin(), w.end(), 0.0);
+        if (kind == 8) std::transform(w.begin(), w.end(), w.begin(), [](double v) { return v * 1e308; });
         const WeightTotal total = totalWeight(w.data(), n);
-        std::vector<double> expected(n, -7.0), actual(n, -7.0);
-        plainStratified(w, total, u.data(), expected.data());
+        std::vector<double> actual(n, -7.0);
         resampleStratified(w.data(), n, total, u.data(), actual.data());
-        ASSERT_TRUE(sameValues(expected, actual)) << "stratified, kind " << kind << ", n " << n;
-        expected.assign(n, -7.0);
+        ASSERT_TRUE(sameValues(referenceStratified(w, u, -7.0), actual)) << "stratified, kind " << kind << ", n " << n;
         actual.assign(n, -7.0);
-        plainDeterministic(w, total, expected.data());
         resampleDeterministic(w.data(), n, total, actual.data());
-        ASSERT_TRUE(sameValues(expected, actual)) << "deterministic, kind " << kind << ", n " << n;
+        ASSERT_TRUE(sameValues(referenceDeterministic(w, -7.0), actual)) << "deterministic, kind " << kind << ", n " << n;
+
+        std::vector<double> table(n);
+        std::vector<std::uint32_t> guide(guideSize(n, n));
+        resampleMultinomial(w.data(), n, u.data(), actual.data(), table.data(), guide.data());
+        ASSERT_TRUE(sameValues(referenceMultinomial(w, u), actual)) << "multinomial, kind " << kind << ", n " << n;
+        ScriptedSource source{u};
+        std::size_t drawn = 0;
+        const auto firstUniforms = [&](std::size_t count) {
+            drawn = count;
+            return std::vector<double>(u.begin(), u.begin() + static_cast<long>(count));
+        };
+        drawResidual(source, w.data(), n, actual.data(), table.data());
+        ASSERT_TRUE(sameValues(referenceResidual(w, firstUniforms), actual)) << "residual, kind " << kind << ", n " << n;
+        ASSERT_EQ(source.uniformsUsed, drawn);
     }
 }
 
-TEST(ResamplingWalks, TheCheapTestLetsThroughEveryCountThatSnaps)
+TEST(Resampling, TheCheapTestLetsThroughEveryCountThatSnaps)
 {
     // Wherever maySnapToWhole says no, snapToWhole leaves the count as it is: counts just below,
     // at and above whole numbers, tiny, huge, negative and not finite, for small and large n.
