@@ -57,19 +57,6 @@ rand ("state", 11); assert (isequal (weightavgdraw (zeros (5, 2, 0), 3), zeros (
 
 % Hostile argument lists: Octave survives every call.
 pool = hostile_arguments ();
-calls = 0;
-for nout = 0:2
-  for a = 1:numel (pool)
-    for b = 1:numel (pool)
-      for nargs = 0:4
-        args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, 1};
-        try
-          call_with_outputs ("weightavgdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
-  end
-end
+n = numel (pool);
+calls = hostile_sweep ("weightavgdraw", 0:2, 0:4, 1:n, 1:n, @(a, b) {pool{a}, pool{b}, pool{mod(a + b, n) + 1}, 1});
 printf ("weightavgdraw: %d hostile calls survived\n", calls);

@@ -78,25 +78,17 @@ rand ("state", 7); assert (isequal (weightquantdraw (y, [97.5 2.5 50], 800), exp
 rand ("state", 8); rand (21, 1); after = rand ();
 rand ("state", 8); assert (isequal (weightquantdraw (zeros (7, 0), 50, 3), zeros (3, 1))); assert (rand () == after);
 
-% Hostile argument lists: Octave survives every call. A huge B with no percentiles is left
-% out: it is legitimate, only long, work (n numbers per draw).
-pool = hostile_arguments ();
-calls = 0;
-for nout = 0:2
-  for a = 1:numel (pool)
-    for b = 1:numel (pool)
-      for nargs = 0:5
-        args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, pool{mod (a * b, numel (pool)) + 1}, 1};
-        if (nargs >= 3 && isempty (args{2}) && isnumeric (args{3}) && ! isempty (args{3}) && args{3}(1) > 1e6)
-          continue;
-        end
-        try
-          call_with_outputs ("weightquantdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
+% Hostile argument lists: Octave survives every call. A huge B with no percentiles is
+% legitimate, only long, work (n numbers per draw): such lists take B = 1 instead.
+function args = quantile_arguments (pool, a, b)
+  n = numel (pool);
+  args = {pool{a}, pool{b}, pool{mod(a + b, n) + 1}, pool{mod(a * b, n) + 1}, 1};
+  if (isempty (args{2}) && isnumeric (args{3}) && ! isempty (args{3}) && args{3}(1) > 1e6)
+    args{3} = 1;
   end
 end
+
+pool = hostile_arguments ();
+n = numel (pool);
+calls = hostile_sweep ("weightquantdraw", 0:2, 0:5, 1:n, 1:n, @(a, b) quantile_arguments (pool, a, b));
 printf ("weightquantdraw: %d hostile calls survived\n", calls);
