@@ -6,7 +6,6 @@
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
-#include "scripted_source.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -26,28 +25,18 @@ double expectedElement(ScriptedSource& stream, bool inverse, double first, doubl
     return inverse ? first * v / 2.0 / g : 2.0 * g * first / v;
 }
 
-struct Expected {
-    std::vector<double> values;
-    RandomState after;  // the host's state once exactly the used uniforms are drawn
-};
-
-// Seeds the host and computes the elements from its stream; leaves the host seeded again.
+// The elements of a call from the host's stream.
 Expected expectFromStream(bool inverse, const std::vector<double>& first, const std::vector<double>& dof, std::size_t count)
 {
-    Host host;
-    host.seed(kSeed);
-    ScriptedSource stream{hostUniforms(20 * count + 64)};  // the host's next uniforms
-    Expected expected;
-    for (std::size_t i = 0; i < count; ++i) {
-        double a = first.size() == 1 ? first[0] : first[i];
-        double v = dof.size() == 1 ? dof[0] : dof[i];
-        expected.values.push_back(expectedElement(stream, inverse, a, v));
-    }
-    host.seed(kSeed);
-    hostUniforms(stream.uniformsUsed);
-    expected.after = host.randomState();
-    host.seed(kSeed);
-    return expected;
+    return montemex::test::expectFromStream(kSeed, 20 * count + 64, 0, [&](ScriptedSource& stream) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double a = first.size() == 1 ? first[0] : first[i];
+            const double v = dof.size() == 1 ? dof[0] : dof[i];
+            values.push_back(expectedElement(stream, inverse, a, v));
+        }
+        return values;
+    });
 }
 
 Array arrayOf(const std::vector<double>& values, std::size_t rows)

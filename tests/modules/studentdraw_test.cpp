@@ -6,7 +6,6 @@
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
-#include "scripted_source.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -17,29 +16,18 @@ const std::uint32_t kSeed = 7031;
 const double kInf = INFINITY;
 const double kNaN = NAN;
 
-struct Expected {
-    std::vector<double> values;
-    RandomState after;
-};
-
 // First count normals Z, then each element's own draws, in order (student.hpp, unit-tested).
 Expected expectFromStream(const std::vector<double>& nu, std::size_t count)
 {
-    Host host;
-    host.seed(kSeed);
-    ScriptedSource stream{hostUniforms(20 * count + 64), hostNormals(2 * count + 8)};  // the host's next numbers
-    stream.normalsUsed = count;
-    Expected expected;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double v = nu.size() == 1 ? nu[0] : nu[i];
-        expected.values.push_back(studentFromNormal(stream, stream.normals[i], v));
-    }
-    host.seed(kSeed);
-    hostUniforms(stream.uniformsUsed);
-    hostNormals(stream.normalsUsed);
-    expected.after = host.randomState();
-    host.seed(kSeed);
-    return expected;
+    return montemex::test::expectFromStream(kSeed, 20 * count + 64, 2 * count + 8, [&](ScriptedSource& stream) {
+        stream.normalsUsed = count;
+        std::vector<double> values;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double v = nu.size() == 1 ? nu[0] : nu[i];
+            values.push_back(studentFromNormal(stream, stream.normals[i], v));
+        }
+        return values;
+    });
 }
 
 }  // namespace

@@ -1,20 +1,12 @@
 % weightavgdraw inside Octave, compared bit for bit with sums computed here from Octave's stream.
 1;
 
-function M = reference_means (X, B, W)
+function M = reference_means (X, B, varargin)
   % Draws rand() one number at a time and sums in ascending row order.
   [n, m] = size (X);
   M = zeros (B, m);
   for s = 1:B
-    e = zeros (n, 1);
-    total = 0;
-    for i = 1:n
-      e(i) = -log (rand ());
-      if (nargin > 2)
-        e(i) = e(i) * W(i);
-      end
-      total = total + e(i);
-    end
+    [e, total] = bootstrap_weights (n, varargin{:});
     for i = 1:n
       M(s, :) = M(s, :) + X(i, :) * (e(i) / total);
     end

@@ -2,22 +2,14 @@
 % Octave's stream.
 1;
 
-function Q = reference_percentiles (X, P, B, W)
+function Q = reference_percentiles (X, P, B, varargin)
   % Draws rand() one number at a time; scans the cumulative weights with the sorted percentiles.
   n = size (X, 1);
   p = sort (P(:)) / 100;
   K = numel (p);
   Q = zeros (B, K);
   for s = 1:B
-    e = zeros (n, 1);
-    total = 0;
-    for i = 1:n
-      e(i) = -log (rand ());
-      if (nargin > 3)
-        e(i) = e(i) * W(i);
-      end
-      total = total + e(i);
-    end
+    [e, total] = bootstrap_weights (n, varargin{:});
     c = 1;
     G = e(1) / total;
     while (c <= K && p(c) <= G)

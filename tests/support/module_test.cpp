@@ -49,6 +49,22 @@ std::vector<double> hostNormals(std::size_t count)
     return hostNumbers("randn", count);
 }
 
+Expected expectFromStream(std::uint32_t seed, std::size_t uniforms, std::size_t normals,
+                          const std::function<std::vector<double>(ScriptedSource&)>& compute)
+{
+    Host host;
+    host.seed(seed);
+    ScriptedSource stream{hostUniforms(uniforms), hostNormals(normals)};
+    Expected expected;
+    expected.values = compute(stream);
+    host.seed(seed);
+    hostUniforms(stream.uniformsUsed);
+    hostNormals(stream.normalsUsed);
+    expected.after = host.randomState();
+    host.seed(seed);
+    return expected;
+}
+
 void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message)
 {
     EXPECT_FALSE(result.ok);
