@@ -85,15 +85,11 @@ double wallDensity(double x, double& slope, void* data)
 
 // The hull of the draw in progress in the tests below (a draw's state belongs to its caller).
 Hull hull;
-int warned = 0;
 
-// One draw with the test's hull, as the old interface had it: x, and the status.
 template <typename Source>
-double drawOnce(Source& source, double xStart, double step, LogDensityFn density, void* data, ArsStatus& status)
+ArsDraw drawOnce(Source& source, double xStart, double step, LogDensityFn density, void* data = nullptr)
 {
-    const ArsDraw draw = ars(source, hull, xStart, step, density, data, warned);
-    status = draw.status;
-    return draw.x;
+    return ars(source, hull, xStart, step, density, data);
 }
 
 struct Walk {
@@ -146,7 +142,7 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
     Hull start;
     const HullNode* nodes = start.nodes;
     int calls = 0;
-    ASSERT_EQ(startHull(start, 0.0, log2, coshDensity, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, log2, coshDensity, &calls), HullStart::Ready);
     EXPECT_EQ(calls, 4);  // xStart twice, one step each way
     EXPECT_EQ(start.head, &nodes[0]);
     EXPECT_EQ(start.count, 2);
@@ -166,7 +162,7 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
         }
     };
     calls = 0;
-    ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), HullStart::Ready);
     EXPECT_EQ(calls, 4);
     EXPECT_EQ(nodes[0].x, -3.0);
     EXPECT_EQ(nodes[1].x, 0.0);
@@ -187,16 +183,17 @@ TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
     HullNode* chosen = nullptr;
 
     // Total 4: u1 = 0.25 leaves exactly 0 after the first area, which moves on.
+    const double total = 4.0;
     ScriptedSource script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0);  // u2 = 1: the segment's rising end
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 2.0);  // u2 = 1: the segment's rising end
     EXPECT_EQ(chosen, &n[1]);
-    double low = drawEnvelope(script, made, chosen);  // u2 tiny: finite and inside
+    double low = drawEnvelope(script, made, total, chosen);  // u2 tiny: finite and inside
     EXPECT_EQ(chosen, &n[1]);
     EXPECT_TRUE(low >= 0.0 && low < 2.0);
     volatile double half = 0.5;
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0 + std::log(half) / -1.0);
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 2.0 + std::log(half) / -1.0);
     EXPECT_EQ(chosen, &n[2]);
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 0.0 + std::log(half) / 2.0);
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 0.0 + std::log(half) / 2.0);
     EXPECT_EQ(chosen, &n[0]);
     EXPECT_EQ(script.uniformsUsed, 8u);
 }
@@ -205,10 +202,11 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
 {
     // Find the first candidate (accepted with a tiny u), then replay with u equal to its ratio.
     Watch watch{coshDensity, 4};
-    ArsStatus status;
     ScriptedSource first{{0.3, 0.6, 0x1p-60}};
-    double x = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
-    ASSERT_EQ(status, ArsStatus::Drawn);
+    const ArsDraw accepted = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch);
+    ASSERT_EQ(accepted.status, ArsStatus::Drawn);
+    EXPECT_EQ(accepted.rejections, 0);
+    const double x = accepted.x;
     EXPECT_EQ(first.uniformsUsed, 3u);
     EXPECT_EQ(first.uniformsReserved, 3u);
     EXPECT_EQ(watch.walks.back().nodes, 2);  // accepted at once: the hull keeps its two nodes
@@ -221,10 +219,12 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
     const HullNode& segment = x < nodes[0].zRight ? nodes[0] : nodes[1];
     double w = std::exp((h - segment.slope * x) - segment.intercept);
     ScriptedSource equal{{0.3, 0.6, w}};
-    EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity).x, x);
     EXPECT_EQ(equal.uniformsUsed, 3u);
     ScriptedSource above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
-    EXPECT_NE(drawOnce(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
+    const ArsDraw second = drawOnce(above, 0.0, std::log(2.0), coshDensity);
+    EXPECT_NE(second.x, x);
+    EXPECT_EQ(second.rejections, 1);
     EXPECT_EQ(above.uniformsUsed, 6u);
     EXPECT_EQ(above.uniformsReserved, 6u);
 }
@@ -235,7 +235,6 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // hull stays a sorted list with ordered boundaries throughout.
     Watch watch{normalDensity, 5};
     Seeded source{SeededSource(11)};
-    ArsStatus status;
     std::vector<double> script;
     for (int k = 0; k < 150; ++k) {
         double u1 = source.uniform(), u2 = source.uniform();
@@ -243,8 +242,9 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
         script.insert(script.end(), {farLeft ? 1e-12 : u1, farLeft ? 0.05 : u2, k < 149 ? 2.0 : 0x1p-60});
     }
     ScriptedSource scripted{script};
-    drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch, status);
-    ASSERT_EQ(status, ArsStatus::Drawn);
+    const ArsDraw draw = drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch);
+    ASSERT_EQ(draw.status, ArsStatus::Drawn);
+    EXPECT_EQ(draw.rejections, 149);
     ASSERT_EQ(watch.walks.size(), 150u);
     double leftmost = -2.5;  // the left search ends at 0.5 - 3
     for (std::size_t k = 0; k < watch.walks.size(); ++k) {
@@ -261,11 +261,11 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // h' = -sinh(0)), and candidates in a linear tail whose slope equals its node's.
     Watch flat{coshDensity, 4};
     ScriptedSource atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
-    drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
+    drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat);
     EXPECT_EQ(flat.walks[1].nodes, 2);
     Watch tails{linearTailsDensity, 4};
     ScriptedSource inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
-    drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails, status);
+    drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails);
     EXPECT_LT(tails.candidates[0], -1.0);
     EXPECT_GT(tails.candidates[1], 1.0);
     EXPECT_EQ(tails.walks[2].nodes, 2);
@@ -276,11 +276,14 @@ TEST(Ars, DrawsFollowTheExactDistribution)
     const int n = 20000;
     const double critical = ksBound(n);  // 0.1% level
     Seeded source{SeededSource(2024)};
-    ArsStatus status = ArsStatus::Drawn;
     auto sample = [&](double xStart, double step, LogDensityFn density) {
         std::vector<double> draws;
-        for (int k = 0; k < n && status == ArsStatus::Drawn; ++k) draws.push_back(drawOnce(source, xStart, step, density, nullptr, status));
-        EXPECT_EQ(status, ArsStatus::Drawn);
+        ArsDraw draw;
+        for (int k = 0; k < n && draw.status == ArsStatus::Drawn; ++k) {
+            draw = drawOnce(source, xStart, step, density);
+            draws.push_back(draw.x);
+        }
+        EXPECT_EQ(draw.status, ArsStatus::Drawn);
         return draws;
     };
     EXPECT_LT(ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
@@ -330,30 +333,30 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
             return ++*static_cast<int*>(data) > 4 ? INFINITY : coshDensity(x, slope, nullptr);
         }
     };
+    Hull start;
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::nan, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::convex, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::flat, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 1e20, 1.0, coshDensity, nullptr), HullStart::BadStart);  // step below the spacing
+    EXPECT_EQ(startHull(start, 0.0, 0.0, coshDensity, nullptr), HullStart::BadStart);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::huge, nullptr), HullStart::Imprecise);
     ScriptedSource script{{}};
-    ArsStatus status;
-    int calls = 0;
-    EXPECT_TRUE(std::isnan(drawOnce(script, 0.0, 1.0, Broken::nan, nullptr, status)));
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 0.0, 1.0, Broken::convex, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 0.0, 1.0, Broken::flat, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 1e20, 1.0, coshDensity, nullptr, status);  // a step below the spacing at 1e20
-    EXPECT_EQ(status, ArsStatus::BadStart);
-    drawOnce(script, 0.0, 0.0, coshDensity, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::BadStart);
-    drawOnce(script, 0.0, 1.0, Broken::huge, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::Imprecise);
-    EXPECT_EQ(script.uniformsUsed, 0u);  // none of these drew anything
-    ScriptedSource proposal{{0.5, 0.5, 0.5}};
-    drawOnce(proposal, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
-    EXPECT_EQ(status, ArsStatus::BadDensity);
+    const ArsDraw none = drawOnce(script, 0.0, 1.0, Broken::nan);
+    EXPECT_EQ(none.status, ArsStatus::NoStart);
+    EXPECT_TRUE(std::isnan(none.x));
+    EXPECT_EQ(script.uniformsUsed, 0u);  // the searches draw nothing
 
+    int calls = 0;
+    ScriptedSource proposal{{0.5, 0.5, 0.5}};
+    EXPECT_EQ(drawOnce(proposal, 0.0, 1.0, Broken::infiniteAfterSearches, &calls).status, ArsStatus::BadDensity);
+
+    // Every candidate rejected: the bound ends the draw, which says how many it rejected and
+    // prints nothing (warning is the caller's business).
     Seeded rejectAll{SeededSource(3), 2.0};
     testing::internal::CaptureStderr();
-    drawOnce(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(status, ArsStatus::TooManyProposals);
+    const ArsDraw hopeless = drawOnce(rejectAll, 0.0, 1.0, normalDensity);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(hopeless.status, ArsStatus::TooManyProposals);
+    EXPECT_EQ(hopeless.rejections, kMaxProposals);
     EXPECT_EQ(rejectAll.numbers.uniformsUsed, 3u * kMaxProposals);
 }
