@@ -37,11 +37,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     requireRealNumeric(kName, xArray);
     const double results = static_cast<double>(call.draws) * static_cast<double>(m);
     checkUnseenDraws(kName, results, n, call.draws);
-    // The result, a chunk of uniforms, the scratch of the sums and converted copies of X and W.
+    // The result, a block of uniforms, the scratch of the sums and converted copies of X and W.
     const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n) * static_cast<double>(m);
     const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
     checkMemory(kName, bytesOfDoubles(results + static_cast<double>(kMeanScratch) + xCopy + wCopy) +
-                           chunkBytes(n, call.draws));
+                           blockBytes(n, call.draws));
     const std::size_t resultCount = checkedCount(kName, call.draws, xShape.cols);
     const std::size_t draws = static_cast<std::size_t>(call.draws);
     // An X whose further dimensions are 0 has no values; its draws still use their uniforms. (n * m
@@ -66,13 +66,13 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     }
     InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {
-        const std::size_t chunkSize = chunkDraws(n, draws - first);
-        mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
-        if (summing) addWeightedMeans(mxGetPr(chunk), chunkSize, x.values, n, m, w.values, result, draws, first, side, poll);
-        poll(chunkSize * n);
-        // Each chunk goes as soon as it is used, so memory stays flat however many draws.
-        mxDestroyArray(chunk);
-        first += chunkSize;
+        const std::size_t blockSize = blockDraws(n, draws - first);
+        mxArray* block = fetchUniformColumns(kName, n, blockSize);
+        if (summing) addWeightedMeans(mxGetPr(block), blockSize, x.values, n, m, w.values, result, draws, first, side, poll);
+        poll(blockSize * n);
+        // Each block goes as soon as it is used, so memory stays flat however many draws.
+        mxDestroyArray(block);
+        first += blockSize;
     }
     releaseScratch(side);
     releaseDoubles(w);

@@ -72,7 +72,7 @@ private:
     std::size_t compared_ = 0;
 };
 
-// Runs shorter than this are drawn one by one: the batch evaluates a chunk of attempts at a
+// Runs shorter than this are drawn one by one: the batch evaluates a tile of attempts at a
 // time (gamma_batch.hpp), which costs more than drawing a few variates.
 inline constexpr std::size_t kShortestGammaRun = 32;
 

@@ -142,38 +142,40 @@ inline double expectedCount(double weight, const WeightTotal& total, std::size_t
     return maySnapToWhole(count, n) ? snapToWhole(count, n) : count;
 }
 
-// The expected counts of up to kCountChunk particles at once, for the resampling walks: the
-// quotient, and maySnapToWhole's test (positive where snapToWhole must look). A whole chunk runs
-// through a loop of a count the compiler knows, which it vectorises.
-inline constexpr std::size_t kCountChunk = 256;
+// The resampling walks take the particles a slice of kSliceParticles at a time. SliceCounts holds
+// the expected counts of a slice: the quotient, and maySnapToWhole's test (positive where
+// snapToWhole must look). A whole slice runs through a loop of a count the compiler knows, which
+// it vectorises.
+inline constexpr std::size_t kSliceParticles = 256;
 
-struct CountChunk {
-    double quotients[kCountChunk];
-    double checks[kCountChunk];
+struct SliceCounts {
+    double quotients[kSliceParticles];
+    double checks[kSliceParticles];
 
-    // expectedCount of particle k of the chunk.
+    // expectedCount of particle k of the slice.
     double count(std::size_t k, std::size_t n) const
     {
         return checks[k] > 0.0 ? snapToWhole(quotients[k], n) : quotients[k];
     }
 };
 
-// Fills the chunk for w[0 ... count), count <= kCountChunk (the rest with zeros).
-inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n, CountChunk& chunk)
+// Fills the slice's counts for w[0 ... count), count <= kSliceParticles (the rest with zeros).
+inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n,
+                           SliceCounts& slice)
 {
     const detail::SnapLimits limits = detail::snapLimits(n);
     const double scale = total.scale, sum = total.total, particles = static_cast<double>(n);
-    if (count < kCountChunk) {
-        for (std::size_t k = 0; k < kCountChunk; ++k) {
-            chunk.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
-            chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+    if (count < kSliceParticles) {
+        for (std::size_t k = 0; k < kSliceParticles; ++k) {
+            slice.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
+            slice.checks[k] = detail::snapCheck(slice.quotients[k], limits);
         }
         return;
     }
-    std::memcpy(chunk.quotients, w, sizeof chunk.quotients);
-    for (std::size_t k = 0; k < kCountChunk; ++k) {
-        chunk.quotients[k] = (chunk.quotients[k] * scale / sum) * particles;
-        chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+    std::memcpy(slice.quotients, w, sizeof slice.quotients);
+    for (std::size_t k = 0; k < kSliceParticles; ++k) {
+        slice.quotients[k] = (slice.quotients[k] * scale / sum) * particles;
+        slice.checks[k] = detail::snapCheck(slice.quotients[k], limits);
     }
 }
 

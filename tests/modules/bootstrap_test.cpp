@@ -137,7 +137,7 @@ TEST(Weightavgdraw, UniformArraysGoAsSoonAsTheyAreRead)
         EXPECT_EQ(result->stats.blocksReclaimed, 0u);
     }
 
-    // 40 MB of uniforms in all, never more than one bounded chunk of them alive.
+    // 40 MB of uniforms in all, never more than one bounded block of them alive.
     Array big = makeMatrix(1000, 1, std::vector<double>(1000, 1.0)), many = makeScalar(5000);
     CallResult large = callModule(Build::Current, "weightavgdraw", 1, {big.get(), many.get()});
     EXPECT_EQ(large.stats.uniformsDrawn, 5000000u);

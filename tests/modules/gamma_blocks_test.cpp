@@ -1,5 +1,5 @@
 // The gamma family and studentdraw drawing from scripted uniforms in which most attempts are
-// rejected, so that reserved blocks, refills and the chunks drawn together end inside runs of
+// rejected, so that reserved blocks, refills and the runs drawn together end inside runs of
 // rejected attempts: every gamma path, against drawGamma drawing one number at a time.
 #include <random>
 
@@ -33,7 +33,7 @@ struct RecordingSource {
 
 // Draws element i's gamma variate for degrees of freedom v with `draw`, after putting rejected
 // attempts (u = 0.3, v = 0.999 is rejected for every shape here) right after the variate's own
-// uniform (boost path) or at its start: mostly a few, sometimes more than a chunk's worth.
+// uniform (boost path) or at its start: mostly a few, sometimes more than a tile's worth.
 template <typename Draw>
 double drawScripted(std::mt19937_64& engine, std::vector<double>& script, double v, bool rejections, Draw draw)
 {

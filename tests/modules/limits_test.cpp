@@ -105,7 +105,7 @@ TEST(Limits, ArraysPromising2To31Or2To32ValuesButHoldingNone)
     EXPECT_EQ(host.liveArrayCount(), live);
 }
 
-// n * B past 2^32, with the draws of one chunk scripted: the module asks for whole columns of n
+// n * B past 2^32, with the draws of one block scripted: the module asks for whole columns of n
 // uniforms (rand(65536, 16)), not for a product wrapped to 32 bits, and ends when the script does.
 TEST(Limits, BootstrapDrawsPast2To32NumbersAskForWholeColumns)
 {

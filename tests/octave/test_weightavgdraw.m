@@ -25,7 +25,7 @@ end
 % Means start from +0: the column of -0 gives +0.
 assert (all (1 ./ weightavgdraw (X, 3)(:, 3) == Inf));
 
-% Enough draws for several chunks of uniforms and rows for several slabs, against vectorised
+% Enough draws for several blocks of uniforms and rows for several slabs, against vectorised
 % but elementwise sums.
 n = 5000; B = 300; rand ("state", 9); Y = rand (n, 2) - 0.5;
 rand ("state", 10); E = -log (rand (n, B)); after = rand ();

@@ -48,7 +48,7 @@ for seed = 1:3
   assert (all (diff (Q, 1, 2)(:, 1:6) >= 0));
 end
 
-% Only the first column of X counts; many draws take several chunks of uniforms. Here the
+% Only the first column of X counts; many draws take several blocks of uniforms. Here the
 % reference is vectorised per draw: cumsum adds in ascending order.
 n = 1500; y = [(0:n - 1)' * 0.01, repmat(99, n, 1)]; p = [2.5 50 97.5] / 100;
 rand ("state", 7); expected = zeros (800, 3);

@@ -72,7 +72,7 @@ double edgeOfExactTest(double a, double u)
 }
 
 // A block of random uniforms with, every few dozen attempts, a run of rejected attempts of random
-// length (some longer than a chunk), attempts on the edge of the exact test, and a run that ends
+// length (some longer than a tile), attempts on the edge of the exact test, and a run that ends
 // at the block's end.
 std::vector<double> scriptedBlock(double a, std::size_t count, std::mt19937_64& engine)
 {
