@@ -103,22 +103,22 @@ int mexCallMATLAB(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const ch
     ++s.stats.hostCalls;
     if (name == nullptr || nlhs < 0 || nrhs < 0 || (nlhs > 0 && plhs == nullptr) || (nrhs > 0 && prhs == nullptr)) {
         recordMisuse("mexCallMATLAB with invalid arguments");
-        raiseError("montemex:host:badCall", "mexCallMATLAB: invalid arguments.");
+        raiseHostError("montemex:host:badCall", "mexCallMATLAB: invalid arguments.");
     }
     if (!callHostFunction(nlhs, plhs, nrhs, prhs, name)) {
-        // Copies, because raiseError stores into the same buffers.
+        // Copies, because raiseHostError stores into the same buffers.
         char id[sizeof s.errorId];
         char message[sizeof s.errorMessage];
         std::memcpy(id, s.errorId, sizeof id);
         std::memcpy(message, s.errorMessage, sizeof message);
-        raiseError(id, message);
+        raiseHostError(id, message);
     }
     return 0;
 }
 
 void mexErrMsgTxt(const char* message)
 {
-    raiseError("", message != nullptr ? message : "");
+    raiseHostError("", message != nullptr ? message : "");
 }
 
 void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...)
@@ -128,7 +128,7 @@ void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...)
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
     va_end(args);
-    raiseError(identifier != nullptr ? identifier : "", message);
+    raiseHostError(identifier != nullptr ? identifier : "", message);
 }
 
 int mexEvalString(const char* statement)
@@ -137,10 +137,10 @@ int mexEvalString(const char* statement)
     logCall("mexEvalString");
     const char* text = statement != nullptr ? statement : "";
     if (std::strcmp(text, "") != 0 && std::strcmp(text, "drawnow;") != 0) {
-        raiseError("montemex:host:evalUnsupported", "mexEvalString: this host evaluates no statements.");
+        raiseHostError("montemex:host:evalUnsupported", "mexEvalString: this host evaluates no statements.");
     }
     ++s.stats.interruptChecks;
-    if (takeInterrupt()) raiseError("montemex:host:interrupted", "Interrupted.");
+    if (takeInterrupt()) raiseHostError("montemex:host:interrupted", "Interrupted.");
     return 0;
 }
 
@@ -160,7 +160,7 @@ void mexWarnMsgIdAndTxt(const char* identifier, const char* format, ...)
     const WarningMode mode = warningMode(id);
     if (mode == WarningMode::Off) return;
     // Made an error (warning("error", id) in a host), it ends the call with its own identifier.
-    if (mode == WarningMode::Error) raiseError(id, message);
+    if (mode == WarningMode::Error) raiseHostError(id, message);
     HostState& s = state();
     if (s.inCall && !tryAllocation([&] { s.stats.warnings.push_back(std::string(id) + ": " + message); })) {
         raiseOutOfMemory();

@@ -83,7 +83,7 @@ void setError(const char* identifier, const char* message)
     std::snprintf(s.errorMessage, sizeof s.errorMessage, "%s", message);
 }
 
-void raiseError(const char* identifier, const char* message)
+void raiseHostError(const char* identifier, const char* message)
 {
     HostState& s = state();
     if (s.inCall && s.errorJump != nullptr) {
@@ -95,7 +95,7 @@ void raiseError(const char* identifier, const char* message)
 
 void raiseOutOfMemory()
 {
-    raiseError("MATLAB:nomem", "Out of memory.");
+    raiseHostError("MATLAB:nomem", "Out of memory.");
 }
 
 namespace {
@@ -173,7 +173,7 @@ std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
     std::size_t count = 1;
     for (std::size_t k = 0; k < ndim; ++k) {
         std::size_t length = static_cast<std::size_t>(dims[k]);
-        if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+        if (count > limit / length) raiseHostError("MATLAB:nomem", "Out of memory. The requested array is too large.");
         count *= length;
     }
     return count;

@@ -77,7 +77,7 @@ void setError(const char* identifier, const char* message);
 // Ends the module call in progress with an error, by a jump back to where the host called the
 // module; with no module frame to jump to (errorJump null) it throws HostError. Callers must hold
 // no objects with destructors in the frames it unwinds.
-[[noreturn]] void raiseError(const char* identifier, const char* message);
+[[noreturn]] void raiseHostError(const char* identifier, const char* message);
 
 // "Out of memory.", identifier MATLAB:nomem.
 [[noreturn]] void raiseOutOfMemory();
