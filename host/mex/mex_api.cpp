@@ -45,9 +45,10 @@ void describeCall(char* text, std::size_t size, const char* name, int nrhs, mxAr
 }
 
 // Runs the host function with the call log paused, so the log shows the module's own calls.
+// Returns false with the error stored in the host state.
+//
 // Errors raised inside it are exceptions, which runBuiltin catches: its frames hold objects with
-// destructors, which a jump to the module's caller would skip. Returns false with the error
-// stored in the host state.
+// destructors, which a jump to the module's caller would skip.
 bool callHostFunction(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const char* name)
 {
     HostState& s = state();

@@ -42,9 +42,11 @@ namespace {
 
 // The bytes MONTEMEX_MEMORY_LIMIT gives, or 0 when it is unset or not in its one form: a positive
 // finite number of bytes that starts with a digit, with an optional fraction and exponent and
-// nothing else (4e9, 4000000000, 2.5e9). The modules read it by the same rule, and warn when it
-// is set otherwise; this host then applies the default as they do. (The host includes no product
-// code, so the rule is written here once more.)
+// nothing else (4e9, 4000000000, 2.5e9).
+//
+// The modules read it by the same rule, and warn when it is set otherwise; this host then applies
+// the default as they do. (The host includes no product code, so the rule is written here once
+// more.)
 double limitFromEnvironment()
 {
     const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");

@@ -83,10 +83,11 @@ void setError(const char* identifier, const char* message);
 [[noreturn]] void raiseOutOfMemory();
 
 // Runs `body` and returns whether it completed; false when it ran out of memory (std::bad_alloc,
-// or std::length_error from a container asked for more than it can hold). Host functions that
-// modules call allocate inside it and raise "Out of memory." after it returns false, once the
-// exception is gone: no C++ exception may unwind into a module, which takes errors only as the
-// host's error jump (and on Windows has an unwinder of its own).
+// or std::length_error from a container asked for more than it can hold).
+//
+// Host functions that modules call allocate inside it and raise "Out of memory." after it returns
+// false, once the exception is gone: no C++ exception may unwind into a module, which takes errors
+// only as the host's error jump (and on Windows has an unwinder of its own).
 template <typename Body>
 bool tryAllocation(Body body)
 {

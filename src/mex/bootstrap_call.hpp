@@ -22,9 +22,11 @@ struct WeightMismatch {
     const char* message;
 };
 
-// Reads prhs[bIndex] (when nrhs > bIndex) and prhs[bIndex + 1] (when nrhs > bIndex + 1), in this
-// order: "B must be a scalar." when B's first or second dimension exceeds 1 (an empty B passes);
-// B truncated (readSize: negative counts as 0); "W must be a column vector." when W has more than
+// Reads B from prhs[bIndex] (when nrhs > bIndex) and W from prhs[bIndex + 1] (when
+// nrhs > bIndex + 1), with their checks in this order:
+//
+// "B must be a scalar." when B's first or second dimension exceeds 1 (an empty B passes); B
+// truncated (readSize: negative counts as 0); "W must be a column vector." when W has more than
 // one column; the mismatch message when W's rows differ from n or W holds fewer than n values
 // (2-by-1-by-0); W must be real numeric.
 BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* prhs[], int bIndex, std::size_t n,
@@ -32,9 +34,11 @@ BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* p
 
 // The uniforms of consecutive draws come in blocks, one host call each: one rand(n, b) call
 // returns the same numbers, in the same order, as b calls of rand(n, 1), so column s of a block
-// holds draw s's uniforms. A block holds at most kMaxBlockNumbers numbers (but always at least one
-// draw), and the caller destroys each block as soon as its draws are done, so memory does not
-// grow with the number of draws. The unbuffered build fetches one draw per call, rand(n, 1).
+// holds draw s's uniforms.
+//
+// A block holds at most kMaxBlockNumbers numbers (but always at least one draw), and the caller
+// destroys each block as soon as its draws are done, so memory does not grow with the number of
+// draws. The unbuffered build fetches one draw per call, rand(n, 1).
 constexpr std::size_t kMaxBlockNumbers = std::size_t(1) << 20;
 
 // How many of the `remaining` draws (at least 1) the next block holds.

@@ -34,6 +34,7 @@ namespace montemex {
 
 // The density, as the caller's function: returns h(x) and stores h'(x) into slopeOut; `data` is
 // the caller's block of constants, handed through unchanged. It must draw no random numbers.
+//
 // This is the one function pointer the library takes: sources and progress callbacks are
 // template arguments.
 using LogDensityFn = double (*)(double x, double& slopeOut, void* data);

@@ -277,12 +277,13 @@ inline GammaBatch drawGammaBatchPortable(const double* u, std::size_t count, dou
 }
 
 // On 64-bit Linux with GCC or Clang, a second copy of the batch compiled for processors with
-// AVX2 (four doubles per instruction instead of two), chosen at run time. It does the same
-// operations in the same order: square roots and divisions are correctly rounded at every width,
-// and -ffp-contract=off keeps multiplications and additions apart, so both copies give the same
-// values (a test compares them). Elsewhere the portable copy alone: where the whole build already
-// targets AVX2, on 32-bit builds, and on Windows, where MinGW's GCC does not align the stack for
-// AVX variables.
+// AVX2 (four doubles per instruction instead of two), chosen at run time; it gives the same values.
+//
+// It does the same operations in the same order: square roots and divisions are correctly rounded
+// at every width, and -ffp-contract=off keeps multiplications and additions apart, so both copies
+// give the same values (a test compares them). Elsewhere the portable copy alone: where the whole
+// build already targets AVX2, on 32-bit builds, and on Windows, where MinGW's GCC does not align
+// the stack for AVX variables.
 #if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__AVX2__)
 #define MONTEMEX_GAMMA_BATCH_AVX2 1
 
@@ -307,6 +308,7 @@ inline bool hasAvx2()
 
 // Draws up to `wanted` variates of shape a into out[0 ...] from the block u[0 .. count), each
 // exactly as drawGamma(source, a) draws it from a source that returns u[0], u[1], ... in turn.
+//
 // Only whole variates are drawn: it stops before one that would need a number past the block,
 // or that would reach kMaxGammaAttempts (drawGamma gives up on it), so that the caller can draw
 // that one with drawGamma from the same numbers. Draws nothing for shapes without a batch form

@@ -90,9 +90,11 @@ double resampleMultinomial(const double* w, std::size_t n, const double* u, doub
 
 // The deterministic phase: writes the whole copies to out[0 ...] and each particle's fractional
 // remainder (or its whole expected count when that is below 1) to remainders[i]. Returns how many
-// copies were written; R = n minus that many places are left to draw. Copies never go past the
-// n results: with negative weights the counts can add up to more, and the surplus is dropped.
-// The legacy build lets a NaN count through the test; it then gives no copies.
+// copies were written; R = n minus that many places are left to draw.
+//
+// Copies never go past the n results: with negative weights the counts can add up to more, and
+// the surplus is dropped. The legacy build lets a NaN count through the test; it then gives no
+// copies.
 template <typename Progress = NoProgress>
 std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out,
                            double* remainders, Progress&& progress = Progress{})
@@ -171,10 +173,12 @@ struct SliceSlots {
 };
 
 // Writes particle first + k + 1 into its slots, for the slice's `count` particles, from slot pos
-// on; the slice fills slots pos ... end - 1. A particle that fills one or two slots writes both
-// of its next two slots (when they exist) without a branch on how many it fills: a slot written
-// too early is written again by the particle that fills it, and the two slots from `end` on,
-// never filled here, get back what they held.
+// on; the slice fills slots pos ... end - 1.
+//
+// A particle that fills one or two slots writes both of its next two slots (when they exist)
+// without a branch on how many it fills: a slot written too early is written again by the
+// particle that fills it, and the two slots from `end` on, never filled here, get back what they
+// held.
 template <typename Progress>
 void writeSlots(const SliceSlots& slice, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
                 std::size_t n, double* out, Progress& progress)
@@ -224,9 +228,11 @@ void walkInSlices(const double* w, std::size_t n, const WeightTotal& total, doub
 
 // out[p] for the n uniforms u[p], in one pass. The running form: acc gathers expected counts;
 // whole units of acc fill slots without looking at their uniforms, and what is left competes
-// with the next slot's uniform. A NaN acc (zero or non-finite total weight) passes neither test,
-// in every build: such slots keep what out held (the modules pass zeros). Whole units never fill
-// more slots than remain (negative weights can ask for more).
+// with the next slot's uniform.
+//
+// A NaN acc (zero or non-finite total weight) passes neither test, in every build: such slots
+// keep what out held (the modules pass zeros). Whole units never fill more slots than remain
+// (negative weights can ask for more).
 template <typename Progress = NoProgress>
 void resampleStratified(const double* w, std::size_t n, const WeightTotal& total, const double* u, double* out,
                         Progress&& progress = Progress{})

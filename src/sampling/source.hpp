@@ -61,9 +61,11 @@ void rejectionLimitReached(Source& source)
 }
 
 // A source over a standard engine that gives at least 52 random bits per call, such as
-// std::mt19937_64. Uniforms are (k + 0.5) / 2^52 for the top 52 bits k of one engine output, so
-// they are never 0 or 1; normals are Box-Muller transforms of two uniforms (the second value of
-// each pair is not kept, so every normal costs exactly two engine outputs).
+// std::mt19937_64.
+//
+// Uniforms are (k + 0.5) / 2^52 for the top 52 bits k of one engine output, so they are never 0
+// or 1; normals are Box-Muller transforms of two uniforms (the second value of each pair is not
+// kept, so every normal costs exactly two engine outputs).
 template <typename Engine>
 class StandardSource {
 public:

@@ -56,8 +56,10 @@ bool isWithin(double value, double low, double high)
 
 // The range in which the sampler's double arithmetic is sound: acceptance ratios are accurate to
 // about 1e-5, the start searches end within a few dozen steps, and no draw of y over- or
-// underflows. Below 1e-4 degrees of freedom the density becomes so flat that the sampler's flat-
-// slope rule can keep it from ever adapting.
+// underflows.
+//
+// Below 1e-4 degrees of freedom the density becomes so flat that the sampler's flat-slope rule
+// can keep it from ever adapting.
 bool isInWorkingRange(double s, double nu0, double nu, double h, double n)
 {
     return isWithin(s, 1e-100, 1e100) && isWithin(h, 1e-100, 1e100) && isWithin(nu0, 1e-4, 1e8) &&
