@@ -78,7 +78,9 @@ private:
     {
         skipSpace();
         std::size_t start = pos_;
-        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) ++pos_;
+        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) {
+            ++pos_;
+        }
         return text_.substr(start, pos_ - start);
     }
 
@@ -124,7 +126,9 @@ private:
         char* end = nullptr;
         double value = std::strtod(start, &end);
         // strtod would also read "nan" and hex forms; numbers here start with a digit or a point.
-        if (end == start || !(std::isdigit(static_cast<unsigned char>(*start)) || *start == '.')) fail("expected a number");
+        if (end == start || !(std::isdigit(static_cast<unsigned char>(*start)) || *start == '.')) {
+            fail("expected a number");
+        }
         pos_ += static_cast<std::size_t>(end - start);
         return sign * value;
     }
@@ -207,7 +211,9 @@ private:
         std::vector<std::size_t> dims;
         for (const Value& arg : args) {
             for (double d : arg.real) {
-                if (!(d >= 0) || d != std::floor(d) || d > 1e6) throw LiteralError(name + ": sizes must be small non-negative integers");
+                if (!(d >= 0) || d != std::floor(d) || d > 1e6) {
+                    throw LiteralError(name + ": sizes must be small non-negative integers");
+                }
                 dims.push_back(static_cast<std::size_t>(d));
             }
         }

@@ -150,14 +150,20 @@ Options parseOptions(const std::vector<std::string>& args)
         mode("help", Action::Help);
         options.words.erase(options.words.begin());
     }
-    if (modes.size() > 1) throw UsageError(actionName(modes[0]) + " and " + actionName(modes[1]) + " cannot be combined.");
+    if (modes.size() > 1) {
+        throw UsageError(actionName(modes[0]) + " and " + actionName(modes[1]) + " cannot be combined.");
+    }
     if (!modes.empty()) options.action = modes[0];
 
-    if (options.action == Action::Call && options.words.empty()) throw UsageError("no function name given (see montemex --help).");
+    if (options.action == Action::Call && options.words.empty()) {
+        throw UsageError("no function name given (see montemex --help).");
+    }
     if (options.action == Action::Call && options.words[0].empty()) {
         throw UsageError("the function name is empty (montemex --list shows the functions).");
     }
-    if (options.action == Action::Help && options.words.size() > 1) throw UsageError("help takes at most one function name.");
+    if (options.action == Action::Help && options.words.size() > 1) {
+        throw UsageError("help takes at most one function name.");
+    }
     if ((options.action == Action::List || options.action == Action::Demo || options.action == Action::Version) &&
         !options.words.empty()) {
         throw UsageError(actionName(options.action) + " takes no function name or arguments.");
@@ -166,7 +172,9 @@ Options parseOptions(const std::vector<std::string>& args)
     bool longDigits = std::find(given.begin(), given.end(), "--long") != given.end();
     if (csv && longDigits) throw UsageError("--csv and --long cannot be combined.");
     for (const std::string& option : given) {
-        if (!applies(option, options.action)) throw UsageError(option + " does not apply to " + actionName(options.action) + ".");
+        if (!applies(option, options.action)) {
+            throw UsageError(option + " does not apply to " + actionName(options.action) + ".");
+        }
     }
     return options;
 }

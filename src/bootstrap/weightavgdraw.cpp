@@ -68,7 +68,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     for (std::size_t first = 0; first < draws;) {
         const std::size_t blockSize = blockDraws(n, draws - first);
         mxArray* block = fetchUniformColumns(kName, n, blockSize);
-        if (summing) addWeightedMeans(mxGetPr(block), blockSize, x.values, n, m, w.values, result, draws, first, side, poll);
+        if (summing) {
+            addWeightedMeans(mxGetPr(block), blockSize, x.values, n, m, w.values, result, draws, first, side, poll);
+        }
         poll(blockSize * n);
         // Each block goes as soon as it is used, so memory stays flat however many draws.
         mxDestroyArray(block);

@@ -37,7 +37,9 @@ bool hasSize(const mxArray* array, std::size_t rows, std::size_t cols)
     const mwSize count = mxGetNumberOfDimensions(array);
     if (count == 2) return mxGetM(array) == rows && mxGetN(array) == cols;
     const mwSize* dims = mxGetDimensions(array);
-    if (count < 2 || static_cast<std::size_t>(dims[0]) != rows || static_cast<std::size_t>(dims[1]) != cols) return false;
+    if (count < 2 || static_cast<std::size_t>(dims[0]) != rows || static_cast<std::size_t>(dims[1]) != cols) {
+        return false;
+    }
     for (mwSize k = 2; k < count; ++k) {
         if (dims[k] != 1) return false;
     }

@@ -59,7 +59,9 @@ struct Case {
 std::vector<double> runsOfEveryPath()
 {
     std::vector<double> dof;
-    for (int run = 0; run < 40; ++run) dof.insert(dof.end(), 1 + run % 7 * 9, std::vector<double>{8, 0.5, 2.000005, 1e-6}[run % 4]);
+    for (int run = 0; run < 40; ++run) {
+        dof.insert(dof.end(), 1 + run % 7 * 9, std::vector<double>{8, 0.5, 2.000005, 1e-6}[run % 4]);
+    }
     return dof;
 }
 

@@ -159,7 +159,9 @@ TEST(Scalehyperdraw, WarnsOncePerModuleLoad)
     std::uniform_real_distribution<double> uniform(0.01, 0.99);
     auto scriptCall = [&](int rejections) {
         std::vector<double> numbers;
-        for (int k = 0; k < rejections; ++k) numbers.insert(numbers.end(), {uniform(engine), uniform(engine), 1.0 - 0x1p-53});
+        for (int k = 0; k < rejections; ++k) {
+            numbers.insert(numbers.end(), {uniform(engine), uniform(engine), 1.0 - 0x1p-53});
+        }
         numbers.insert(numbers.end(), {0.5, 0.5, 0x1p-60});
         host.scriptUniforms(numbers);
     };

@@ -112,7 +112,9 @@ TEST(Simplexdraw, ErrorsComeInOrderBeforeAnyDraw)
         {1, {huge.get(), two.get()}, "sizeTooLarge", "Size arguments are too large."},
     };
     for (Build build : {Build::Current, Build::Legacy}) {
-        for (const Case& c : cases) expectError(callModule(build, "simplexdraw", c.nlhs, c.args), "simplexdraw", c.reason, c.message);
+        for (const Case& c : cases) {
+            expectError(callModule(build, "simplexdraw", c.nlhs, c.args), "simplexdraw", c.reason, c.message);
+        }
     }
     EXPECT_TRUE(host.randomState() == before);
 }
