@@ -239,6 +239,8 @@ CallResult Host::callBuiltin(const std::string& name, int nlhs, const std::vecto
     return result;
 }
 
+// The members that pass a setting on, one line each.
+// clang-format off
 void Host::setWarningMode(const std::string& identifier, WarningMode mode) { state().warningModes[identifier] = mode; }
 void Host::clearWarningModes() { state().warningModes.clear(); }
 void Host::shadowFunction(const std::string& name, HostFunction function) { shadows()[name] = std::move(function); }
@@ -252,6 +254,7 @@ void Host::scriptNormals(std::vector<double> values) { generators().scriptNormal
 void Host::clearScripts() { generators().clearScripts(); }
 void Host::setMaxElements(std::size_t count) { state().maxElements = count; }
 void Host::requestInterrupt() { requestInterruptFlag(); }
+// clang-format on
 
 void Host::setMemoryLimit(double bytes)
 {

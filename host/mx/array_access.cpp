@@ -121,12 +121,14 @@ const char* mxGetClassName(const mxArray* array)
     return names[array->classId];
 }
 
+// clang-format off
 int mxIsDouble(const mxArray* array) { return mxGetClassID(array) == mxDOUBLE_CLASS; }
 int mxIsSingle(const mxArray* array) { return mxGetClassID(array) == mxSINGLE_CLASS; }
 int mxIsLogical(const mxArray* array) { return mxGetClassID(array) == mxLOGICAL_CLASS; }
 int mxIsChar(const mxArray* array) { return mxGetClassID(array) == mxCHAR_CLASS; }
 int mxIsCell(const mxArray* array) { return mxGetClassID(array) == mxCELL_CLASS; }
 int mxIsStruct(const mxArray* array) { return mxGetClassID(array) == mxSTRUCT_CLASS; }
+// clang-format on
 
 int mxIsNumeric(const mxArray* array)
 {

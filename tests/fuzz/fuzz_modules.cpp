@@ -2,9 +2,10 @@
 //
 // The input picks a module, a build (current or legacy), the number of outputs (0 to 3) and 0 to 6
 // arguments of any class the host interface names (double, single, integer classes, logical, char,
-// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes, 3-D ones without pages too) holding awkward values (NaN,
-// infinities, -0, huge, tiny, negative, non-integer). Each call must return or raise an error, never
-// misuse the host interface, return a result of the documented shape, and leave no host array behind.
+// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes, 3-D ones without pages
+// too) holding awkward values (NaN, infinities, -0, huge, tiny, negative, non-integer). Each call
+// must return or raise an error, never misuse the host interface, return a result of the
+// documented shape, and leave no host array behind.
 // The input may also make the host's "rand", "randn" or "sort" misbehave, as a user's m-file that
 // shadows them can: return nothing, arrays of the wrong size or class, or values outside what the
 // real functions give (0, 1, NaN, negative ...), or the right array with some values wrong.
