@@ -270,9 +270,9 @@ private:
         static const struct {
             const char* name;
             mxClassID classId;
-        } classes[] = {{"single", mxSINGLE_CLASS}, {"int8", mxINT8_CLASS},   {"uint8", mxUINT8_CLASS},
-                       {"int16", mxINT16_CLASS},   {"uint16", mxUINT16_CLASS}, {"int32", mxINT32_CLASS},
-                       {"uint32", mxUINT32_CLASS}, {"int64", mxINT64_CLASS},   {"uint64", mxUINT64_CLASS},
+        } classes[] = {{"single", mxSINGLE_CLASS},  {"int8", mxINT8_CLASS},     {"uint8", mxUINT8_CLASS},
+                       {"int16", mxINT16_CLASS},    {"uint16", mxUINT16_CLASS}, {"int32", mxINT32_CLASS},
+                       {"uint32", mxUINT32_CLASS},  {"int64", mxINT64_CLASS},   {"uint64", mxUINT64_CLASS},
                        {"logical", mxLOGICAL_CLASS}};
         for (const auto& entry : classes) {
             if (name == entry.name) {
@@ -339,7 +339,8 @@ Array materialise(const Value& value)
         std::size_t cols = value.dims.size() > 1 ? value.dims[1] : 1;
         std::size_t nonzeros = 0;
         for (double v : value.real) nonzeros += v != 0;
-        Array array(mxCreateSparse(static_cast<mwSize>(rows), static_cast<mwSize>(cols), static_cast<mwSize>(nonzeros), mxREAL));
+        Array array(mxCreateSparse(static_cast<mwSize>(rows), static_cast<mwSize>(cols), static_cast<mwSize>(nonzeros),
+                                   mxREAL));
         double* pr = mxGetPr(array.get());
         mwIndex* ir = mxGetIr(array.get());
         mwIndex* jc = mxGetJc(array.get());

@@ -83,7 +83,10 @@ std::vector<std::string> filesWithSuffix(const std::string& directory, const std
 
 #else
 
-std::vector<std::string> moduleFileSuffixes() { return {".mexa64"}; }
+std::vector<std::string> moduleFileSuffixes()
+{
+    return {".mexa64"};
+}
 
 namespace {
 

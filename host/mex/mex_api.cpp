@@ -33,7 +33,8 @@ void describeCall(char* text, std::size_t size, const char* name, int nrhs, mxAr
     for (int k = 0; k < nrhs; ++k) {
         if (k > 0) used = append(text, size, used, ",");
         const mxArray* arg = prhs[k];
-        if (isLive(arg) && arg->dims.size() == 2 && arg->dims[0] == 1 && arg->dims[1] == 1 && arg->classId == mxDOUBLE_CLASS) {
+        if (isLive(arg) && arg->dims.size() == 2 && arg->dims[0] == 1 && arg->dims[1] == 1 &&
+            arg->classId == mxDOUBLE_CLASS) {
             used = append(text, size, used, "%.17g", realElement(arg, 0));
         } else if (isLive(arg)) {
             used = append(text, size, used, "%dx%d", arg->dims[0], arg->dims[1]);

@@ -114,8 +114,8 @@ mxClassID mxGetClassID(const mxArray* array)
 
 const char* mxGetClassName(const mxArray* array)
 {
-    static const char* const names[] = {"unknown", "cell",  "struct", "logical", "char",   "void",
-                                        "double",  "single", "int8",   "uint8",   "int16",  "uint16",
+    static const char* const names[] = {"unknown", "cell",   "struct", "logical", "char",           "void",
+                                        "double",  "single", "int8",   "uint8",   "int16",          "uint16",
                                         "int32",   "uint32", "int64",  "uint64",  "function_handle"};
     if (!check(array, "mxGetClassName")) return names[0];
     return names[array->classId];

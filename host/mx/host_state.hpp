@@ -33,7 +33,6 @@ enum class Owner { Caller, Temporary };
 // that is set (as the modules read it); on 32-bit builds at most 2 GB.
 std::size_t defaultMaxElements();
 
-
 struct HostState {
     std::unordered_map<const mxArray*, Owner> arrays;  // every live array
     std::unordered_map<void*, std::size_t> blocks;     // live mxMalloc blocks and their sizes
@@ -57,7 +56,6 @@ struct HostState {
 };
 
 HostState& state();
-
 
 // Sets the flag that takeInterrupt reads (Host::requestInterrupt).
 void requestInterruptFlag();

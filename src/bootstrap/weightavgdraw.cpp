@@ -33,7 +33,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const Shape xShape = shapeOf(xArray);
     const std::size_t n = static_cast<std::size_t>(xShape.rows);
     const std::size_t m = static_cast<std::size_t>(xShape.cols);
-    const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 1, n, {"wLengthMismatch", "W must have same length as X."});
+    const BootstrapCall call =
+        readBootstrapCall(kName, nrhs, prhs, 1, n, {"wLengthMismatch", "W must have same length as X."});
     requireRealNumeric(kName, xArray);
     const double results = static_cast<double>(call.draws) * static_cast<double>(m);
     checkUnseenDraws(kName, results, n, call.draws);
@@ -46,8 +47,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const std::size_t draws = static_cast<std::size_t>(call.draws);
     // An X whose further dimensions are 0 has no values; its draws still use their uniforms. (n * m
     // in 64 bits: on 32-bit builds it can pass a size_t.)
-    const bool summing =
-        resultCount > 0 && static_cast<std::uint64_t>(mxGetNumberOfElements(xArray)) >= static_cast<std::uint64_t>(xShape.count());
+    const bool summing = resultCount > 0 && static_cast<std::uint64_t>(mxGetNumberOfElements(xArray)) >=
+                                                static_cast<std::uint64_t>(xShape.count());
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(m), mxREAL);

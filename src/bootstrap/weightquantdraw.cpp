@@ -62,7 +62,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // below are in order even when P has further dimensions.
     checkSorted(kName, sorted, pArray, k);
 
-    const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
+    const BootstrapCall call =
+        readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
     const double results = static_cast<double>(call.draws) * static_cast<double>(k);
     checkUnseenDraws(kName, results, n, call.draws);

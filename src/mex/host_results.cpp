@@ -126,8 +126,8 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     char message[3 * kTextSize];
     const unsigned long long m = rows, n = cols;
     if (array == nullptr) {
-        std::snprintf(message, sizeof message, "%s returned nothing where %llu-by-%llu was requested.",
-                      hostFunction, m, n);
+        std::snprintf(message, sizeof message, "%s returned nothing where %llu-by-%llu was requested.", hostFunction, m,
+                      n);
         raiseError(function, "badHostResult", message);
     }
     const char* kind = irregularKind(array);
@@ -141,8 +141,8 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     if (!hasSize(array, rows, cols)) {
         char dims[kTextSize];
         describeDimensions(array, dims);
-        std::snprintf(message, sizeof message, "%s returned a %s array where %llu-by-%llu was requested.",
-                      hostFunction, dims, m, n);
+        std::snprintf(message, sizeof message, "%s returned a %s array where %llu-by-%llu was requested.", hostFunction,
+                      dims, m, n);
         raiseError(function, "badHostResult", message);
     }
     const std::size_t count = rows * cols;

@@ -2,9 +2,9 @@
 // arguments, each read as a scalar, and at most one output.
 #pragma once
 
+#include "mex.h"
 #include "mex/arguments.hpp"
 #include "mex/errors.hpp"
-#include "mex.h"
 
 namespace montemex {
 

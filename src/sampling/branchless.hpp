@@ -52,7 +52,8 @@ inline double pickIfLegacyAtLeast(double a, double b, double x, double y)
 {
 #ifdef MONTEMEX_HAVE_SSE2
     // "Not less than" holds for a >= b and for unordered operands.
-    const __m128d mask = kLegacyBuild ? _mm_cmpnlt_sd(_mm_set_sd(a), _mm_set_sd(b)) : _mm_cmpge_sd(_mm_set_sd(a), _mm_set_sd(b));
+    const __m128d mask =
+        kLegacyBuild ? _mm_cmpnlt_sd(_mm_set_sd(a), _mm_set_sd(b)) : _mm_cmpge_sd(_mm_set_sd(a), _mm_set_sd(b));
     return detail::pickByMask(mask, x, y);
 #else
     return legacyAtLeast(a, b) ? x : y;

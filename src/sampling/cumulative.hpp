@@ -118,7 +118,8 @@ inline std::size_t guideBuckets(std::size_t n)
 // q[j] >= b / buckets, or n - 1 when there is none. Returns false, leaving the guide unusable,
 // when q[0..n-2] is not nondecreasing or holds NaN.
 template <typename Progress = NoProgress>
-bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets, Progress&& progress = Progress{})
+bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets,
+                Progress&& progress = Progress{})
 {
     const std::size_t positions = n - 1;
     // Nondecreasing and free of NaN: a pair with a NaN fails the test, and a lone position is

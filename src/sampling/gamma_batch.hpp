@@ -289,7 +289,7 @@ inline GammaBatch drawGammaBatchPortable(const double* u, std::size_t count, dou
 
 // flatten: every function the batch calls is compiled into this copy, for AVX2.
 __attribute__((target("avx2"), flatten)) inline GammaBatch drawGammaBatchAvx2(const double* u, std::size_t count,
-                                                                             double a, double* out, std::size_t wanted)
+                                                                              double a, double* out, std::size_t wanted)
 {
     return drawGammaBatchPortable(u, count, a, out, wanted);
 }

@@ -96,8 +96,8 @@ double resampleMultinomial(const double* w, std::size_t n, const double* u, doub
 // the surplus is dropped. The legacy build lets a NaN count through the test; it then gives no
 // copies.
 template <typename Progress = NoProgress>
-std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out,
-                           double* remainders, Progress&& progress = Progress{})
+std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out, double* remainders,
+                           Progress&& progress = Progress{})
 {
     std::size_t pos = 0;
     for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {

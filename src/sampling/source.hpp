@@ -34,18 +34,22 @@
 namespace montemex {
 
 template <typename Source, typename = void>
-struct HasReserveUniforms : std::false_type {};
+struct HasReserveUniforms : std::false_type {
+};
 
 template <typename Source>
 struct HasReserveUniforms<Source, std::void_t<decltype(std::declval<Source&>().reserveUniforms(std::size_t{}))>>
-    : std::true_type {};
+    : std::true_type {
+};
 
 template <typename Source, typename = void>
-struct HasRejectionLimitReached : std::false_type {};
+struct HasRejectionLimitReached : std::false_type {
+};
 
 template <typename Source>
 struct HasRejectionLimitReached<Source, std::void_t<decltype(std::declval<Source&>().rejectionLimitReached())>>
-    : std::true_type {};
+    : std::true_type {
+};
 
 // Call the optional members when the source has them, and do nothing otherwise.
 template <typename Source>

@@ -62,8 +62,8 @@ bool isWithin(double value, double low, double high)
 // can keep it from ever adapting.
 bool isInWorkingRange(double s, double nu0, double nu, double h, double n)
 {
-    return isWithin(s, 1e-100, 1e100) && isWithin(h, 1e-100, 1e100) && isWithin(nu0, 1e-4, 1e8) &&
-           nu <= 1e8 && n <= 1e8 && isWithin(nu * n, 1e-4, 1e8);
+    return isWithin(s, 1e-100, 1e100) && isWithin(h, 1e-100, 1e100) && isWithin(nu0, 1e-4, 1e8) && nu <= 1e8 &&
+           n <= 1e8 && isWithin(nu * n, 1e-4, 1e8);
 }
 
 }  // namespace
@@ -115,8 +115,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     case ArsStatus::NoStart:
         // The searches draw nothing: this is still part of checking the arguments.
         raiseError(kName, "tooFarFromS", "The density lies too far from S for double precision.");
-    case ArsStatus::BadDensity:
-        raiseError(kName, "badEnvelope", "The sampler's envelope is not finite.");
+    case ArsStatus::BadDensity: raiseError(kName, "badEnvelope", "The sampler's envelope is not finite.");
     case ArsStatus::TooManyProposals:
         raiseError(kName, "tooManyProposals", "No candidate was accepted in 100000 proposals.");
     }

@@ -58,17 +58,17 @@ TEST(Resampling, SeededResultsEqualTheReferenceBitForBitInBothBuilds)
         {1, 4, {0.1, 0.2, 0.3, 0.4}},
         {5, 1, {3, 0.5, 0, 2, 7}},
         {3, 4, {0, 1, 0, 2, 0, 0, 5, 0.25, 0, 1, 3, 0}},
-        {1, 3, {1, 1, 2}},            // expected counts 0.75 0.75 1.5; remainders tie at 3/8
-        {2, 2, {1, 1, 1, 1}},         // every expected count exactly 1
+        {1, 3, {1, 1, 2}},     // expected counts 0.75 0.75 1.5; remainders tie at 3/8
+        {2, 2, {1, 1, 1, 1}},  // every expected count exactly 1
         {1, 3, {0, 0, 1}},
         {1, 3, {0, 3, 1}},
-        {1, 2, {1, 3}},               // fixedpick: the running sum reaches exactly 1
+        {1, 2, {1, 3}},  // fixedpick: the running sum reaches exactly 1
         {1, 2, {3, 1}},
         {1, 3, {1, 2, 1}},
         {1, 1, {4.5}},
-        {7, 7, std::vector<double>(49, 1.0)},  // (1/49)*49 is just below 1
-        {1, 3, {0.5, -0.1, 0.6}},     // a negative weight that overflows nothing
-        {1, 3000, randomWeights(3000, 0.3, 1)},   // long enough for the guided search
+        {7, 7, std::vector<double>(49, 1.0)},    // (1/49)*49 is just below 1
+        {1, 3, {0.5, -0.1, 0.6}},                // a negative weight that overflows nothing
+        {1, 3000, randomWeights(3000, 0.3, 1)},  // long enough for the guided search
         {1000, 3, randomWeights(3000, 0.0, 2)},
     };
     for (const char* module : kModules) {
@@ -163,8 +163,9 @@ TEST(Resampling, ZeroTotalAndNaNWeightsGiveEachBuildsOwnResults)
         std::vector<double> legacy;
         std::size_t uniforms;
     };
-    for (const Expectation& e : {Expectation{"plainpick", twos, sixes, 6}, Expectation{"remainderpick", twos, sixes, 6},
-                                 Expectation{"layeredpick", none, none, 6}, Expectation{"fixedpick", none, ascending, 0}}) {
+    for (const Expectation& e :
+         {Expectation{"plainpick", twos, sixes, 6}, Expectation{"remainderpick", twos, sixes, 6},
+          Expectation{"layeredpick", none, none, 6}, Expectation{"fixedpick", none, ascending, 0}}) {
         CallResult current = callModule(Build::Current, e.module, 1, {zeros.get()});
         CallResult legacy = callModule(Build::Legacy, e.module, 1, {zeros.get()});
         EXPECT_TRUE(sameValues(e.current, outputOf(current).values)) << e.module;
@@ -174,14 +175,17 @@ TEST(Resampling, ZeroTotalAndNaNWeightsGiveEachBuildsOwnResults)
         // A single weight of 0 gives 1 in every build but the all-zero layered and fixed ones.
         for (Build build : {Build::Current, Build::Legacy}) {
             double single = outputOf(callModule(build, e.module, 1, {singleZero.get()})).values.at(0);
-            bool filled = std::string(e.module) != "layeredpick" && (std::string(e.module) != "fixedpick" || build == Build::Legacy);
+            bool filled = std::string(e.module) != "layeredpick" &&
+                          (std::string(e.module) != "fixedpick" || build == Build::Legacy);
             EXPECT_EQ(single, filled ? 1.0 : 0.0) << e.module;
         }
     }
 
     // A NaN weight makes every expected count NaN; an infinite one makes its own NaN.
-    EXPECT_TRUE(sameValues({2, 2, 2}, outputOf(callModule(Build::Current, "remainderpick", 1, {nanWeights.get()})).values));
-    EXPECT_TRUE(sameValues({3, 3, 3}, outputOf(callModule(Build::Legacy, "remainderpick", 1, {nanWeights.get()})).values));
+    EXPECT_TRUE(
+        sameValues({2, 2, 2}, outputOf(callModule(Build::Current, "remainderpick", 1, {nanWeights.get()})).values));
+    EXPECT_TRUE(
+        sameValues({3, 3, 3}, outputOf(callModule(Build::Legacy, "remainderpick", 1, {nanWeights.get()})).values));
     EXPECT_TRUE(sameValues({0, 0, 0}, outputOf(callModule(Build::Current, "fixedpick", 1, {infinite.get()})).values));
     EXPECT_TRUE(sameValues({2, 3, 0}, outputOf(callModule(Build::Legacy, "fixedpick", 1, {infinite.get()})).values));
     for (Build build : {Build::Current, Build::Legacy}) {
@@ -218,18 +222,44 @@ TEST(Resampling, HostCallsComeInOrderAndScratchMemoryIsReleased)
     Host host;
     host.setLogging(true);
     Array w = makeRow({1, 1, 2});
-    const std::vector<std::string> plain = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)", "mxCreateDoubleScalar(1)",
-                                            "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                            "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree"};
-    const std::vector<std::string> residual = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)",
-                                               "mxCreateDoubleMatrix_700(1,3)", "mxGetPr", "mxCreateDoubleScalar(2)",
-                                               "mxCreateDoubleScalar(1)", "mexCallMATLAB rand(2,1)", "mxDestroyArray",
-                                               "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree", "mxDestroyArray"};
+    const std::vector<std::string> plain = {"mxGetDimensions_700",
+                                            "mxGetPr",
+                                            "mxMalloc(24)",
+                                            "mxCreateDoubleScalar(1)",
+                                            "mxCreateDoubleScalar(3)",
+                                            "mexCallMATLAB rand(1,3)",
+                                            "mxDestroyArray",
+                                            "mxDestroyArray",
+                                            "mxGetPr",
+                                            "mxGetPr",
+                                            "mxFree"};
+    const std::vector<std::string> residual = {"mxGetDimensions_700",
+                                               "mxGetPr",
+                                               "mxMalloc(24)",
+                                               "mxCreateDoubleMatrix_700(1,3)",
+                                               "mxGetPr",
+                                               "mxCreateDoubleScalar(2)",
+                                               "mxCreateDoubleScalar(1)",
+                                               "mexCallMATLAB rand(2,1)",
+                                               "mxDestroyArray",
+                                               "mxDestroyArray",
+                                               "mxGetPr",
+                                               "mxGetPr",
+                                               "mxFree",
+                                               "mxDestroyArray"};
     // layeredpick and fixedpick keep no table of expected counts: each is used once.
-    const std::vector<std::string> stratified = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleScalar(1)",
-                                                 "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                                 "mxDestroyArray", "mxGetPr", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
-                                                 "mxGetPr", "mxDestroyArray"};
+    const std::vector<std::string> stratified = {"mxGetDimensions_700",
+                                                 "mxGetPr",
+                                                 "mxCreateDoubleScalar(1)",
+                                                 "mxCreateDoubleScalar(3)",
+                                                 "mexCallMATLAB rand(1,3)",
+                                                 "mxDestroyArray",
+                                                 "mxDestroyArray",
+                                                 "mxGetPr",
+                                                 "mxGetPr",
+                                                 "mxCreateDoubleMatrix_700(1,3)",
+                                                 "mxGetPr",
+                                                 "mxDestroyArray"};
     const std::vector<std::string> deterministic = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
                                                     "mxGetPr"};
     const std::vector<std::string>* logs[] = {&plain, &residual, &stratified, &deterministic};
@@ -323,9 +353,11 @@ TEST(Resampling, ErrorsComeBeforeAnyDrawAndEmptyWeightsTouchNothing)
     for (const char* module : kModules) {
         before = host.randomState();
         for (Build build : {Build::Current, Build::Legacy}) {
-            expectError(callModule(build, module, 2, {one.get()}), module, "tooManyOutputs", "Too many output arguments.");
+            expectError(callModule(build, module, 2, {one.get()}), module, "tooManyOutputs",
+                        "Too many output arguments.");
             expectError(callModule(build, module, 2, {}), module, "tooManyOutputs", "Too many output arguments.");
-            expectError(callModule(build, module, 1, {}), module, "wrongInputCount", "Wrong number of input arguments.");
+            expectError(callModule(build, module, 1, {}), module, "wrongInputCount",
+                        "Wrong number of input arguments.");
             expectError(callModule(build, module, 0, {one.get(), one.get()}), module, "wrongInputCount",
                         "Wrong number of input arguments.");
             for (const Array* bad : {&text, &complex}) {
@@ -355,7 +387,8 @@ TEST(Resampling, ErrorsComeBeforeAnyDrawAndEmptyWeightsTouchNothing)
         CallResult converted = callModule(Build::Current, module, 1, {integers.get()});
         host.seed(kSeed);
         EXPECT_TRUE(sameValues(outputOf(callModule(Build::Current, module, 1, {doubles.get()})).values,
-                               outputOf(converted).values)) << module;
+                               outputOf(converted).values))
+            << module;
         EXPECT_EQ(converted.stats.blocksReclaimed, 0u);
     }
 }

@@ -129,9 +129,16 @@ TEST(Scalehyperdraw, ChecksArgumentsBeforeDrawingAnything)
                         "Arguments must be positive finite numbers.");
         }
     }
-    for (const Args& a : std::vector<Args>{{1e101, 1, 1, 1, 1}, {1, 1, 1, 9e-101, 1}, {1, 9e-5, 1, 1, 1}, {1, 1.1e8, 1, 1, 1},
-                                            {1, 1, 2e8, 1, 1e-8}, {1, 1, 1e-4, 1, 2e8}, {1, 1, 1e4, 1, 1e5}, {1, 1, 1e-3, 1, 0.09}}) {
-        expectError(callWith(Build::Current, a), kName, "outOfRange", "Arguments are outside the range the sampler handles.");
+    for (const Args& a : std::vector<Args>{{1e101, 1, 1, 1, 1},
+                                           {1, 1, 1, 9e-101, 1},
+                                           {1, 9e-5, 1, 1, 1},
+                                           {1, 1.1e8, 1, 1, 1},
+                                           {1, 1, 2e8, 1, 1e-8},
+                                           {1, 1, 1e-4, 1, 2e8},
+                                           {1, 1, 1e4, 1, 1e5},
+                                           {1, 1, 1e-3, 1, 0.09}}) {
+        expectError(callWith(Build::Current, a), kName, "outOfRange",
+                    "Arguments are outside the range the sampler handles.");
     }
     // Within the range, but the density lies some 12 of its widths (in log y) beyond y = S.
     expectError(callWith(Build::Current, {1e5, 1e-3, 1, 1, 1e8}), kName, "tooFarFromS",
@@ -146,7 +153,8 @@ TEST(Scalehyperdraw, ChecksArgumentsBeforeDrawingAnything)
     host.seed(4);
     double expected = drawOne(Build::Current, {2, 1, 3, 1, 1});
     host.seed(4);
-    CallResult mixed = callModule(Build::Current, kName, 0, {row.get(), flag.get(), single.get(), flag.get(), one.get()});
+    CallResult mixed =
+        callModule(Build::Current, kName, 0, {row.get(), flag.get(), single.get(), flag.get(), one.get()});
     EXPECT_TRUE(sameValues({expected}, outputOf(mixed).values));
 }
 
@@ -193,13 +201,14 @@ TEST(Scalehyperdraw, DrawsFollowTheConditionalDensity)
     Host host;
     host.seed(20250101);
     const int draws = 10000;
-    const std::vector<Args> cases = {{1, 1, 1, 1, 1},       {2, 5, 4, 3, 20},   {0.5, 0.01, 2, 4, 1},
+    const std::vector<Args> cases = {{1, 1, 1, 1, 1},        {2, 5, 4, 3, 20},       {0.5, 0.01, 2, 4, 1},
                                      {1, 1000, 1, 0.2, 1e4}, {1, 0.1, 3, 0.01, 1e6}, {1e-3, 50, 0.5, 1e-3, 3},
                                      {1, 1e-4, 1, 1, 1e-4}};
     for (const Args& a : cases) {
         std::vector<double> x;
         for (int k = 0; k < draws; ++k) x.push_back(-std::log(drawOne(Build::Current, a)));
-        EXPECT_LT(ksDistance(x, scaleCdf(a)), ksBound(draws)) << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " " << a.n;
+        EXPECT_LT(ksDistance(x, scaleCdf(a)), ksBound(draws))
+            << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " " << a.n;
     }
 }
 
@@ -210,17 +219,21 @@ TEST(Scalehyperdraw, ExtremeArgumentsWithinTheRangeDrawQuickly)
     host.seed(77);
     std::size_t worst = 0, calls = 0;
     // (S, H) at the ends of their range and 100 apart.
-    const double scales[][2] = {{1e-100, 1e-100}, {1e-100, 1e-98}, {1e-98, 1e-100}, {1, 1},    {100, 1},
+    const double scales[][2] = {{1e-100, 1e-100}, {1e-100, 1e-98}, {1e-98, 1e-100}, {1, 1},       {100, 1},
                                 {1, 100},         {1e100, 1e100},  {1e100, 1e98},   {1e98, 1e100}};
     for (const auto& sh : scales) {
         for (double nu0 : {1e-4, 1.0, 1e8}) {
-            for (Args split : std::vector<Args>{{0, 0, 1, 0, 1.0001e-4}, {0, 0, 1e8, 0, 1.0001e-12}, {0, 0, 1, 0, 1e8},
-                                                {0, 0, 1e8, 0, 1}, {0, 0, 2, 0, 17}}) {
+            for (Args split : std::vector<Args>{{0, 0, 1, 0, 1.0001e-4},
+                                                {0, 0, 1e8, 0, 1.0001e-12},
+                                                {0, 0, 1, 0, 1e8},
+                                                {0, 0, 1e8, 0, 1},
+                                                {0, 0, 2, 0, 17}}) {
                 Args a{sh[0], nu0, split.nu, sh[1], split.n};
                 for (int k = 0; k < 20; ++k) {
                     CallResult result = callWith(Build::Current, a);
                     double y = outputOf(result).values.at(0);
-                    EXPECT_TRUE(y > 0 && std::isfinite(y)) << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " " << a.n;
+                    EXPECT_TRUE(y > 0 && std::isfinite(y))
+                        << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " " << a.n;
                     worst = std::max<std::size_t>(worst, result.stats.uniformsDrawn / 3);
                     ++calls;
                 }
@@ -229,13 +242,16 @@ TEST(Scalehyperdraw, ExtremeArgumentsWithinTheRangeDrawQuickly)
     }
     // Random argument lists where acceptance is promised: S/H within 100 of 1.
     std::mt19937 engine(12);
-    auto logUniform = [&](double lo, double hi) { return std::pow(10.0, std::uniform_real_distribution<double>(lo, hi)(engine)); };
+    auto logUniform = [&](double lo, double hi) {
+        return std::pow(10.0, std::uniform_real_distribution<double>(lo, hi)(engine));
+    };
     for (int k = 0; k < 3000; ++k) {
         double h = logUniform(-98, 98), nu = logUniform(-4, 8);
         Args a{h * logUniform(-2, 2), logUniform(-4, 8), nu, h, std::min(1e8, logUniform(-4, 8) / nu)};
         if (a.nu * a.n < 1e-4) continue;
         CallResult result = callWith(Build::Current, a);
-        EXPECT_TRUE(result.ok) << result.message << ": " << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " " << a.n;
+        EXPECT_TRUE(result.ok) << result.message << ": " << a.s << " " << a.nu0 << " " << a.nu << " " << a.h << " "
+                               << a.n;
         worst = std::max<std::size_t>(worst, result.stats.uniformsDrawn / 3);
         ++calls;
     }

@@ -2,10 +2,10 @@
 // host's streams.
 #include <cmath>
 
-#include "sampling/student.hpp"
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "sampling/student.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -36,7 +36,8 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
 {
     Host host;
     Array three = makeScalar(3), four = makeScalar(4);
-    const std::vector<std::vector<double>> scalars = {{1}, {2}, {5}, {0.5}, {2.00001}, {1e-6}, {kInf}, {kNaN}, {0}, {-3}};
+    const std::vector<std::vector<double>> scalars = {{1},    {2},    {5},    {0.5}, {2.00001},
+                                                      {1e-6}, {kInf}, {kNaN}, {0},   {-3}};
     for (const auto& nu : scalars) {
         Expected expected = expectFromStream(nu, 12);
         Array v = makeScalar(nu[0]);
@@ -62,7 +63,8 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
     EXPECT_TRUE(std::isnan(output.values[8]) && std::isnan(output.values[11]) && std::isnan(output.values[12]));
     // The smallest subnormal nu: nu / 2 rounds to 0, and Z / 0 is infinite (as the help says).
     Array smallest = makeScalar(4.9e-324);
-    for (double t : outputOf(callModule(Build::Current, "studentdraw", 1, {smallest.get(), three.get(), four.get()})).values) {
+    for (double t :
+         outputOf(callModule(Build::Current, "studentdraw", 1, {smallest.get(), three.get(), four.get()})).values) {
         EXPECT_TRUE(std::isinf(t)) << t;
     }
 }
@@ -79,8 +81,10 @@ TEST(Studentdraw, BulkDrawingNeverReachesAcrossTheOtherKindOfNumber)
     }
     Array nu = makeMatrix(60, 50, mixed), many = makeScalar(200);
     Array one = makeScalar(1), two = makeScalar(2), five = makeScalar(5);
-    const std::vector<std::vector<const mxArray*>> argumentLists = {
-        {nu.get()}, {one.get(), many.get(), many.get()}, {two.get(), many.get(), many.get()}, {five.get(), many.get(), many.get()}};
+    const std::vector<std::vector<const mxArray*>> argumentLists = {{nu.get()},
+                                                                    {one.get(), many.get(), many.get()},
+                                                                    {two.get(), many.get(), many.get()},
+                                                                    {five.get(), many.get(), many.get()}};
     for (StreamMode mode : {StreamMode::Separate, StreamMode::Shared}) {
         host.setStreamMode(mode);
         for (const auto& args : argumentLists) {
@@ -132,14 +136,16 @@ TEST(Studentdraw, ErrorsComeInOrderAndOddSizesDrawNothing)
     Host host;
     host.seed(kSeed);
     const RandomState before = host.randomState();
-    Array one = makeScalar(1), two = makeScalar(2), three = makeScalar(3), minus = makeScalar(-3), inf = makeScalar(kInf);
+    Array one = makeScalar(1), two = makeScalar(2), three = makeScalar(3), minus = makeScalar(-3),
+          inf = makeScalar(kInf);
     Array square = makeMatrix(2, 2, {1, 2, 3, 4}), cell(mxCreateCellMatrix(1, 1)), empty = makeMatrix(0, 0, {});
     const std::string name = "studentdraw";
     expectError(callModule(Build::Current, name, 1, {one.get(), two.get()}), name, "wrongInputCount",
                 "Wrong number of input arguments.");
     expectError(callModule(Build::Current, name, 1, {}), name, "wrongInputCount", "Wrong number of input arguments.");
     expectError(callModule(Build::Current, name, 2, {one.get()}), name, "tooManyOutputs", "Too many output arguments.");
-    expectError(callModule(Build::Current, name, 2, {one.get(), two.get()}), name, "tooManyOutputs", "Too many output arguments.");
+    expectError(callModule(Build::Current, name, 2, {one.get(), two.get()}), name, "tooManyOutputs",
+                "Too many output arguments.");
     expectError(callModule(Build::Current, name, 1, {square.get(), three.get(), three.get()}), name, "sizeMismatch",
                 "Size information is inconsistent.");
     expectError(callModule(Build::Current, name, 1, {square.get(), two.get(), three.get()}), name, "sizeMismatch",

@@ -75,7 +75,8 @@ public:
             top = std::max(top, values[i]);
         }
         for (std::size_t i = 1; i < points; ++i) {
-            cumulative_[i] = cumulative_[i - 1] + (std::exp(values[i - 1] - top) + std::exp(values[i] - top)) * step_ / 2;
+            cumulative_[i] =
+                cumulative_[i - 1] + (std::exp(values[i - 1] - top) + std::exp(values[i] - top)) * step_ / 2;
         }
     }
 

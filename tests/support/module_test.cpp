@@ -65,7 +65,8 @@ Expected expectFromStream(std::uint32_t seed, std::size_t uniforms, std::size_t 
     return expected;
 }
 
-void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message)
+void expectError(const CallResult& result, const std::string& name, const std::string& reason,
+                 const std::string& message)
 {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, message);

@@ -41,7 +41,8 @@ Expected expectFromStream(std::uint32_t seed, std::size_t uniforms, std::size_t 
                           const std::function<std::vector<double>(ScriptedSource&)>& compute);
 
 // Asserts a failed call with this message and identifier "montemex:<name>:<reason>".
-void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message);
+void expectError(const CallResult& result, const std::string& name, const std::string& reason,
+                 const std::string& message);
 
 // The single output of a successful call, with its first two dimensions.
 struct Output {

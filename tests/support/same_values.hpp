@@ -18,12 +18,13 @@ inline bool sameBits(double a, double b)
 inline ::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual)
 {
     if (expected.size() != actual.size()) {
-        return ::testing::AssertionFailure() << "sizes differ: expected " << expected.size() << ", got " << actual.size();
+        return ::testing::AssertionFailure()
+               << "sizes differ: expected " << expected.size() << ", got " << actual.size();
     }
     for (std::size_t k = 0; k < expected.size(); ++k) {
         if (!sameBits(expected[k], actual[k])) {
-            return ::testing::AssertionFailure() << "element " << k << ": expected " << expected[k] << ", got "
-                                                 << actual[k];
+            return ::testing::AssertionFailure()
+                   << "element " << k << ": expected " << expected[k] << ", got " << actual[k];
         }
     }
     return ::testing::AssertionSuccess();

@@ -156,10 +156,7 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
     // Mode at -1 from xStart 0, step 1: the left search passes it (-1, then -3); the right search
     // ends at xStart itself, already 0.5 below the top it has seen.
     struct Shifted {
-        static double density(double x, double& slope, void* data)
-        {
-            return normalDensity(x + 1.0, slope, data);
-        }
+        static double density(double x, double& slope, void* data) { return normalDensity(x + 1.0, slope, data); }
     };
     calls = 0;
     ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), HullStart::Ready);
@@ -286,8 +283,9 @@ TEST(Ars, DrawsFollowTheExactDistribution)
         EXPECT_EQ(draw.status, ArsStatus::Drawn);
         return draws;
     };
-    EXPECT_LT(ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
-              critical);
+    EXPECT_LT(
+        ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
+        critical);
     // log of a gamma(3) variate: P(G <= g) = 1 - e^-g (1 + g + g^2/2).
     EXPECT_LT(ksDistance(sample(-2.0, 0.3, logGammaDensity),
                          [](double x) {

@@ -55,7 +55,8 @@ void expectBatchAsSerial(double a, const std::vector<double>& block, std::size_t
     ASSERT_FALSE(serial.gaveUp);
     if (batch.variates < wanted && block.size() >= 64) {
         drawGamma(serial, a);
-        EXPECT_TRUE(serial.used > block.size() || serial.gaveUp) << "shape " << a << " stopped early at " << batch.variates;
+        EXPECT_TRUE(serial.used > block.size() || serial.gaveUp)
+            << "shape " << a << " stopped early at " << batch.variates;
     }
 }
 
@@ -167,9 +168,10 @@ TEST(QuickLog, StaysWithinItsBoundAndRefusesWhatItCannotTake)
     for (int k = 0; k < 400000; ++k) {
         // Anywhere in the range, and close to 1 and to sqrt(2) (where the reduction switches).
         const double step = std::ldexp(unit(engine), -static_cast<int>(engine() % 53));
-        const double t = k % 3 == 0   ? std::ldexp(1.0 + unit(engine) + 0.5, static_cast<int>(engine() % 2044) - 1021)
-                         : k % 3 == 1 ? 1.0 + step
-                                      : std::sqrt(2.0) * (1.0 + step) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
+        const double t = k % 3 == 0 ? std::ldexp(1.0 + unit(engine) + 0.5, static_cast<int>(engine() % 2044) - 1021)
+                         : k % 3 == 1
+                             ? 1.0 + step
+                             : std::sqrt(2.0) * (1.0 + step) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
         const double exact = std::log(t);
         const double error = std::fabs(quickLog(t) - exact);
         ASSERT_LE(error, kQuickLogError * std::fabs(exact)) << t;

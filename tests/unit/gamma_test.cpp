@@ -81,7 +81,7 @@ TEST(Gamma, ExponentialPathIsOneUniformStrictlyBetweenOneAnd1point00001)
 
 TEST(Gamma, RejectionMethodAcceptsByEitherTestAndRedrawsTwoUniformsPerAttempt)
 {
-    const double candidate = 1.4677071733467426;  // a = 2, u = 0.6
+    const double candidate = 1.4677071733467426;        // a = 2, u = 0.6
     EXPECT_EQ(gammaFrom(2.0, {0.6, 0.5}), candidate);   // z <= 1 - 2y^2/x
     EXPECT_EQ(gammaFrom(2.0, {0.6, 0.95}), candidate);  // only the logarithmic test accepts
     // v = 0.99 fails both tests; u = 0.01 gives a negative candidate: each costs two uniforms.

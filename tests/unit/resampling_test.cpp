@@ -29,7 +29,11 @@ TEST(Resampling, EverySchemeGivesTheReferenceResultsForEveryKindOfWeights)
         const int kind = trial / 8 % 9;
         for (std::size_t i = 0; i < n; ++i) {
             const double r = unit(engine);
-            w[i] = kind == 0 ? r : kind == 1 ? 1.0 : kind == 2 ? (r < 0.9 ? 0.0 : r) : kind == 3 ? std::pow(r, 20.0) : r;
+            w[i] = kind == 0   ? r
+                   : kind == 1 ? 1.0
+                   : kind == 2 ? (r < 0.9 ? 0.0 : r)
+                   : kind == 3 ? std::pow(r, 20.0)
+                               : r;
             u[i] = (std::floor(unit(engine) * 8.0) + 0.5) / 8.0;  // ties with acc happen
         }
         if (kind == 4) w[engine() % n] = -w[engine() % n] * 3.0;
@@ -43,7 +47,8 @@ TEST(Resampling, EverySchemeGivesTheReferenceResultsForEveryKindOfWeights)
         ASSERT_TRUE(sameValues(referenceStratified(w, u, -7.0), actual)) << "stratified, kind " << kind << ", n " << n;
         actual.assign(n, -7.0);
         resampleDeterministic(w.data(), n, total, actual.data());
-        ASSERT_TRUE(sameValues(referenceDeterministic(w, -7.0), actual)) << "deterministic, kind " << kind << ", n " << n;
+        ASSERT_TRUE(sameValues(referenceDeterministic(w, -7.0), actual))
+            << "deterministic, kind " << kind << ", n " << n;
 
         std::vector<double> table(n);
         std::vector<std::uint32_t> guide(guideSize(n, n));
@@ -56,7 +61,8 @@ TEST(Resampling, EverySchemeGivesTheReferenceResultsForEveryKindOfWeights)
             return std::vector<double>(u.begin(), u.begin() + static_cast<long>(count));
         };
         drawResidual(source, w.data(), n, actual.data(), table.data());
-        ASSERT_TRUE(sameValues(referenceResidual(w, firstUniforms), actual)) << "residual, kind " << kind << ", n " << n;
+        ASSERT_TRUE(sameValues(referenceResidual(w, firstUniforms), actual))
+            << "residual, kind " << kind << ", n " << n;
         ASSERT_EQ(source.uniformsUsed, drawn);
     }
 }
@@ -67,9 +73,11 @@ TEST(Resampling, TheCheapTestLetsThroughEveryCountThatSnaps)
     // at and above whole numbers, tiny, huge, negative and not finite, for small and large n.
     std::mt19937_64 engine(5);
     std::size_t flagged = 0, total = 0;
-    for (std::size_t n : {std::size_t(1), std::size_t(3), std::size_t(1000), std::size_t(1) << 30, std::size_t(1) << 45}) {
+    for (std::size_t n :
+         {std::size_t(1), std::size_t(3), std::size_t(1000), std::size_t(1) << 30, std::size_t(1) << 45}) {
         for (int k = 0; k < 200000; ++k) {
-            const double whole = std::ldexp(1.0, static_cast<int>(engine() % 60)) * static_cast<double>(1 + engine() % 5);
+            const double whole =
+                std::ldexp(1.0, static_cast<int>(engine() % 60)) * static_cast<double>(1 + engine() % 5);
             const double offset = std::ldexp(1.0, -static_cast<int>(engine() % 60)) * (engine() % 2 ? 1.0 : -1.0);
             double count = k % 5 == 0 ? whole : whole * (1.0 + offset * static_cast<double>(n) * DBL_EPSILON);
             if (k % 7 == 0) count = -count;
