@@ -78,7 +78,9 @@ private:
     {
         skipSpace();
         std::size_t start = pos_;
-        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) ++pos_;
+        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) {
+            ++pos_;
+        }
         return text_.substr(start, pos_ - start);
     }
 
@@ -124,7 +126,9 @@ private:
         char* end = nullptr;
         double value = std::strtod(start, &end);
         // strtod would also read "nan" and hex forms; numbers here start with a digit or a point.
-        if (end == start || !(std::isdigit(static_cast<unsigned char>(*start)) || *start == '.')) fail("expected a number");
+        if (end == start || !(std::isdigit(static_cast<unsigned char>(*start)) || *start == '.')) {
+            fail("expected a number");
+        }
         pos_ += static_cast<std::size_t>(end - start);
         return sign * value;
     }
@@ -207,7 +211,9 @@ private:
         std::vector<std::size_t> dims;
         for (const Value& arg : args) {
             for (double d : arg.real) {
-                if (!(d >= 0) || d != std::floor(d) || d > 1e6) throw LiteralError(name + ": sizes must be small non-negative integers");
+                if (!(d >= 0) || d != std::floor(d) || d > 1e6) {
+                    throw LiteralError(name + ": sizes must be small non-negative integers");
+                }
                 dims.push_back(static_cast<std::size_t>(d));
             }
         }
@@ -264,9 +270,9 @@ private:
         static const struct {
             const char* name;
             mxClassID classId;
-        } classes[] = {{"single", mxSINGLE_CLASS}, {"int8", mxINT8_CLASS},   {"uint8", mxUINT8_CLASS},
-                       {"int16", mxINT16_CLASS},   {"uint16", mxUINT16_CLASS}, {"int32", mxINT32_CLASS},
-                       {"uint32", mxUINT32_CLASS}, {"int64", mxINT64_CLASS},   {"uint64", mxUINT64_CLASS},
+        } classes[] = {{"single", mxSINGLE_CLASS},  {"int8", mxINT8_CLASS},     {"uint8", mxUINT8_CLASS},
+                       {"int16", mxINT16_CLASS},    {"uint16", mxUINT16_CLASS}, {"int32", mxINT32_CLASS},
+                       {"uint32", mxUINT32_CLASS},  {"int64", mxINT64_CLASS},   {"uint64", mxUINT64_CLASS},
                        {"logical", mxLOGICAL_CLASS}};
         for (const auto& entry : classes) {
             if (name == entry.name) {
@@ -333,7 +339,8 @@ Array materialise(const Value& value)
         std::size_t cols = value.dims.size() > 1 ? value.dims[1] : 1;
         std::size_t nonzeros = 0;
         for (double v : value.real) nonzeros += v != 0;
-        Array array(mxCreateSparse(static_cast<mwSize>(rows), static_cast<mwSize>(cols), static_cast<mwSize>(nonzeros), mxREAL));
+        Array array(mxCreateSparse(static_cast<mwSize>(rows), static_cast<mwSize>(cols), static_cast<mwSize>(nonzeros),
+                                   mxREAL));
         double* pr = mxGetPr(array.get());
         mwIndex* ir = mxGetIr(array.get());
         mwIndex* jc = mxGetJc(array.get());

@@ -14,8 +14,8 @@
 #include "display.hpp"
 #include "help_file.hpp"
 #include "literal.hpp"
-#include "options.hpp"
 #include "montemex/host.hpp"
+#include "options.hpp"
 
 namespace {
 
@@ -197,7 +197,8 @@ int run(int argc, char** argv)
         const bool current = listed(host.listModules(), name);
         host.setModulePath(path);
         if (current) {
-            std::cerr << "montemex: " << name << " has no legacy build (montemex --list --legacy shows those that have one).\n";
+            std::cerr << "montemex: " << name
+                      << " has no legacy build (montemex --list --legacy shows those that have one).\n";
             return 1;
         }
     }

@@ -63,11 +63,13 @@ bool applies(const std::string& option, Action action)
 // A whole number from 0 to `largest` in plain digits; anything else is a usage error.
 long long wholeNumber(const std::string& option, const std::string& text, long long largest)
 {
-    bool digits = !text.empty() && text.size() <= 10 &&
-                  std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    bool digits = !text.empty() && text.size() <= 10 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
     long long number = digits ? std::stoll(text) : -1;
     if (number < 0 || number > largest) {
-        throw UsageError(option + " needs a non-negative integer (plain digits, at most " + std::to_string(largest) + ").");
+        throw UsageError(option + " needs a non-negative integer (plain digits, at most " + std::to_string(largest) +
+                         ").");
     }
     return number;
 }
@@ -90,14 +92,15 @@ bool isNegativeLiteral(const std::string& arg)
     if (arg.size() < 2 || arg[0] != '-') return false;
     if (std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.') return true;
     static const char* const names[] = {"Inf", "inf", "NaN", "nan", "pi", "eps"};
-    return std::any_of(std::begin(names), std::end(names), [&](const char* name) { return arg.compare(1, std::string::npos, name) == 0; });
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* name) { return arg.compare(1, std::string::npos, name) == 0; });
 }
 
 Options parseOptions(const std::vector<std::string>& args)
 {
     Options options;
-    std::vector<std::string> given;   // options taking part in the action, in order
-    std::vector<Action> modes;        // --list, --demo, --version, --help
+    std::vector<std::string> given;  // options taking part in the action, in order
+    std::vector<Action> modes;       // --list, --demo, --version, --help
     auto once = [&](const std::string& option) {
         if (option != "--path" && std::find(given.begin(), given.end(), option) != given.end()) {
             throw UsageError(option + " is given twice.");
@@ -150,14 +153,20 @@ Options parseOptions(const std::vector<std::string>& args)
         mode("help", Action::Help);
         options.words.erase(options.words.begin());
     }
-    if (modes.size() > 1) throw UsageError(actionName(modes[0]) + " and " + actionName(modes[1]) + " cannot be combined.");
+    if (modes.size() > 1) {
+        throw UsageError(actionName(modes[0]) + " and " + actionName(modes[1]) + " cannot be combined.");
+    }
     if (!modes.empty()) options.action = modes[0];
 
-    if (options.action == Action::Call && options.words.empty()) throw UsageError("no function name given (see montemex --help).");
+    if (options.action == Action::Call && options.words.empty()) {
+        throw UsageError("no function name given (see montemex --help).");
+    }
     if (options.action == Action::Call && options.words[0].empty()) {
         throw UsageError("the function name is empty (montemex --list shows the functions).");
     }
-    if (options.action == Action::Help && options.words.size() > 1) throw UsageError("help takes at most one function name.");
+    if (options.action == Action::Help && options.words.size() > 1) {
+        throw UsageError("help takes at most one function name.");
+    }
     if ((options.action == Action::List || options.action == Action::Demo || options.action == Action::Version) &&
         !options.words.empty()) {
         throw UsageError(actionName(options.action) + " takes no function name or arguments.");
@@ -166,11 +175,16 @@ Options parseOptions(const std::vector<std::string>& args)
     bool longDigits = std::find(given.begin(), given.end(), "--long") != given.end();
     if (csv && longDigits) throw UsageError("--csv and --long cannot be combined.");
     for (const std::string& option : given) {
-        if (!applies(option, options.action)) throw UsageError(option + " does not apply to " + actionName(options.action) + ".");
+        if (!applies(option, options.action)) {
+            throw UsageError(option + " does not apply to " + actionName(options.action) + ".");
+        }
     }
     return options;
 }
 
-const char* usageText() { return kUsage; }
+const char* usageText()
+{
+    return kUsage;
+}
 
 }  // namespace montemex::cli

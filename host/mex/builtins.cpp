@@ -49,7 +49,8 @@ bool readLength(double value, const std::string& function, mwSize& length, Built
 
 // The dimensions requested of "rand" or "randn": none (1x1), one scalar n (n-by-n), one size
 // vector, or one scalar per dimension.
-bool readDimensions(const std::string& function, int nrhs, mxArray* prhs[], std::vector<mwSize>& dims, BuiltinError& error)
+bool readDimensions(const std::string& function, int nrhs, mxArray* prhs[], std::vector<mwSize>& dims,
+                    BuiltinError& error)
 {
     for (int k = 0; k < nrhs; ++k) {
         if (!isRealNumeric(prhs[k])) {
@@ -144,8 +145,8 @@ bool sortArray(int nlhs, int nrhs, mxArray* prhs[], mxArray* plhs[], BuiltinErro
     if (nrhs != 1) return fail(error, "MATLAB:sort:nargin", "sort: this host supports sort(X) only.");
     const mxArray* input = prhs[0];
     if (!isLive(input) || input->isComplex || input->isSparse ||
-        !((input->classId >= mxDOUBLE_CLASS && input->classId <= mxUINT64_CLASS) ||
-          input->classId == mxLOGICAL_CLASS || input->classId == mxCHAR_CLASS)) {
+        !((input->classId >= mxDOUBLE_CLASS && input->classId <= mxUINT64_CLASS) || input->classId == mxLOGICAL_CLASS ||
+          input->classId == mxCHAR_CLASS)) {
         return fail(error, "MATLAB:sort:type", "sort: X must be a real full numeric, logical or char array.");
     }
     // Sort along the first dimension longer than 1.
@@ -161,7 +162,8 @@ bool sortArray(int nlhs, int nrhs, mxArray* prhs[], mxArray* plhs[], BuiltinErro
     mxArray* sorted = mxDuplicateArray(input);
     mxArray* indices = nullptr;
     if (nlhs >= 2) {
-        indices = mxCreateNumericArray(static_cast<mwSize>(input->dims.size()), input->dims.data(), mxDOUBLE_CLASS, mxREAL);
+        indices =
+            mxCreateNumericArray(static_cast<mwSize>(input->dims.size()), input->dims.data(), mxDOUBLE_CLASS, mxREAL);
     }
     switch (input->classId) {
     case mxDOUBLE_CLASS: sortSlices<double>(input, sorted, indices, length, stride, slices); break;

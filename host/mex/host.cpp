@@ -77,7 +77,8 @@ void closeCall()
 }
 
 // Hands the outputs to the caller, reclaims everything else and closes the call.
-void finishCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args, CallResult& result)
+void finishCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args,
+                CallResult& result)
 {
     HostState& s = state();
     result.ok = ok;
@@ -89,7 +90,8 @@ void finishCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vecto
                 if (static_cast<int>(k) < nlhs) {
                     result.ok = false;
                     result.identifier = "MATLAB:unassignedOutputs";
-                    result.message = "One or more output arguments not assigned during call to '" + s.currentModule + "'.";
+                    result.message =
+                        "One or more output arguments not assigned during call to '" + s.currentModule + "'.";
                 }
                 result.outputs.emplace_back(nullptr);
                 continue;
@@ -123,7 +125,8 @@ void finishCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vecto
 
 // finishCall, which closes the call even when memory runs out on the way (std::bad_alloc): the
 // exception then goes to the caller, who gets no outputs.
-void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args, CallResult& result)
+void endCall(bool ok, int nlhs, std::vector<mxArray*>& plhs, const std::vector<const mxArray*>& args,
+             CallResult& result)
 {
     try {
         finishCall(ok, nlhs, plhs, args, result);
@@ -239,6 +242,8 @@ CallResult Host::callBuiltin(const std::string& name, int nlhs, const std::vecto
     return result;
 }
 
+// The members that pass a setting on, one line each.
+// clang-format off
 void Host::setWarningMode(const std::string& identifier, WarningMode mode) { state().warningModes[identifier] = mode; }
 void Host::clearWarningModes() { state().warningModes.clear(); }
 void Host::shadowFunction(const std::string& name, HostFunction function) { shadows()[name] = std::move(function); }
@@ -252,6 +257,7 @@ void Host::scriptNormals(std::vector<double> values) { generators().scriptNormal
 void Host::clearScripts() { generators().clearScripts(); }
 void Host::setMaxElements(std::size_t count) { state().maxElements = count; }
 void Host::requestInterrupt() { requestInterruptFlag(); }
+// clang-format on
 
 void Host::setMemoryLimit(double bytes)
 {
@@ -276,8 +282,14 @@ void Host::setMemoryLimitVariable(const std::string& text)
 #endif
     state().maxElements = defaultMaxElements();
 }
-std::size_t Host::liveArrayCount() const { return state().arrays.size(); }
-void Host::setLogging(bool on) { state().logging = on; }
+std::size_t Host::liveArrayCount() const
+{
+    return state().arrays.size();
+}
+void Host::setLogging(bool on)
+{
+    state().logging = on;
+}
 
 Array makeMatrix(std::size_t rows, std::size_t cols, const std::vector<double>& columnMajor)
 {

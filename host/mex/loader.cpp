@@ -83,7 +83,10 @@ std::vector<std::string> filesWithSuffix(const std::string& directory, const std
 
 #else
 
-std::vector<std::string> moduleFileSuffixes() { return {".mexa64"}; }
+std::vector<std::string> moduleFileSuffixes()
+{
+    return {".mexa64"};
+}
 
 namespace {
 
@@ -97,10 +100,11 @@ std::string objectName(const void* address)
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-// Why the module at `handle` cannot run on this host, or "" when it can. A module built for
-// another host (GNU Octave's liboctinterp defines the same functions) loads fine but would run
-// against that host's functions: every host function the module sees must be this host's own,
-// and it must see at least one.
+// Why the module at `handle` cannot run on this host, or "" when it can.
+//
+// A module built for another host (GNU Octave's liboctinterp defines the same functions) loads
+// fine but would run against that host's functions: every host function the module sees must be
+// this host's own, and it must see at least one.
 std::string foreignInterface(void* handle, void* entry, const std::string& path)
 {
     struct HostFunction {

@@ -33,7 +33,8 @@ void describeCall(char* text, std::size_t size, const char* name, int nrhs, mxAr
     for (int k = 0; k < nrhs; ++k) {
         if (k > 0) used = append(text, size, used, ",");
         const mxArray* arg = prhs[k];
-        if (isLive(arg) && arg->dims.size() == 2 && arg->dims[0] == 1 && arg->dims[1] == 1 && arg->classId == mxDOUBLE_CLASS) {
+        if (isLive(arg) && arg->dims.size() == 2 && arg->dims[0] == 1 && arg->dims[1] == 1 &&
+            arg->classId == mxDOUBLE_CLASS) {
             used = append(text, size, used, "%.17g", realElement(arg, 0));
         } else if (isLive(arg)) {
             used = append(text, size, used, "%dx%d", arg->dims[0], arg->dims[1]);
@@ -45,9 +46,10 @@ void describeCall(char* text, std::size_t size, const char* name, int nrhs, mxAr
 }
 
 // Runs the host function with the call log paused, so the log shows the module's own calls.
+// Returns false with the error stored in the host state.
+//
 // Errors raised inside it are exceptions, which runBuiltin catches: its frames hold objects with
-// destructors, which a jump to the module's caller would skip. Returns false with the error
-// stored in the host state.
+// destructors, which a jump to the module's caller would skip.
 bool callHostFunction(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const char* name)
 {
     HostState& s = state();
@@ -103,22 +105,22 @@ int mexCallMATLAB(int nlhs, mxArray* plhs[], int nrhs, mxArray* prhs[], const ch
     ++s.stats.hostCalls;
     if (name == nullptr || nlhs < 0 || nrhs < 0 || (nlhs > 0 && plhs == nullptr) || (nrhs > 0 && prhs == nullptr)) {
         recordMisuse("mexCallMATLAB with invalid arguments");
-        raiseError("montemex:host:badCall", "mexCallMATLAB: invalid arguments.");
+        raiseHostError("montemex:host:badCall", "mexCallMATLAB: invalid arguments.");
     }
     if (!callHostFunction(nlhs, plhs, nrhs, prhs, name)) {
-        // Copies, because raiseError stores into the same buffers.
+        // Copies, because raiseHostError stores into the same buffers.
         char id[sizeof s.errorId];
         char message[sizeof s.errorMessage];
         std::memcpy(id, s.errorId, sizeof id);
         std::memcpy(message, s.errorMessage, sizeof message);
-        raiseError(id, message);
+        raiseHostError(id, message);
     }
     return 0;
 }
 
 void mexErrMsgTxt(const char* message)
 {
-    raiseError("", message != nullptr ? message : "");
+    raiseHostError("", message != nullptr ? message : "");
 }
 
 void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...)
@@ -128,7 +130,7 @@ void mexErrMsgIdAndTxt(const char* identifier, const char* format, ...)
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format != nullptr ? format : "", args);
     va_end(args);
-    raiseError(identifier != nullptr ? identifier : "", message);
+    raiseHostError(identifier != nullptr ? identifier : "", message);
 }
 
 int mexEvalString(const char* statement)
@@ -137,10 +139,10 @@ int mexEvalString(const char* statement)
     logCall("mexEvalString");
     const char* text = statement != nullptr ? statement : "";
     if (std::strcmp(text, "") != 0 && std::strcmp(text, "drawnow;") != 0) {
-        raiseError("montemex:host:evalUnsupported", "mexEvalString: this host evaluates no statements.");
+        raiseHostError("montemex:host:evalUnsupported", "mexEvalString: this host evaluates no statements.");
     }
     ++s.stats.interruptChecks;
-    if (takeInterrupt()) raiseError("montemex:host:interrupted", "Interrupted.");
+    if (takeInterrupt()) raiseHostError("montemex:host:interrupted", "Interrupted.");
     return 0;
 }
 
@@ -160,7 +162,7 @@ void mexWarnMsgIdAndTxt(const char* identifier, const char* format, ...)
     const WarningMode mode = warningMode(id);
     if (mode == WarningMode::Off) return;
     // Made an error (warning("error", id) in a host), it ends the call with its own identifier.
-    if (mode == WarningMode::Error) raiseError(id, message);
+    if (mode == WarningMode::Error) raiseHostError(id, message);
     HostState& s = state();
     if (s.inCall && !tryAllocation([&] { s.stats.warnings.push_back(std::string(id) + ": " + message); })) {
         raiseOutOfMemory();

@@ -53,7 +53,8 @@ public:
     bool read(Offset offset, unsigned char* out, std::size_t length)
     {
         if (!require(offset, length) || offset > kFurthestSeek) return false;
-        return std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 && std::fread(out, 1, length, file_) == length;
+        return std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
+               std::fread(out, 1, length, file_) == length;
     }
 
 private:
@@ -143,7 +144,10 @@ std::string damagedModuleFile(const std::string& path)
     if (!file.read(0, magic, sizeof magic)) {
         return name + "it has " + std::to_string(file.size()) + " bytes, too few for any module.";
     }
-    if (std::memcmp(magic, "\x7f" "ELF", 4) == 0) {
+    if (std::memcmp(magic,
+                    "\x7f"
+                    "ELF",
+                    4) == 0) {
         checkElf(file);
     } else if (magic[0] == 'M' && magic[1] == 'Z') {
         checkPe(file);

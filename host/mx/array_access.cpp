@@ -114,19 +114,21 @@ mxClassID mxGetClassID(const mxArray* array)
 
 const char* mxGetClassName(const mxArray* array)
 {
-    static const char* const names[] = {"unknown", "cell",  "struct", "logical", "char",   "void",
-                                        "double",  "single", "int8",   "uint8",   "int16",  "uint16",
+    static const char* const names[] = {"unknown", "cell",   "struct", "logical", "char",           "void",
+                                        "double",  "single", "int8",   "uint8",   "int16",          "uint16",
                                         "int32",   "uint32", "int64",  "uint64",  "function_handle"};
     if (!check(array, "mxGetClassName")) return names[0];
     return names[array->classId];
 }
 
+// clang-format off
 int mxIsDouble(const mxArray* array) { return mxGetClassID(array) == mxDOUBLE_CLASS; }
 int mxIsSingle(const mxArray* array) { return mxGetClassID(array) == mxSINGLE_CLASS; }
 int mxIsLogical(const mxArray* array) { return mxGetClassID(array) == mxLOGICAL_CLASS; }
 int mxIsChar(const mxArray* array) { return mxGetClassID(array) == mxCHAR_CLASS; }
 int mxIsCell(const mxArray* array) { return mxGetClassID(array) == mxCELL_CLASS; }
 int mxIsStruct(const mxArray* array) { return mxGetClassID(array) == mxSTRUCT_CLASS; }
+// clang-format on
 
 int mxIsNumeric(const mxArray* array)
 {

@@ -46,7 +46,7 @@ mxArray* makeFull(mxClassID classId, mwSize ndim, const mwSize* dims, bool isCom
     // With a raised element limit the byte count could pass a 32-bit size_t.
     const std::size_t width = elementSize(classId);
     if (width > 0 && count > SIZE_MAX / width) {
-        raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+        raiseHostError("MATLAB:nomem", "Out of memory. The requested array is too large.");
     }
     mxArray* made = nullptr;
     const bool allocated = tryAllocation([&] {

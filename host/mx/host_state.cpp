@@ -42,9 +42,11 @@ namespace {
 
 // The bytes MONTEMEX_MEMORY_LIMIT gives, or 0 when it is unset or not in its one form: a positive
 // finite number of bytes that starts with a digit, with an optional fraction and exponent and
-// nothing else (4e9, 4000000000, 2.5e9). The modules read it by the same rule, and warn when it
-// is set otherwise; this host then applies the default as they do. (The host includes no product
-// code, so the rule is written here once more.)
+// nothing else (4e9, 4000000000, 2.5e9).
+//
+// The modules read it by the same rule, and warn when it is set otherwise; this host then applies
+// the default as they do. (The host includes no product code, so the rule is written here once
+// more.)
 double limitFromEnvironment()
 {
     const char* text = std::getenv("MONTEMEX_MEMORY_LIMIT");
@@ -83,7 +85,7 @@ void setError(const char* identifier, const char* message)
     std::snprintf(s.errorMessage, sizeof s.errorMessage, "%s", message);
 }
 
-void raiseError(const char* identifier, const char* message)
+void raiseHostError(const char* identifier, const char* message)
 {
     HostState& s = state();
     if (s.inCall && s.errorJump != nullptr) {
@@ -95,7 +97,7 @@ void raiseError(const char* identifier, const char* message)
 
 void raiseOutOfMemory()
 {
-    raiseError("MATLAB:nomem", "Out of memory.");
+    raiseHostError("MATLAB:nomem", "Out of memory.");
 }
 
 namespace {
@@ -173,7 +175,7 @@ std::size_t checkedElementCount(std::size_t ndim, const mwSize* dims)
     std::size_t count = 1;
     for (std::size_t k = 0; k < ndim; ++k) {
         std::size_t length = static_cast<std::size_t>(dims[k]);
-        if (count > limit / length) raiseError("MATLAB:nomem", "Out of memory. The requested array is too large.");
+        if (count > limit / length) raiseHostError("MATLAB:nomem", "Out of memory. The requested array is too large.");
         count *= length;
     }
     return count;

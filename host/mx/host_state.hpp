@@ -33,7 +33,6 @@ enum class Owner { Caller, Temporary };
 // that is set (as the modules read it); on 32-bit builds at most 2 GB.
 std::size_t defaultMaxElements();
 
-
 struct HostState {
     std::unordered_map<const mxArray*, Owner> arrays;  // every live array
     std::unordered_map<void*, std::size_t> blocks;     // live mxMalloc blocks and their sizes
@@ -58,7 +57,6 @@ struct HostState {
 
 HostState& state();
 
-
 // Sets the flag that takeInterrupt reads (Host::requestInterrupt).
 void requestInterruptFlag();
 
@@ -77,16 +75,17 @@ void setError(const char* identifier, const char* message);
 // Ends the module call in progress with an error, by a jump back to where the host called the
 // module; with no module frame to jump to (errorJump null) it throws HostError. Callers must hold
 // no objects with destructors in the frames it unwinds.
-[[noreturn]] void raiseError(const char* identifier, const char* message);
+[[noreturn]] void raiseHostError(const char* identifier, const char* message);
 
 // "Out of memory.", identifier MATLAB:nomem.
 [[noreturn]] void raiseOutOfMemory();
 
 // Runs `body` and returns whether it completed; false when it ran out of memory (std::bad_alloc,
-// or std::length_error from a container asked for more than it can hold). Host functions that
-// modules call allocate inside it and raise "Out of memory." after it returns false, once the
-// exception is gone: no C++ exception may unwind into a module, which takes errors only as the
-// host's error jump (and on Windows has an unwinder of its own).
+// or std::length_error from a container asked for more than it can hold).
+//
+// Host functions that modules call allocate inside it and raise "Out of memory." after it returns
+// false, once the exception is gone: no C++ exception may unwind into a module, which takes errors
+// only as the host's error jump (and on Windows has an unwinder of its own).
 template <typename Body>
 bool tryAllocation(Body body)
 {

@@ -13,7 +13,9 @@ void* allocate(std::size_t bytes, bool zeroed)
 {
     HostState& s = state();
     // The element limit bounds blocks too, counted in doubles.
-    if (bytes / sizeof(double) > s.maxElements) raiseError("MATLAB:nomem", "Out of memory. The requested block is too large.");
+    if (bytes / sizeof(double) > s.maxElements) {
+        raiseHostError("MATLAB:nomem", "Out of memory. The requested block is too large.");
+    }
     void* block = zeroed ? std::calloc(bytes > 0 ? bytes : 1, 1) : std::malloc(bytes > 0 ? bytes : 1);
     if (block == nullptr) raiseOutOfMemory();
     if (!tryAllocation([&] { s.blocks[block] = bytes; })) {
@@ -40,7 +42,9 @@ void* mxMalloc(size_t n)
 void* mxCalloc(size_t n, size_t size)
 {
     logCall("mxCalloc(%llu,%llu)", static_cast<unsigned long long>(n), static_cast<unsigned long long>(size));
-    if (size != 0 && n > SIZE_MAX / size) raiseError("MATLAB:nomem", "Out of memory. The requested block is too large.");
+    if (size != 0 && n > SIZE_MAX / size) {
+        raiseHostError("MATLAB:nomem", "Out of memory. The requested block is too large.");
+    }
     return allocate(n * size, true);
 }
 

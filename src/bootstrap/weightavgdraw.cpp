@@ -33,21 +33,22 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const Shape xShape = shapeOf(xArray);
     const std::size_t n = static_cast<std::size_t>(xShape.rows);
     const std::size_t m = static_cast<std::size_t>(xShape.cols);
-    const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 1, n, {"wLengthMismatch", "W must have same length as X."});
+    const BootstrapCall call =
+        readBootstrapCall(kName, nrhs, prhs, 1, n, {"wLengthMismatch", "W must have same length as X."});
     requireRealNumeric(kName, xArray);
     const double results = static_cast<double>(call.draws) * static_cast<double>(m);
     checkUnseenDraws(kName, results, n, call.draws);
-    // The result, a chunk of uniforms, the scratch of the sums and converted copies of X and W.
+    // The result, a block of uniforms, the scratch of the sums and converted copies of X and W.
     const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n) * static_cast<double>(m);
     const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
     checkMemory(kName, bytesOfDoubles(results + static_cast<double>(kMeanScratch) + xCopy + wCopy) +
-                           chunkBytes(n, call.draws));
+                           blockBytes(n, call.draws));
     const std::size_t resultCount = checkedCount(kName, call.draws, xShape.cols);
     const std::size_t draws = static_cast<std::size_t>(call.draws);
     // An X whose further dimensions are 0 has no values; its draws still use their uniforms. (n * m
     // in 64 bits: on 32-bit builds it can pass a size_t.)
-    const bool summing =
-        resultCount > 0 && static_cast<std::uint64_t>(mxGetNumberOfElements(xArray)) >= static_cast<std::uint64_t>(xShape.count());
+    const bool summing = resultCount > 0 && static_cast<std::uint64_t>(mxGetNumberOfElements(xArray)) >=
+                                                static_cast<std::uint64_t>(xShape.count());
 
     // Validated: from here on nothing raises an error of its own.
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(m), mxREAL);
@@ -66,13 +67,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     }
     InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {
-        const std::size_t chunkSize = chunkDraws(n, draws - first);
-        mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
-        if (summing) addWeightedMeans(mxGetPr(chunk), chunkSize, x.values, n, m, w.values, result, draws, first, side, poll);
-        poll(chunkSize * n);
-        // Each chunk goes as soon as it is used, so memory stays flat however many draws.
-        mxDestroyArray(chunk);
-        first += chunkSize;
+        const std::size_t blockSize = blockDraws(n, draws - first);
+        mxArray* block = fetchUniformColumns(kName, n, blockSize);
+        if (summing) {
+            addWeightedMeans(mxGetPr(block), blockSize, x.values, n, m, w.values, result, draws, first, side, poll);
+        }
+        poll(blockSize * n);
+        // Each block goes as soon as it is used, so memory stays flat however many draws.
+        mxDestroyArray(block);
+        first += blockSize;
     }
     releaseScratch(side);
     releaseDoubles(w);

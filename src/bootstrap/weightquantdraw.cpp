@@ -62,14 +62,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // below are in order even when P has further dimensions.
     checkSorted(kName, sorted, pArray, k);
 
-    const BootstrapCall call = readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
+    const BootstrapCall call =
+        readBootstrapCall(kName, nrhs, prhs, 2, n, {"wSizeMismatch", "W must be a same size as X."});
     requireRealNumeric(kName, xArray);
     const double results = static_cast<double>(call.draws) * static_cast<double>(k);
     checkUnseenDraws(kName, results, n, call.draws);
-    // The result, a chunk of uniforms, the percentiles as fractions and converted copies of X and W.
+    // The result, a block of uniforms, the percentiles as fractions and converted copies of X and W.
     const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n);
     const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
-    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(k) + xCopy + wCopy) + chunkBytes(n, call.draws));
+    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(k) + xCopy + wCopy) + blockBytes(n, call.draws));
     const std::size_t resultCount = checkedCount(kName, call.draws, pShape.count());
     const std::size_t draws = static_cast<std::size_t>(call.draws);
 
@@ -99,18 +100,18 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     mxDestroyArray(sorted);
 
     for (std::size_t first = 0; n > 0 && first < draws;) {
-        const std::size_t chunkSize = chunkDraws(n, draws - first);
-        mxArray* chunk = fetchUniformColumns(kName, n, chunkSize);
-        double* uniforms = mxGetPr(chunk);
-        for (std::size_t t = 0; p != nullptr && t < chunkSize; ++t) {
+        const std::size_t blockSize = blockDraws(n, draws - first);
+        mxArray* block = fetchUniformColumns(kName, n, blockSize);
+        double* uniforms = mxGetPr(block);
+        for (std::size_t t = 0; p != nullptr && t < blockSize; ++t) {
             double* e = uniforms + t * n;
             const double total = exponentialWeights(e, n, w.values, poll);
             placePercentiles(x.values, e, n, total, p, k, result + first + t, draws, poll);
         }
-        poll(chunkSize * n);
-        // Each chunk goes as soon as it is used, so memory stays flat however many draws.
-        mxDestroyArray(chunk);
-        first += chunkSize;
+        poll(blockSize * n);
+        // Each block goes as soon as it is used, so memory stays flat however many draws.
+        mxDestroyArray(block);
+        first += blockSize;
     }
     releaseScratch(p);
     releaseDoubles(w);

@@ -23,10 +23,12 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // Besides the result and converted parameters: a block of the uniforms the call is certain to draw.
     const std::size_t minimumUniforms = minimumGammaFamilyUniforms(call);
     checkMemory(kName, call.bytes + gammaReserveBytes(minimumUniforms));
-    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
+    plhs[0] =
+        mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
     double* r = mxGetPr(plhs[0]);
 
     HostSource source(kName);
-    fillGammaFamily(source, call, minimumUniforms, r, [](double g, double first, double v) { return gammaByMean(g, first, v); });
+    fillGammaFamily(source, call, minimumUniforms, r,
+                    [](double g, double first, double v) { return gammaByMean(g, first, v); });
     releaseParameters(call);
 }

@@ -37,15 +37,18 @@ bool isRealNumeric(const mxArray* array);
 void requireRealNumeric(const char* function, const mxArray* array);
 
 // A size argument, read with mxGetScalar and truncated toward zero; negative values count as 0,
-// as the host's own "rand" and "zeros" count them. Raises "Size arguments must be finite real
-// numbers." (reason "badSize") for NaN, infinite, empty and non-numeric arguments, and "Size
-// arguments are too large." (reason "sizeTooLarge") beyond 2^53.
+// as the host's own "rand" and "zeros" count them.
+//
+// Raises "Size arguments must be finite real numbers." (reason "badSize") for NaN, infinite,
+// empty and non-numeric arguments, and "Size arguments are too large." (reason "sizeTooLarge")
+// beyond 2^53.
 std::int64_t readSize(const char* function, const mxArray* array);
 
 // rows * cols (each at least 0), or "Size arguments are too large." when a dimension exceeds what
-// the host's dimension type (mwSize) holds or that many doubles cannot be addressed. Modules call
-// it after the memory rule (memory_limit.hpp), so that a request too large for the machine is
-// refused as such, whatever the host's index type.
+// the host's dimension type (mwSize) holds or that many doubles cannot be addressed.
+//
+// Modules call it after the memory rule (memory_limit.hpp), so that a request too large for the
+// machine is refused as such, whatever the host's index type.
 std::size_t checkedCount(const char* function, std::int64_t rows, std::int64_t cols);
 
 // The first elements of a real numeric or logical array as doubles: the array's own data when it

@@ -30,20 +30,20 @@ BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* p
     return call;
 }
 
-std::size_t chunkDraws(std::size_t n, std::size_t remaining)
+std::size_t blockDraws(std::size_t n, std::size_t remaining)
 {
     if (kOneNumberPerHostCall || remaining == 0) return 1;
-    std::size_t draws = n == 0 ? remaining : kMaxChunkNumbers / n;
+    std::size_t draws = n == 0 ? remaining : kMaxBlockNumbers / n;
     if (draws < 1) draws = 1;
     return draws < remaining ? draws : remaining;
 }
 
-double chunkBytes(std::size_t n, std::int64_t draws)
+double blockBytes(std::size_t n, std::int64_t draws)
 {
     if (n == 0 || draws == 0) return 0.0;
-    const double perChunk = n >= kMaxChunkNumbers ? 1.0 : static_cast<double>(kMaxChunkNumbers / n);
-    const double chunk = static_cast<double>(draws) < perChunk ? static_cast<double>(draws) : perChunk;
-    return bytesOfDoubles(chunk * static_cast<double>(n));
+    const double perBlock = n >= kMaxBlockNumbers ? 1.0 : static_cast<double>(kMaxBlockNumbers / n);
+    const double block = static_cast<double>(draws) < perBlock ? static_cast<double>(draws) : perBlock;
+    return bytesOfDoubles(block * static_cast<double>(n));
 }
 
 void checkUnseenDraws(const char* function, double resultCount, std::size_t n, std::int64_t draws)
@@ -60,9 +60,9 @@ void checkUnseenDraws(const char* function, double resultCount, std::size_t n, s
 
 mxArray* fetchUniformColumns(const char* function, std::size_t n, std::size_t draws)
 {
-    mxArray* chunk = nullptr;
-    drawHostArray(function, &chunk, "rand", n, draws);
-    return chunk;
+    mxArray* block = nullptr;
+    drawHostArray(function, &block, "rand", n, draws);
+    return block;
 }
 
 }  // namespace montemex

@@ -22,26 +22,30 @@ struct WeightMismatch {
     const char* message;
 };
 
-// Reads prhs[bIndex] (when nrhs > bIndex) and prhs[bIndex + 1] (when nrhs > bIndex + 1), in this
-// order: "B must be a scalar." when B's first or second dimension exceeds 1 (an empty B passes);
-// B truncated (readSize: negative counts as 0); "W must be a column vector." when W has more than
+// Reads B from prhs[bIndex] (when nrhs > bIndex) and W from prhs[bIndex + 1] (when
+// nrhs > bIndex + 1), with their checks in this order:
+//
+// "B must be a scalar." when B's first or second dimension exceeds 1 (an empty B passes); B
+// truncated (readSize: negative counts as 0); "W must be a column vector." when W has more than
 // one column; the mismatch message when W's rows differ from n or W holds fewer than n values
 // (2-by-1-by-0); W must be real numeric.
 BootstrapCall readBootstrapCall(const char* function, int nrhs, const mxArray* prhs[], int bIndex, std::size_t n,
                                 const WeightMismatch& mismatch);
 
-// The uniforms of consecutive draws come in chunks: one rand(n, b) call returns the same numbers,
-// in the same order, as b calls of rand(n, 1), so column s of a chunk holds draw s's uniforms.
-// A chunk holds at most kMaxChunkNumbers numbers (but always at least one draw), and the caller
-// destroys each chunk as soon as its draws are done, so memory does not grow with the number of
+// The uniforms of consecutive draws come in blocks, one host call each: one rand(n, b) call
+// returns the same numbers, in the same order, as b calls of rand(n, 1), so column s of a block
+// holds draw s's uniforms.
+//
+// A block holds at most kMaxBlockNumbers numbers (but always at least one draw), and the caller
+// destroys each block as soon as its draws are done, so memory does not grow with the number of
 // draws. The unbuffered build fetches one draw per call, rand(n, 1).
-constexpr std::size_t kMaxChunkNumbers = std::size_t(1) << 20;
+constexpr std::size_t kMaxBlockNumbers = std::size_t(1) << 20;
 
-// How many of the `remaining` draws (at least 1) the next chunk holds.
-std::size_t chunkDraws(std::size_t n, std::size_t remaining);
+// How many of the `remaining` draws (at least 1) the next block holds.
+std::size_t blockDraws(std::size_t n, std::size_t remaining);
 
-// The bytes of the largest chunk of a call with n observations and `draws` draws.
-double chunkBytes(std::size_t n, std::int64_t draws);
+// The bytes of the largest block of a call with n observations and `draws` draws.
+double blockBytes(std::size_t n, std::int64_t draws);
 
 // A call whose result is empty still draws its numbers, n per draw, so that the generator ends
 // where it would with values to show; beyond kMaxUnseenNumbers such numbers (about half a minute

@@ -13,9 +13,10 @@ namespace montemex {
 
 // Refuses arguments that are not real numeric or logical ("Arguments must be full real numeric
 // or logical arrays."), checks the memory the result (and a converted copy) takes, creates the
-// result in *out and fills it. An argument whose first two dimensions promise values it does not
-// hold (2-by-3-by-0) gives a 0-by-0 result (valuesShapeOf): only elements that exist are read.
-// `steps(x)` is the work f does for x, in steps (interrupt.hpp).
+// result in *out and fills it; `steps(x)` is the work f does for x, in steps (interrupt.hpp).
+//
+// An argument whose first two dimensions promise values it does not hold (2-by-3-by-0) gives a
+// 0-by-0 result (valuesShapeOf): only elements that exist are read.
 template <typename Function, typename Steps>
 void mapElements(const char* function, const mxArray* argument, mxArray** out, Function f, Steps steps)
 {

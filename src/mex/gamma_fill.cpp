@@ -79,7 +79,8 @@ std::size_t minimumGammaFamilyUniforms(const ElementwiseCall& call)
 {
     const Parameter& dof = call.parameters[1];
     if (!dof.isArray()) return call.count > 0 ? minimumGammaUniforms(dof.scalar / 2.0) * call.count : 0;
-    return sumOverElements(dof, call.count, [](double v) { return minimumGammaUniforms(v / 2.0); }, std::size_t(0));
+    const auto minimumOf = [](double v) { return minimumGammaUniforms(v / 2.0); };
+    return sumOverElements(dof, call.count, minimumOf, std::size_t(0));
 }
 
 StudentDraws minimumStudentCallDraws(const ElementwiseCall& call)

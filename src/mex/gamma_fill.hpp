@@ -27,19 +27,22 @@
 namespace montemex {
 
 // Blocks the gamma family reserves hold at most this many uniforms (2 MB, within
-// HostSource::kMaxReserve): the host writes a block, the entry layer checks it and the batch
-// reads it while it is still in the processor's cache. Blocks of 2^20 (8 MB) are not, and took a
-// sixth longer in all (measured in Octave).
+// HostSource::kMaxReserve).
+//
+// The host writes a block, the entry layer checks it and the batch reads it while it is still in
+// the processor's cache. Blocks of 2^20 (8 MB) are not, and took a sixth longer in all (measured
+// in Octave).
 inline constexpr std::size_t kGammaBlock = std::size_t(1) << 18;
 
 // The work of one element besides its numbers, in interrupt-poll steps.
 inline constexpr std::size_t kElementSteps = 4;
 
 // Runs of equal values of a parameter, for loops that reach the elements in increasing order
-// and ask at each for the run that starts there. What one scan has found equal is remembered, so
-// that no element is compared twice however many elements of a run are drawn one by one (without
-// that, long runs of values the batch cannot draw, such as zeros(1000), took time growing with
-// the square of their length).
+// and ask at each for the run that starts there.
+//
+// What one scan has found equal is remembered, so that no element is compared twice however many
+// elements of a run are drawn one by one (without that, long runs of values the batch cannot
+// draw, such as zeros(1000), took time growing with the square of their length).
 class EqualRuns {
 public:
     explicit EqualRuns(const Parameter& p) : p_(p) {}
@@ -72,12 +75,13 @@ private:
     std::size_t compared_ = 0;
 };
 
-// Runs shorter than this are drawn one by one: the batch evaluates a chunk of attempts at a
+// Runs shorter than this are drawn one by one: the batch evaluates a tile of attempts at a
 // time (gamma_batch.hpp), which costs more than drawing a few variates.
 inline constexpr std::size_t kShortestGammaRun = 32;
 
-// Draws standard gamma variates of the shape `shape` for `run` elements that share it (at most
-// as many as the held block of uniforms gives whole) into variates[0 ...] (gamma_batch.hpp).
+// Draws standard gamma variates of the shape `shape` for `run` elements that share it into
+// variates[0 ...] (gamma_batch.hpp), as many as the held block of uniforms gives whole.
+//
 // Returns how many; 0 when no block is held, it cannot give the first whole, or the run is
 // short: the first is then drawn number by number.
 inline std::size_t drawGammaRun(HostSource& source, double shape, std::size_t run, double* variates)
@@ -91,8 +95,10 @@ inline std::size_t drawGammaRun(HostSource& source, double shape, std::size_t ru
 
 // The uniforms every element of a gamma-family call is certain to draw, summed
 // (minimumGammaUniforms of each element's v / 2, the degrees of freedom being the second
-// parameter). At most 3 per element: checkedCount keeps the element count below SIZE_MAX / 8,
-// so the sum cannot overflow.
+// parameter).
+//
+// At most 3 per element: checkedCount keeps the element count below SIZE_MAX / 8, so the sum
+// cannot overflow.
 std::size_t minimumGammaFamilyUniforms(const ElementwiseCall& call);
 
 // The bytes of the largest block of reserved uniforms a call holds whose elements are certain to
@@ -105,6 +111,7 @@ inline double gammaReserveBytes(std::size_t minimumUniforms)
 // Fills out[i] = fromGamma(g, first(i), v(i)) for every element of the call in order, where
 // g = drawGamma(v(i) / 2) and the second parameter holds the degrees of freedom v; where v / 2
 // is a huge shape (isHugeGammaShape), out[i] = first(i) without a draw (gamma.hpp).
+//
 // `minimumUniforms` is minimumGammaFamilyUniforms(call).
 //
 // At each element boundary where no uniforms are held, the minimum uniforms of the elements not

@@ -31,7 +31,8 @@ void drawHostArray(const char* function, mxArray** slot, const char* hostFunctio
 
 void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
 {
-    drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows), static_cast<std::size_t>(shape.cols));
+    drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows),
+                  static_cast<std::size_t>(shape.cols));
 }
 
 double HostSource::uniform()

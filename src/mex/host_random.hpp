@@ -18,9 +18,8 @@ inline constexpr bool kOneNumberPerHostCall = false;
 #endif
 
 // One host call of `hostFunction` ("rand" or "randn") for a rows-by-cols array, whose result goes
-// into *slot. The two size scalars are created for the call and destroyed right after it. The
-// result is checked (host_results.hpp) before anything uses it; `function` names the module in
-// the error.
+// into *slot, checked (host_results.hpp) before anything uses it; `function` names the module in
+// the error. The two size scalars are created for the call and destroyed right after it.
 void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols);
 void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
 
@@ -28,11 +27,11 @@ void drawHostArray(const char* function, mxArray** slot, const char* hostFunctio
 // numbers, by default one host call per number (destroying each 1x1 result at once, so memory
 // does not grow with the number of draws).
 //
-// Exact bulk drawing: a caller that knows the next k uniforms will certainly be used may reserve
-// them, and the source fetches them with one rand(k, 1) call. The host's stream then advances
-// exactly as if each had been fetched alone, so every result is bit-identical. Callers reserve
-// only numbers that no "randn" draw precedes: on hosts where "rand" and "randn" share one stream
-// a reserve must not reach past a draw of the other kind.
+// Exact bulk drawing: a caller that knows the next k uniforms (or normals) will certainly be used
+// may reserve them, and the source fetches them with one rand(k, 1) (randn(k, 1)) call. The host's
+// stream then advances exactly as if each had been fetched alone, so every result is
+// bit-identical. A reserve must never reach past a draw of the other kind: on hosts where "rand"
+// and "randn" share one stream, that draw would otherwise take a number the reserve holds.
 //
 // Every number is checked as it arrives (host_results.hpp): uniforms strictly inside (0, 1),
 // normals finite. A rejection loop that gives up on the numbers it got (which the host's own

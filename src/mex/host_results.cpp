@@ -37,7 +37,9 @@ bool hasSize(const mxArray* array, std::size_t rows, std::size_t cols)
     const mwSize count = mxGetNumberOfDimensions(array);
     if (count == 2) return mxGetM(array) == rows && mxGetN(array) == cols;
     const mwSize* dims = mxGetDimensions(array);
-    if (count < 2 || static_cast<std::size_t>(dims[0]) != rows || static_cast<std::size_t>(dims[1]) != cols) return false;
+    if (count < 2 || static_cast<std::size_t>(dims[0]) != rows || static_cast<std::size_t>(dims[1]) != cols) {
+        return false;
+    }
     for (mwSize k = 2; k < count; ++k) {
         if (dims[k] != 1) return false;
     }
@@ -124,8 +126,8 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     char message[3 * kTextSize];
     const unsigned long long m = rows, n = cols;
     if (array == nullptr) {
-        std::snprintf(message, sizeof message, "%s returned nothing where %llu-by-%llu was requested.",
-                      hostFunction, m, n);
+        std::snprintf(message, sizeof message, "%s returned nothing where %llu-by-%llu was requested.", hostFunction, m,
+                      n);
         raiseError(function, "badHostResult", message);
     }
     const char* kind = irregularKind(array);
@@ -139,8 +141,8 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
     if (!hasSize(array, rows, cols)) {
         char dims[kTextSize];
         describeDimensions(array, dims);
-        std::snprintf(message, sizeof message, "%s returned a %s array where %llu-by-%llu was requested.",
-                      hostFunction, dims, m, n);
+        std::snprintf(message, sizeof message, "%s returned a %s array where %llu-by-%llu was requested.", hostFunction,
+                      dims, m, n);
         raiseError(function, "badHostResult", message);
     }
     const std::size_t count = rows * cols;

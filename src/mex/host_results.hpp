@@ -1,9 +1,11 @@
-// Checks of what the host's "rand", "randn" and "sort" return. Users can shadow these functions
-// (an m-file on the path, a toolbox that overloads them), so their results are input like any
-// argument: a module uses one only when it is a real, full array of the class and size asked for,
-// holding uniforms strictly inside (0, 1) or finite normals. Anything else ends the call with
-// montemex:<function>:badHostResult, before anything is written past an array or returned, and
-// before any loop can run on such numbers.
+// Checks of what the host's "rand", "randn" and "sort" return: anything but what was asked for
+// ends the call with montemex:<function>:badHostResult.
+//
+// Users can shadow these functions (an m-file on the path, a toolbox that overloads them), so
+// their results are input like any argument: a module uses one only when it is a real, full array
+// of the class and size asked for, holding uniforms strictly inside (0, 1) or finite normals.
+// Anything else ends the call before anything is written past an array or returned, and before
+// any loop can run on such numbers.
 #pragma once
 
 #include <cstddef>
@@ -23,8 +25,9 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
 
 // `sorted` is what "sort" returned for `input`: an array of the same class and dimensions whose
 // first `count` values (no more than it holds) are in ascending order with any NaN after every
-// number, as the host's own sort leaves them ("sort returned values that are not in ascending
-// order." otherwise).
+// number, as the host's own sort leaves them.
+//
+// Otherwise: "sort returned values that are not in ascending order."
 void checkSorted(const char* function, const mxArray* sorted, const mxArray* input, std::size_t count);
 
 }  // namespace montemex

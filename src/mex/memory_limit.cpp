@@ -103,8 +103,8 @@ void checkMemory(const char* function, double bytes)
     formatGigabytes(needed, sizeof needed, bytes);
     formatGigabytes(allowed, sizeof allowed, limit);
     char message[160];
-    std::snprintf(message, sizeof message, "This call needs %s GB of memory at once, more than the %s GB a call may use here.",
-                  needed, allowed);
+    std::snprintf(message, sizeof message,
+                  "This call needs %s GB of memory at once, more than the %s GB a call may use here.", needed, allowed);
     raiseError(function, "tooLarge", message);
 }
 

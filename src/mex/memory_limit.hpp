@@ -1,8 +1,9 @@
 // The memory rule. Before it creates a result or scratch, or asks the host for a block of random
 // numbers, a call adds up the bytes it would hold at once; a call that cannot fit ends with
-// montemex:<function>:tooLarge before anything is created or drawn. Without the rule a request
-// as large as the machine's memory was handed out by the host and filled until the machine ran
-// out, which could take the user's session down with it.
+// montemex:<function>:tooLarge before anything is created or drawn.
+//
+// Without the rule a request as large as the machine's memory was handed out by the host and
+// filled until the machine ran out, which could take the user's session down with it.
 //
 // The limit is 90% of the machine's physical memory (the rest is left for the host and the
 // system), and at most 2 GB in a 32-bit process, whose address space can hold no more. The

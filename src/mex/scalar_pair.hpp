@@ -2,9 +2,9 @@
 // arguments, each read as a scalar, and at most one output.
 #pragma once
 
+#include "mex.h"
 #include "mex/arguments.hpp"
 #include "mex/errors.hpp"
-#include "mex.h"
 
 namespace montemex {
 
@@ -13,11 +13,13 @@ struct ScalarPair {
     double second = 0.0;
 };
 
-// In this order: "Wrong number of input arguments." unless nrhs is 2; "Too many output
-// arguments."; "Arguments must be full real numeric or logical arrays."; an empty argument
+// The first element of each of the two arguments, first argument first, after the checks; their
+// shapes are not looked at otherwise.
+//
+// The checks, in this order: "Wrong number of input arguments." unless nrhs is 2; "Too many
+// output arguments."; "Arguments must be full real numeric or logical arrays."; an empty argument
 // "Size information is inconsistent." (it cannot fill the 1-by-1 result, as in the elementwise
-// modules). Then the first element of each argument, first argument first; their shapes are
-// not looked at otherwise.
+// modules).
 inline ScalarPair readScalarPair(const char* function, int nlhs, int nrhs, const mxArray* prhs[])
 {
     checkInputCount(function, nrhs == 2);

@@ -1,6 +1,7 @@
 // The elementwise size rule of the generators that draw one value per output element from one
 // or two distribution parameters (P = 1 or 2), each a scalar or an array, with optional trailing
-// size arguments m and n:
+// size arguments m and n.
+//
 //   1. more than one output: "Too many output arguments."
 //   2. nrhs neither P nor P + 2: "Wrong number of input arguments."
 //   3. (parameters and size arguments must be real numeric or logical)
@@ -40,9 +41,10 @@ struct ElementwiseCall {
 
 // Steps 1 to 5: raises the stated messages, in their order; reads no parameter values. Then the
 // memory rule (memory_limit.hpp) for the result and converted array parameters, before the
-// count is checked against the host's index type. A module that holds more (blocks of random
-// numbers whose size depends on the parameters' values) applies the rule again to call.bytes and
-// that, before it creates its result.
+// count is checked against the host's index type.
+//
+// A module that holds more (blocks of random numbers whose size depends on the parameters'
+// values) applies the rule again to call.bytes and that, before it creates its result.
 ElementwiseCall applySizeRule(const char* function, int parameterCount, int nlhs, int nrhs, const mxArray* prhs[]);
 
 // Reads the parameter values: scalars with mxGetScalar, arrays through their data.

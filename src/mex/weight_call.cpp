@@ -20,8 +20,7 @@ WeightArray readWeights(const char* function, const mxArray* array, double doubl
     return weights;
 }
 
-WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[],
-                               double doublesPerWeight)
+WeightArray readResamplingCall(const char* function, int nlhs, int nrhs, const mxArray* prhs[], double doublesPerWeight)
 {
     checkOutputCount(function, nlhs);
     checkInputCount(function, nrhs == 1);

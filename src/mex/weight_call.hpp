@@ -18,10 +18,12 @@ struct WeightArray {
     const double* values() const { return data.values; }
 };
 
-// Refuses complex, sparse, char, cell and struct arrays ("Arguments must be full real numeric or
-// logical arrays."), reads the dimensions, checks the memory the call will hold (memory_limit.hpp:
-// `doublesPerWeight` doubles for each weight, and a converted copy of the weights when they are
-// not double), then reads the data (converted to double for other classes).
+// Reads a weight array: refuses complex, sparse, char, cell and struct arrays ("Arguments must be
+// full real numeric or logical arrays."), reads the dimensions, checks the memory the call will
+// hold, then reads the data (converted to double for other classes).
+//
+// The memory (memory_limit.hpp): `doublesPerWeight` doubles for each weight, and a converted copy
+// of the weights when they are not double.
 WeightArray readWeights(const char* function, const mxArray* array, double doublesPerWeight);
 
 // The resampling modules' checks, in order: "Too many output arguments.", "Wrong number of input

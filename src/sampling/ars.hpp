@@ -1,15 +1,16 @@
-// Adaptive rejection sampling of a log-concave density (Gilks and Wild 1992, "Adaptive rejection
-// sampling for Gibbs sampling", Applied Statistics 41, 337-348), tangent variant without a squeeze.
+// Adaptive rejection sampling of a log-concave density given by its logarithm h and derivative
+// h' (Gilks and Wild 1992, "Adaptive rejection sampling for Gibbs sampling", Applied Statistics
+// 41, 337-348), tangent variant without a squeeze: ars(source, hull, xStart, step, h, data).
 //
-// The density is given by its logarithm h (up to a constant) and the derivative h', both from a
-// callback. The upper hull of h is the minimum of tangent lines t_i(v) = slope_i * v + intercept_i;
+// The upper hull of h is the minimum of tangent lines t_i(v) = slope_i * v + intercept_i;
 // exp(hull) is a piecewise-exponential envelope of the density. Each proposal draws a candidate x
 // from the normalised envelope and accepts it with probability exp(h(x) - hull(x)); a rejected
 // candidate becomes a further tangent, up to 100 tangents in all.
 //
 // Random numbers: exactly three uniforms per proposal, in this order: segment of the envelope,
 // position in the segment, acceptance. The start searches draw none. The hull lives in a Hull the
-// caller owns, so the sampler keeps no state of its own.
+// caller owns, so the sampler keeps no state of its own; it prints nothing, and returns how many
+// proposals it rejected (a caller may warn past kWarningRejections).
 //
 // Beyond the plain algorithm:
 //   - every loop is bounded, and a callback that is not finite or not log-concave ends the draw
@@ -22,7 +23,7 @@
 #pragma once
 
 #include <cmath>
-#include <cstdio>
+#include <cstddef>
 #include <limits>
 
 #include "progress.hpp"
@@ -31,8 +32,11 @@
 
 namespace montemex {
 
-// h(x), with h'(x) stored into slopeOut; data is the caller's opaque block. Must draw no random
-// numbers.
+// The density, as the caller's function: returns h(x) and stores h'(x) into slopeOut; `data` is
+// the caller's block of constants, handed through unchanged. It must draw no random numbers.
+//
+// This is the one function pointer the library takes: sources and progress callbacks are
+// template arguments.
 using LogDensityFn = double (*)(double x, double& slopeOut, void* data);
 
 // One tangent of the hull. The hull is a list in ascending x; a node's segment runs from its left
@@ -52,26 +56,38 @@ inline constexpr int kHullCapacity = 100;
 
 // The sampler's state during one draw, owned by the caller: a fixed array of nodes (no heap), the
 // leftmost node, and how many nodes are in use. startHull sets it up; it means nothing between
-// draws. Nodes are never moved, so a Hull must not be copied during a draw.
+// draws. Its nodes point at one another, so a Hull cannot be copied.
 struct Hull {
+    Hull() = default;
+    Hull(const Hull&) = delete;
+    Hull& operator=(const Hull&) = delete;
+
     HullNode nodes[kHullCapacity];
     HullNode* head = nullptr;
     int count = 0;
 };
 
+// How the start searches ended (startHull).
+enum class HullStart {
+    Ready,         // nodes[0] and nodes[1] hold the two start tangents
+    BadStart,      // xStart not finite, or step not positive, finite and larger than xStart's spacing
+    SearchFailed,  // a search met a non-finite h or h', did not end in kMaxSearchSteps steps, or
+                   // ended with tangents that do not form a hull
+    Imprecise,     // the start tangents are too steep, or lie too far out, to be evaluated at their
+                   // meeting point to within kStartRounding: the envelope would be rounding noise
+};
+
+// How a draw ended (ars).
 enum class ArsStatus {
-    Drawn,          // the result is a draw
-    BadStart,       // xStart not finite, or step not positive, finite and larger than xStart's spacing
-    SearchFailed,   // a start search met a non-finite h or h', did not end in kMaxSearchSteps steps,
-                    // or ended with tangents that do not form a hull
-    Imprecise,      // the start tangents are too steep, or lie too far out, to be evaluated at their
-                    // meeting point to within kStartRounding: the envelope would be rounding noise
-    BadDensity,     // h was NaN or +Inf at a candidate, or the envelope's total area was not
-                    // finite and positive
+    Drawn,             // the result is a draw
+    NoStart,           // startHull found no hull (see HullStart)
+    BadDensity,        // h was NaN or +Inf at a candidate, or the envelope's total area was not
+                       // finite and positive
     TooManyProposals,  // kMaxProposals proposals were rejected
 };
 
 inline constexpr double kFlatSlope = 1e-9;
+// Rejections in one draw past which a caller may warn that the density is hard to sample.
 inline constexpr long kWarningRejections = 10000;
 // A bound only a callback breaking the requirements can reach: doubling steps leave the finite
 // doubles within about 2100 steps of any positive step.
@@ -115,7 +131,7 @@ inline void setTangent(HullNode* node, double x, double h, double slope)
 
 // The two start nodes in nodes[0] and nodes[1], found by searching left and right of xStart with
 // doubling steps; sets up the hull with them. Calls the callback only.
-inline ArsStatus startHull(Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data)
+inline HullStart startHull(Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data)
 {
     using detail::isFinite;
     HullNode* nodes = hull.nodes;
@@ -127,7 +143,7 @@ inline ArsStatus startHull(Hull& hull, double xStart, double step, LogDensityFn 
     hull.count = 2;
     // A step below the spacing of the doubles at xStart would leave the searches in place.
     if (!isFinite(xStart) || !(step > 0.0) || !isFinite(step) || xStart - step == xStart || xStart + step == xStart) {
-        return ArsStatus::BadStart;
+        return HullStart::BadStart;
     }
 
     // Left search: steps of step, 2 step, 4 step, ... to the left, until the slope is clearly
@@ -137,37 +153,37 @@ inline ArsStatus startHull(Hull& hull, double xStart, double step, LogDensityFn 
     double h = logDensity(x, slope, data);
     double top = h;
     for (int steps = 0; !(slope >= kFlatSlope && h <= top - 0.1); ++steps) {
-        if (!isFinite(h) || !isFinite(slope) || steps == kMaxSearchSteps) return ArsStatus::SearchFailed;
+        if (!isFinite(h) || !isFinite(slope) || steps == kMaxSearchSteps) return HullStart::SearchFailed;
         x = x - ((xStart - x) + step);
         h = logDensity(x, slope, data);
         if (h > top) top = h;
     }
-    if (!isFinite(h) || !isFinite(slope)) return ArsStatus::SearchFailed;
+    if (!isFinite(h) || !isFinite(slope)) return HullStart::SearchFailed;
     detail::setTangent(&nodes[0], x, h, slope);
 
     // Right search, the mirror image; top keeps the largest value of the left search.
     x = xStart;
     h = logDensity(x, slope, data);
     for (int steps = 0; !(slope <= -kFlatSlope && h <= top - 0.1); ++steps) {
-        if (!isFinite(h) || !isFinite(slope) || steps == kMaxSearchSteps) return ArsStatus::SearchFailed;
+        if (!isFinite(h) || !isFinite(slope) || steps == kMaxSearchSteps) return HullStart::SearchFailed;
         x = x + ((x - xStart) + step);
         h = logDensity(x, slope, data);
         if (h > top) top = h;
     }
-    if (!isFinite(h) || !isFinite(slope)) return ArsStatus::SearchFailed;
+    if (!isFinite(h) || !isFinite(slope)) return HullStart::SearchFailed;
     detail::setTangent(&nodes[1], x, h, slope);
     nodes[0].zRight = detail::meetingPoint(&nodes[0], &nodes[1]);
 
     // A log-concave h has its positive-slope end left of its negative-slope end.
     if (!(nodes[0].x < nodes[1].x) || !isFinite(nodes[0].intercept) || !isFinite(nodes[1].intercept) ||
         !isFinite(nodes[0].zRight)) {
-        return ArsStatus::SearchFailed;
+        return HullStart::SearchFailed;
     }
     const double z = nodes[0].zRight;
     if (detail::roundingAt(&nodes[0], z) > kStartRounding || detail::roundingAt(&nodes[1], z) > kStartRounding) {
-        return ArsStatus::Imprecise;
+        return HullStart::Imprecise;
     }
-    return ArsStatus::Drawn;
+    return HullStart::Ready;
 }
 
 // The envelope's largest value (hullMax) and its total area relative to exp(hullMax).
@@ -316,23 +332,11 @@ inline bool isSmallerEnvelope(const Envelope& after, const Envelope& before)
            after.total * std::exp(after.hullMax - before.hullMax) <= before.total * (1.0 + 1e-6);
 }
 
-// Writes the rejection warning to standard error unless `warned` says it has been written; then
-// sets it. The flag is the caller's (the module keeps one for as long as it is loaded).
-inline void warnOnce(int& warned)
-{
-    if (warned == 0) {
-        std::fprintf(stderr, "WARNING: More than 10000 rejections in ars\n");
-        warned = 1;
-    }
-}
-
-// One draw from the normalised envelope of the current hull; nodeOut receives the node whose
-// segment holds it. Two uniforms.
+// One draw from the normalised envelope of the current hull, whose areas add up to `total`
+// (updateEnvelope); nodeOut receives the node whose segment holds it. Two uniforms.
 template <typename Source>
-double drawEnvelope(Source& source, const Hull& hull, HullNode*& nodeOut)
+double drawEnvelope(Source& source, const Hull& hull, double total, HullNode*& nodeOut)
 {
-    double total = 0.0;
-    for (const HullNode* n = hull.head; n != nullptr; n = n->next) total += n->area;
     double t = total * drawUniform(source);
     HullNode* node = chooseSegment(hull, t);
     double u2 = drawUniform(source);
@@ -340,30 +344,34 @@ double drawEnvelope(Source& source, const Hull& hull, HullNode*& nodeOut)
     return placeInSegment(node, u2);
 }
 
-// A draw and how it went; x is NaN unless status is Drawn.
+// A draw and how it went: x is NaN unless status is Drawn; `rejections` counts the proposals
+// rejected before the draw ended, however it ended.
 struct ArsDraw {
     double x = std::numeric_limits<double>::quiet_NaN();
     ArsStatus status = ArsStatus::Drawn;
+    long rejections = 0;
 };
 
-// One draw from the density proportional to exp(h). The searches start at xStart (best near the
-// mode) with base step `step`. Three uniforms are reserved before each proposal (reserveUniforms,
-// source.hpp), since each proposal is certain to use them. After kWarningRejections rejections the
-// warning goes to standard error, once for as long as the caller keeps `warned`. Each proposal
-// is reported as progress (progress.hpp): a pass over the hull, a few exponentials per node.
+// One draw from the density proportional to exp(h), in `hull`. The searches start at xStart (best
+// near the mode) with base step `step`. Each proposal is reported as progress (progress.hpp): a
+// pass over the hull, a few exponentials per node.
+//
+// Three uniforms are reserved before each proposal (reserveUniforms, source.hpp), since each
+// proposal is certain to use them.
 template <typename Source, typename Progress = NoProgress>
-ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data, int& warned,
+ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data,
             Progress&& progress = Progress{})
 {
     ArsDraw draw;
-    draw.status = startHull(hull, xStart, step, logDensity, data);
-    if (draw.status != ArsStatus::Drawn) return draw;
+    if (startHull(hull, xStart, step, logDensity, data) != HullStart::Ready) {
+        draw.status = ArsStatus::NoStart;
+        return draw;
+    }
 
     Addition last;
     Envelope previous;
-    for (long rejections = 0;; ++rejections) {
-        if (rejections == kWarningRejections) warnOnce(warned);
-        if (rejections == kMaxProposals) {
+    for (;; ++draw.rejections) {
+        if (draw.rejections == kMaxProposals) {
             draw.status = ArsStatus::TooManyProposals;
             return draw;
         }
@@ -383,7 +391,7 @@ ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn
 
         reserveUniforms(source, 3);
         HullNode* node = nullptr;
-        double x = drawEnvelope(source, hull, node);
+        double x = drawEnvelope(source, hull, envelope.total, node);
         double slope = 0.0;
         double h = logDensity(x, slope, data);
         double u = drawUniform(source);

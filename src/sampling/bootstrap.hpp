@@ -90,8 +90,10 @@ void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std:
 
 // Weighted means for `count` consecutive draws whose n uniforms each lie in columns of `uniforms`
 // (draw t's at uniforms + t * n, overwritten by its weights): rows draw ... draw + count - 1 of the
-// result (resultRows rows, m columns). x is n-by-m, w the prior weights or null; `side` is
-// kMeanScratch doubles of scratch, zero-filled by the caller before its first use.
+// result (resultRows rows, m columns).
+//
+// x is n-by-m, w the prior weights or null; `side` is kMeanScratch doubles of scratch,
+// zero-filled by the caller before its first use.
 template <typename Progress = NoProgress>
 void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std::size_t n, std::size_t m,
                       const double* w, double* result, std::size_t resultRows, std::size_t draw, double* side,
@@ -118,12 +120,13 @@ void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std:
 
 // One draw: places the ascending fractions p(0 ... K-1) into result(s, :) (column stride
 // `resultRows`, first element at `result`) from the observations x (ascending for true
-// percentiles) and their unnormalised weights e, whose sum is `total`. The quantile function is
-// flat at x(1) up to the first cumulative weight G(1) and linear between (G(i-1), x(i-1)) and
-// (G(i), x(i)); G(n) is exactly 1, and a percentile equal to G(i) belongs to segment i. Each
-// percentile is placed at most once, the scan going on where the previous segment stopped;
-// percentiles above 1 are never reached and keep what result held. Legacy build: the comparison
-// p <= G counts as true when either side is NaN.
+// percentiles) and their unnormalised weights e, whose sum is `total`.
+//
+// The quantile function is flat at x(1) up to the first cumulative weight G(1) and linear between
+// (G(i-1), x(i-1)) and (G(i), x(i)); G(n) is exactly 1, and a percentile equal to G(i) belongs to
+// segment i. Each percentile is placed at most once, the scan going on where the previous segment
+// stopped; percentiles above 1 are never reached and keep what result held. Legacy build: the
+// comparison p <= G counts as true when either side is NaN.
 template <typename Progress = NoProgress>
 void placePercentiles(const double* x, const double* e, std::size_t n, double total, const double* p, std::size_t k,
                       double* result, std::size_t resultRows, Progress&& progress = Progress{})

@@ -1,14 +1,17 @@
 // Categorical draw of the sampling library: one 0-based index i from n unnormalised weights,
-// with probability w[i] / total. One uniform u is drawn, t = total * u, and the weights are
-// subtracted from t in order until it drops below 0 (the inverse of the cumulative
-// distribution, walked linearly). No module calls these; they are part of the library.
+// with probability w[i] / total, or -1 for weights that break the preconditions. No module calls
+// these; they are part of the library.
+//
+// One uniform u is drawn, t = total * u, and the weights are subtracted from t in order until it
+// drops below 0 (the inverse of the cumulative distribution, walked linearly).
 //
 // Preconditions, checked weight by weight before the weight is added to the total, and before
 // anything is drawn: drawCategorical needs every weight >= 0, drawCategoricalFloat every weight
 // > 0, and both a positive total (so n >= 1). A violation returns -1 without drawing; the caller
-// can learn which weight broke it from totalCategoricalWeights. NaN weights fail these tests (comparisons are written so that NaN is refused), so both builds
-// give the same index from the same uniform for every accepted weight vector. Infinite weights
-// are accepted; t is then infinite and the walk ends at its fallback below.
+// can learn which weight broke it from totalCategoricalWeights. NaN weights fail these tests
+// (comparisons are written so that NaN is refused), so both builds give the same index from the
+// same uniform for every accepted weight vector. Infinite weights are accepted; t is then
+// infinite and the walk ends at its fallback below.
 #pragma once
 
 #include "variates.hpp"

@@ -1,7 +1,8 @@
 // Comparisons at the places where the legacy build counts a comparison with a NaN operand as true
-// (its compiler tested the floating-point flags that way). Everywhere else, and in every other
-// build, comparisons follow IEEE rules, under which every such comparison is false. The legacy
-// build is compiled with MONTEMEX_LEGACY defined; each routine says where it uses these.
+// (its compiler tested the floating-point flags that way); each routine says where it uses these.
+//
+// Everywhere else, and in every other build, comparisons follow IEEE rules, under which every
+// such comparison is false. The legacy build is compiled with MONTEMEX_LEGACY defined.
 #pragma once
 
 namespace montemex {

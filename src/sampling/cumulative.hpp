@@ -61,10 +61,11 @@ void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progres
 
 // 1 + the position found by bisection: 1 when q[0] >= x; else lo = 0, hi = n - 1 and, while
 // hi - lo > 1, mid = (lo + hi) / 2 becomes lo when q[mid] < x and hi otherwise; the result is
-// hi + 1. For a nondecreasing table that is 1 + the first position j <= n - 2 with q[j] >= x, or n
-// when there is none: q[n-1] is never read. In the legacy build a NaN entry compared in the
-// bisection step counts as below x (the first test treats NaN as the current build does).
-// n >= 1; the result is a double from 1 to n.
+// hi + 1, a double from 1 to n (n >= 1).
+//
+// For a nondecreasing table that is 1 + the first position j <= n - 2 with q[j] >= x, or n when
+// there is none: q[n-1] is never read. In the legacy build a NaN entry compared in the bisection
+// step counts as below x (the first test treats NaN as the current build does).
 namespace detail {
 
 // The bisection's steps from (lo, hi) on, and its result.
@@ -117,7 +118,8 @@ inline std::size_t guideBuckets(std::size_t n)
 // q[j] >= b / buckets, or n - 1 when there is none. Returns false, leaving the guide unusable,
 // when q[0..n-2] is not nondecreasing or holds NaN.
 template <typename Progress = NoProgress>
-bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets, Progress&& progress = Progress{})
+bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_t buckets,
+                Progress&& progress = Progress{})
 {
     const std::size_t positions = n - 1;
     // Nondecreasing and free of NaN: a pair with a NaN fails the test, and a lone position is
@@ -190,9 +192,11 @@ inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* 
 namespace detail {
 
 // Records, for every bucket whose two edges (edge j is j / G) both reach the bisection's
-// (lo, hi), where they part: a depth-first walk over the bisection's steps that follows only
-// where two edges or more go alike. For each step it finds the first edge that goes right (they
-// go right from some edge on); the bucket whose edges lie on both sides parts there.
+// (lo, hi), where they part.
+//
+// A depth-first walk over the bisection's steps that follows only where two edges or more go
+// alike. For each step it finds the first edge that goes right (they go right from some edge on);
+// the bucket whose edges lie on both sides parts there.
 template <typename Progress>
 void buildStarts(const double* q, std::size_t n, std::uint32_t* starts, std::size_t buckets, Progress& progress)
 {

@@ -1,7 +1,8 @@
 // Flat Dirichlet variates, Dirichlet(1, ..., 1): points uniform on the probability simplex
-// {r : r(i) >= 0, sum(r) = 1}, density (K - 1)! there. K standard exponentials e(i) = -ln u(i)
-// divided by their sum are such a draw (Devroye 1986, Non-Uniform Random Variate Generation, on
-// uniform spacings).
+// {r : r(i) >= 0, sum(r) = 1}, density (K - 1)! there.
+//
+// K standard exponentials e(i) = -ln u(i) divided by their sum are such a draw (Devroye 1986,
+// Non-Uniform Random Variate Generation, on uniform spacings).
 #pragma once
 
 #include <cmath>

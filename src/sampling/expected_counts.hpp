@@ -12,9 +12,11 @@
 namespace montemex {
 
 // The total of the weights, and the factor each weight is multiplied by before use: 1, unless
-// every weight is finite but their sum overflows. Then the weights are scaled by the power of two
-// that brings the largest below 1 (exactly, for all but subnormal results), so that the resample
-// is the one the same weights scaled down give: [1e308 1e308 1e308] resamples as [1 1 1] does.
+// every weight is finite but their sum overflows.
+//
+// Then the weights are scaled by the power of two that brings the largest below 1 (exactly, for
+// all but subnormal results), so that the resample is the one the same weights scaled down give:
+// [1e308 1e308 1e308] resamples as [1 1 1] does.
 struct WeightTotal {
     double total = 0.0;
     double scale = 1.0;
@@ -79,10 +81,12 @@ WeightTotal totalWeight(const double* w, std::size_t n, Progress&& progress = Pr
 }
 
 // A count that rounding left below the whole number k >= 1 by no more than the rounding error
-// of its computation counts as k. Summing n weights, dividing and multiplying can each be off by
-// a unit in the last place, so the bound is (n + 2) units of 2^-52, relative. Without it equal
-// weights often lose their whole copies: (1 / 49) * 49 is 1 - 2^-53, and with weights 1/N each
-// the total itself is off by up to about N units. A count above k, or NaN, is left alone.
+// of its computation counts as k; a count above k, or NaN, is left alone.
+//
+// Summing n weights, dividing and multiplying can each be off by a unit in the last place, so the
+// bound is (n + 2) units of 2^-52, relative. Without it equal weights often lose their whole
+// copies: (1 / 49) * 49 is 1 - 2^-53, and with weights 1/N each the total itself is off by up to
+// about N units.
 inline double snapToWhole(double count, std::size_t n)
 {
     const double k = std::ceil(count);
@@ -125,7 +129,9 @@ inline double snapCheck(double count, const SnapLimits& limits)
 
 // Whether snapToWhole(count, n) may change count: false only where it certainly leaves count as
 // it is, and cheaper to tell than snapToWhole itself (no rounding up, no branch that goes either
-// way). snapToWhole changes only positive finite counts. For count in [0, 2^47 / (n + 2)] with
+// way).
+//
+// snapToWhole changes only positive finite counts. For count in [0, 2^47 / (n + 2)] with
 // n + 2 <= 2^40, the snap window (n + 2) eps k is below 1/8 for k = ceil(count) <= count + 1,
 // so a count that snaps lies less than the window below its nearest whole number r; r comes from
 // adding and removing 2^52, exact below 2^51. Larger counts always go to snapToWhole.
@@ -142,38 +148,41 @@ inline double expectedCount(double weight, const WeightTotal& total, std::size_t
     return maySnapToWhole(count, n) ? snapToWhole(count, n) : count;
 }
 
-// The expected counts of up to kCountChunk particles at once, for the resampling walks: the
-// quotient, and maySnapToWhole's test (positive where snapToWhole must look). A whole chunk runs
-// through a loop of a count the compiler knows, which it vectorises.
-inline constexpr std::size_t kCountChunk = 256;
+// The resampling walks take the particles a slice of kSliceParticles at a time; SliceCounts holds
+// the expected counts of a slice: the quotient, and maySnapToWhole's test (positive where
+// snapToWhole must look).
+//
+// A whole slice runs through a loop of a count the compiler knows, which it vectorises.
+inline constexpr std::size_t kSliceParticles = 256;
 
-struct CountChunk {
-    double quotients[kCountChunk];
-    double checks[kCountChunk];
+struct SliceCounts {
+    double quotients[kSliceParticles];
+    double checks[kSliceParticles];
 
-    // expectedCount of particle k of the chunk.
+    // expectedCount of particle k of the slice.
     double count(std::size_t k, std::size_t n) const
     {
         return checks[k] > 0.0 ? snapToWhole(quotients[k], n) : quotients[k];
     }
 };
 
-// Fills the chunk for w[0 ... count), count <= kCountChunk (the rest with zeros).
-inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n, CountChunk& chunk)
+// Fills the slice's counts for w[0 ... count), count <= kSliceParticles (the rest with zeros).
+inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n,
+                           SliceCounts& slice)
 {
     const detail::SnapLimits limits = detail::snapLimits(n);
     const double scale = total.scale, sum = total.total, particles = static_cast<double>(n);
-    if (count < kCountChunk) {
-        for (std::size_t k = 0; k < kCountChunk; ++k) {
-            chunk.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
-            chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+    if (count < kSliceParticles) {
+        for (std::size_t k = 0; k < kSliceParticles; ++k) {
+            slice.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
+            slice.checks[k] = detail::snapCheck(slice.quotients[k], limits);
         }
         return;
     }
-    std::memcpy(chunk.quotients, w, sizeof chunk.quotients);
-    for (std::size_t k = 0; k < kCountChunk; ++k) {
-        chunk.quotients[k] = (chunk.quotients[k] * scale / sum) * particles;
-        chunk.checks[k] = detail::snapCheck(chunk.quotients[k], limits);
+    std::memcpy(slice.quotients, w, sizeof slice.quotients);
+    for (std::size_t k = 0; k < kSliceParticles; ++k) {
+        slice.quotients[k] = (slice.quotients[k] * scale / sum) * particles;
+        slice.checks[k] = detail::snapCheck(slice.quotients[k], limits);
     }
 }
 

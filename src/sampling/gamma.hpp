@@ -1,7 +1,7 @@
-// Gamma and beta variates of the sampling library.
+// Gamma and beta variates: drawGamma(source, a), drawBeta(source, a, b), and the gamma family by
+// mean or scale, drawGammaByMean(source, a, v) and drawInverseGammaByScale(source, s, v).
 //
-// drawGamma(source, a): a standard gamma variate, density x^(a-1) e^(-x) / Gamma(a) on x > 0.
-// The path depends on the shape a:
+// drawGamma: density x^(a-1) e^(-x) / Gamma(a) on x > 0, by a path that depends on the shape a:
 //   a < 0.00001            the shape itself, nothing drawn
 //   0.00001 <= a <= 1      boost: u, then g = drawGamma(a + 1), result g * u^(1/a)
 //   1 < a < 1.00001        an exponential variate -ln(u)
@@ -11,25 +11,13 @@
 // Every path ends with a lower clamp: a result below 1e-15 (and below a) becomes 1e-15, or a
 // itself when a < 1e-15, so a variate for a shape of at least 0.00001 can always be divided by.
 //
-// drawBeta(source, a, b): x / (x + y) for x = drawGamma(a), y = drawGamma(b), density
+// drawBeta: x / (x + y) for x = drawGamma(a), y = drawGamma(b), density
 // x^(a-1) (1-x)^(b-1) / B(a, b) on (0, 1), rounded to a multiple of 2^-52 and drawn again until
 // it lies strictly inside (0, 1).
 //
-// Shapes the methods cannot handle never enter a loop:
-//   - a NaN shape gives NaN, drawing nothing;
-//   - a huge shape, 2^1020 (about 1.1e307) or more, +Inf included, gives the shape itself,
-//     drawing nothing. Above a twelfth of the largest double, c / w = (3a - 0.75) / (u (1 - u))
-//     overflows for every uniform and the rejection method would never accept a candidate
-//     (where 3a - 0.75 itself overflows it has no constant at all). Below 2^1020, c / w stays
-//     finite for every u within 1/4 of 1/2, so attempts succeed about as often as usual. For
-//     huge shapes the method's candidate b + y always rounds to b = a (|y| < sqrt(DBL_MAX) is
-//     far below one unit in the last place of a), so a is the value the method would give;
-//   - drawBeta with a NaN, zero, negative or infinite shape gives NaN, drawing nothing; see
-//     drawBeta for the bound on its redraws.
-// Nor does a source that never lets the rejection method accept (a broken generator returning
-// one number for ever, say): after kMaxGammaAttempts rejected attempts for one variate the draw
-// gives up, tells the source (rejectionLimitReached, source.hpp) and returns NaN. Each attempt is accepted with probability above 1/3, so independent
-// uniforms reach that bound with probability below 10^-1700: for a sound source it never happens.
+// No shape and no source makes a draw loop for ever: a NaN shape gives NaN and a huge one
+// (kHugeGammaShape) the shape itself, drawing nothing; the rejection method gives up after
+// kMaxGammaAttempts rejected attempts, and drawBeta's redraws after kMaxBetaAttempts.
 #pragma once
 
 #include <cfloat>
@@ -46,11 +34,23 @@ inline constexpr double kTinyGammaShape = 0.00001;         // below it: the shap
 inline constexpr double kExponentialGammaShape = 1.00001;  // (1, 1.00001): exponential path
 inline constexpr double kGammaClamp = 1e-15;               // smallest value normally returned
 
-// Shapes drawGamma returns as they are because they are too large for the rejection method
-// (see above): 2^1020 and more, +Inf included. False for NaN and -Inf.
+// Shapes drawGamma returns as they are, drawing nothing, because they are too large for the
+// rejection method: 2^1020 (about 1.1e307) and more, +Inf included; not NaN or -Inf.
+//
+// Above a twelfth of the largest double, c / w = (3a - 0.75) / (u (1 - u)) overflows for every
+// uniform and the rejection method would never accept a candidate (where 3a - 0.75 itself
+// overflows it has no constant at all). Below 2^1020, c / w stays finite for every u within 1/4
+// of 1/2, so attempts succeed about as often as usual. For huge shapes the method's candidate
+// b + y always rounds to b = a (|y| < sqrt(DBL_MAX) is far below one unit in the last place of
+// a), so a is the value the method would give.
 inline constexpr double kHugeGammaShape = 0x1p1020;
 
-// Rejected attempts after which one rejection-method variate gives up (NaN).
+// Rejected attempts after which one rejection-method variate gives up: it tells the source
+// (rejectionLimitReached, source.hpp) and returns NaN.
+//
+// That guards against a source that never lets the method accept (a broken generator returning
+// one number for ever, say). Each attempt is accepted with probability above 1/3, so independent
+// uniforms reach the bound with probability below 10^-1700: for a sound source it never happens.
 inline constexpr long kMaxGammaAttempts = 10000;
 
 inline bool isHugeGammaShape(double a)
@@ -58,10 +58,12 @@ inline bool isHugeGammaShape(double a)
     return a >= kHugeGammaShape;
 }
 
-// The fewest uniforms drawGamma(a) is certain to draw: 0 when it draws nothing (tiny, NaN and
-// huge shapes), 3 on the boost path (its own uniform and one rejection attempt for a + 1),
-// 1 on the exponential path, 2 (one attempt) for the rejection method. A caller may fetch that
-// many ahead in one host call without changing which numbers any draw receives.
+// The fewest uniforms drawGamma(a) is certain to draw, which a caller may fetch ahead in one host
+// call without changing which numbers any draw receives.
+//
+// 0 when it draws nothing (tiny, NaN and huge shapes), 3 on the boost path (its own uniform and
+// one rejection attempt for a + 1), 1 on the exponential path, 2 (one attempt) for the rejection
+// method.
 inline std::size_t minimumGammaUniforms(double a)
 {
     if (a != a || a < kTinyGammaShape) return 0;
@@ -80,13 +82,9 @@ inline double clampGamma(double r, double a)
     return r;
 }
 
-// Best's rejection method for 1.00001 <= a < 2^1020. With b = a - 1 and c = 3a - 0.75, a
-// candidate x = b + y, y = sqrt(c / w) (u - 1/2), w = u (1 - u), is accepted by the cheap test
-// z <= 1 - 2 y^2 / x or else by the exact test 2 (b ln(x / b) - y) >= ln z, where
-// z = 64 w^3 v^2. A candidate x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf). NaN after
-// kMaxGammaAttempts rejections.
-// One attempt of the method from its two uniforms u and v; shared with the batch form
-// (gamma_batch.hpp), so that both do the same arithmetic.
+// One attempt of Best's rejection method from its two uniforms u and v, shared with the batch
+// form (gamma_batch.hpp) so that both do the same arithmetic: with b = a - 1 and c = 3a - 0.75,
+// the candidate x = b + y, y = sqrt(c / w) (u - 1/2), w = u (1 - u), and z = 64 w^3 v^2.
 struct BestAttempt {
     double x;  // the candidate
     double y;
@@ -102,6 +100,8 @@ inline BestAttempt bestAttempt(double u, double v, double b, double c)
     return {x, y, z};
 }
 
+// The cheap test z <= 1 - 2 y^2 / x, and the exact test 2 (b ln(x / b) - y) >= ln z. A candidate
+// x = 0 fails both (1 - 2 y^2 / 0 is -Inf, ln 0 is -Inf).
 inline bool passesCheapTest(const BestAttempt& t)
 {
     return t.z <= 1.0 - (2.0 * t.y * t.y) / t.x;
@@ -112,6 +112,8 @@ inline bool passesExactTest(const BestAttempt& t, double b)
     return 2.0 * (b * std::log(t.x / b) - t.y) >= std::log(t.z);
 }
 
+// Best's rejection method for 1.00001 <= a < 2^1020: the first candidate that passes the cheap
+// or else the exact test; NaN after kMaxGammaAttempts rejections.
 template <typename Source>
 double drawGammaByRejection(Source& source, double a)
 {
@@ -163,12 +165,14 @@ inline double betaRatio(double x, double y)
 
 }  // namespace detail
 
-// A beta variate for positive finite shapes. When the ratio rounds to 0 or 1 both gamma
-// variates are drawn again. That can go on for ever when nearly all of the distribution lies
-// within 2^-53 of 0 or 1 (drawBeta(1, 1e300)), so redrawing stops when it cannot change the
-// outcome (neither shape draws anything) and after kMaxBetaAttempts attempts; the last ratio
-// then becomes the nearest value inside, 2^-52 or 1 - 2^-52. For shapes whose ratios fall inside
-// with any reasonable probability the bound is never reached.
+// A beta variate for positive finite shapes; NaN, drawing nothing, for a NaN, zero, negative or
+// infinite shape. When the ratio rounds to 0 or 1 both gamma variates are drawn again.
+//
+// That can go on for ever when nearly all of the distribution lies within 2^-53 of 0 or 1
+// (drawBeta(1, 1e300)), so redrawing stops when it cannot change the outcome (neither shape
+// draws anything) and after kMaxBetaAttempts attempts; the last ratio then becomes the nearest
+// value inside, 2^-52 or 1 - 2^-52. For shapes whose ratios fall inside with any reasonable
+// probability the bound is never reached.
 template <typename Source>
 double drawBeta(Source& source, double a, double b)
 {
@@ -185,10 +189,12 @@ double drawBeta(Source& source, double a, double b)
     return r <= 0.0 ? 0x1p-52 : 1.0 - 0x1p-52;
 }
 
-// The gamma-family variates by mean (or scale) and degrees of freedom. With X = 2 drawGamma(v / 2),
-// a chi-square variate with v degrees of freedom:
+// The gamma-family variates by mean a (or scale s) and degrees of freedom v, from the chi-square
+// variate X = 2 drawGamma(v / 2) with v degrees of freedom:
+//
 //   drawGammaByMean(a, v)          = X a / v  gamma, shape v/2, scale 2a/v: mean a, variance 2a^2/v
 //   drawInverseGammaByScale(s, v)  = v s / X  scaled inverse chi-square: shape v/2, scale v s/2
+//
 // Degrees of freedom so large that the gamma shape v/2 is huge (v = +Inf, or v of 2^1021, about
 // 2.2e307, and more) draw nothing and give the limit of the distribution, a (or s) exactly: its
 // relative spread sqrt(2/v) is far below one unit in the last place, while the formula would

@@ -1,8 +1,10 @@
-// Progress of long loops. The library's loops over arrays report their work, a chunk at a time
-// (at most kProgressChunk elements, or as many elementary steps), to a callback the caller may
-// pass last: progress(steps). The modules use it to let the host act on a pending Ctrl-C every
-// few milliseconds; by default nothing happens. A step is one cheap operation on one element (a
-// comparison, an addition, a division), a few nanoseconds.
+// Progress of long loops: the library's loops over arrays report their work to a callback the
+// caller may pass last, progress(steps), a chunk at a time (at most kProgressChunk elements, or as
+// many elementary steps; "chunk" means this stretch of a loop, and nothing else, in the code).
+//
+// The modules use it to let the host act on a pending Ctrl-C every few milliseconds; by default
+// nothing happens. A step is one cheap operation on one element (a comparison, an addition, a
+// division), a few nanoseconds.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,9 @@
 // A natural logarithm with a known error bound, written so that the compiler can evaluate it for
-// several arguments at once. It never replaces std::log in a value that is returned: it only
-// decides comparisons whose two sides are so far apart that std::log would decide them alike
-// (gamma_batch.hpp); std::log decides every other case.
+// several arguments at once.
+//
+// It never replaces std::log in a value that is returned: it only decides comparisons whose two
+// sides are so far apart that std::log would decide them alike (gamma_batch.hpp); std::log
+// decides every other case.
 #pragma once
 
 #include <cstdint>

@@ -40,8 +40,8 @@ namespace montemex {
 namespace detail {
 
 // out[0 ... count - 1] = value: the copies of one particle in a resample, which can fill a whole
-// result. Beyond a chunk they are written a chunk at a time, each reported, so that the caller's
-// report of its chunk (which counts them again) does not come only after them all.
+// result. Beyond a progress chunk they are written a chunk at a time, each reported, so that the
+// caller's own report (which counts them again) does not come only after them all.
 template <typename Progress>
 void writeCopies(double* out, std::size_t count, double value, Progress& progress)
 {
@@ -90,12 +90,14 @@ double resampleMultinomial(const double* w, std::size_t n, const double* u, doub
 
 // The deterministic phase: writes the whole copies to out[0 ...] and each particle's fractional
 // remainder (or its whole expected count when that is below 1) to remainders[i]. Returns how many
-// copies were written; R = n minus that many places are left to draw. Copies never go past the
-// n results: with negative weights the counts can add up to more, and the surplus is dropped.
-// The legacy build lets a NaN count through the test; it then gives no copies.
+// copies were written; R = n minus that many places are left to draw.
+//
+// Copies never go past the n results: with negative weights the counts can add up to more, and
+// the surplus is dropped. The legacy build lets a NaN count through the test; it then gives no
+// copies.
 template <typename Progress = NoProgress>
-std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out,
-                           double* remainders, Progress&& progress = Progress{})
+std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& total, double* out, double* remainders,
+                           Progress&& progress = Progress{})
 {
     std::size_t pos = 0;
     for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
@@ -156,7 +158,7 @@ void drawResidual(Source& source, const double* w, std::size_t n, double* out, d
 // ---- Stratified and deterministic ----
 //
 // Both walk the particles once, with a running sum acc; each particle fills the next few slots.
-// They work a chunk of particles at a time: first the expected counts (expected_counts.hpp),
+// They work a slice of particles at a time: first the expected counts (expected_counts.hpp),
 // then how many slots each particle fills, then the writes. The common step (at most one whole
 // unit and one more slot, and two slots or more left) has no branch on its outcome: expected
 // counts spread around 1 would make such branches mispredict every other particle. It picks the
@@ -165,18 +167,20 @@ void drawResidual(Source& source, const double* w, std::size_t n, double* out, d
 
 namespace detail {
 
-// How many slots each particle of a chunk fills.
-struct ChunkSlots {
-    std::size_t slots[kCountChunk];
+// How many slots each particle of a slice fills.
+struct SliceSlots {
+    std::size_t slots[kSliceParticles];
 };
 
-// Writes particle first + k + 1 into its slots, for the chunk's `count` particles, from slot pos
-// on; the chunk fills slots pos ... end - 1. A particle that fills one or two slots writes both
-// of its next two slots (when they exist) without a branch on how many it fills: a slot written
-// too early is written again by the particle that fills it, and the two slots from `end` on,
-// never filled here, get back what they held.
+// Writes particle first + k + 1 into its slots, for the slice's `count` particles, from slot pos
+// on; the slice fills slots pos ... end - 1.
+//
+// A particle that fills one or two slots writes both of its next two slots (when they exist)
+// without a branch on how many it fills: a slot written too early is written again by the
+// particle that fills it, and the two slots from `end` on, never filled here, get back what they
+// held.
 template <typename Progress>
-void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
+void writeSlots(const SliceSlots& slice, std::size_t count, std::size_t first, std::size_t pos, std::size_t end,
                 std::size_t n, double* out, Progress& progress)
 {
     const std::size_t kept = end + 2 <= n ? 2 : n - end;
@@ -184,7 +188,7 @@ void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, s
     for (std::size_t c = 0; c < kept; ++c) held[c] = out[end + c];
     for (std::size_t k = 0; k < count; ++k) {
         const double index = static_cast<double>(first + k + 1);
-        const std::size_t slots = chunk.slots[k];
+        const std::size_t slots = slice.slots[k];
         if (slots <= 2 && pos + 1 < n) {
             out[pos] = index;
             out[pos + 1] = index;
@@ -196,19 +200,19 @@ void writeSlots(const ChunkSlots& chunk, std::size_t count, std::size_t first, s
     for (std::size_t c = 0; c < kept; ++c) out[end + c] = held[c];
 }
 
-// Walks the n particles a chunk at a time: the chunk's expected counts, then for each particle k
+// Walks the n particles a slice at a time: the slice's expected counts, then for each particle k
 // slotsOf(acc, counts, k, pos), how many slots it fills from slot pos on (the caller's step, which
 // updates the running sum acc, starting at `start`), then the writes.
 template <typename SlotsOf, typename Progress>
-void walkInChunks(const double* w, std::size_t n, const WeightTotal& total, double* out, Progress& progress,
+void walkInSlices(const double* w, std::size_t n, const WeightTotal& total, double* out, Progress& progress,
                   double start, SlotsOf slotsOf)
 {
     double acc = start;
     std::size_t pos = 0;
-    CountChunk counts;
-    ChunkSlots fills;
-    for (std::size_t begin = 0; begin < n; begin += kCountChunk) {
-        const std::size_t count = std::min(kCountChunk, n - begin);
+    SliceCounts counts;
+    SliceSlots fills;
+    for (std::size_t begin = 0; begin < n; begin += kSliceParticles) {
+        const std::size_t count = std::min(kSliceParticles, n - begin);
         const std::size_t first = pos;
         expectedCounts(w + begin, count, total, n, counts);
         for (std::size_t k = 0; k < count; ++k) {
@@ -224,14 +228,16 @@ void walkInChunks(const double* w, std::size_t n, const WeightTotal& total, doub
 
 // out[p] for the n uniforms u[p], in one pass. The running form: acc gathers expected counts;
 // whole units of acc fill slots without looking at their uniforms, and what is left competes
-// with the next slot's uniform. A NaN acc (zero or non-finite total weight) passes neither test,
-// in every build: such slots keep what out held (the modules pass zeros). Whole units never fill
-// more slots than remain (negative weights can ask for more).
+// with the next slot's uniform.
+//
+// A NaN acc (zero or non-finite total weight) passes neither test, in every build: such slots
+// keep what out held (the modules pass zeros). Whole units never fill more slots than remain
+// (negative weights can ask for more).
 template <typename Progress = NoProgress>
 void resampleStratified(const double* w, std::size_t n, const WeightTotal& total, const double* u, double* out,
                         Progress&& progress = Progress{})
 {
-    const auto step = [n, u](double& acc, const CountChunk& counts, std::size_t k, std::size_t pos) {
+    const auto step = [n, u](double& acc, const SliceCounts& counts, std::size_t k, std::size_t pos) {
         acc = acc + counts.count(k, n);
         if (acc < 3.0 && pos + 2 < n) {
             // At most two whole units, then the stratum test. Removing the whole units of an acc
@@ -253,7 +259,7 @@ void resampleStratified(const double* w, std::size_t n, const WeightTotal& total
         if (take) acc = acc - 1.0;
         return copies + static_cast<std::size_t>(take);
     };
-    detail::walkInChunks(w, n, total, out, progress, 0.0, step);
+    detail::walkInSlices(w, n, total, out, progress, 0.0, step);
 }
 
 // out[0 ... n-1] without any uniform. Writes stop when the result is full (negative weights can
@@ -263,7 +269,7 @@ template <typename Progress = NoProgress>
 void resampleDeterministic(const double* w, std::size_t n, const WeightTotal& total, double* out,
                            Progress&& progress = Progress{})
 {
-    const auto step = [n](double& acc, const CountChunk& counts, std::size_t k, std::size_t pos) {
+    const auto step = [n](double& acc, const SliceCounts& counts, std::size_t k, std::size_t pos) {
         const double quotient = counts.quotients[k];
         if (quotient < 2.0 && counts.checks[k] <= 0.0 && pos + 1 < n) {
             // At most one whole copy (count >= 1, and then count - 1 is exact), and the test of acc.
@@ -283,7 +289,7 @@ void resampleDeterministic(const double* w, std::size_t n, const WeightTotal& to
         if (take) acc = acc - 1.0;
         return copies + static_cast<std::size_t>(take);
     };
-    detail::walkInChunks(w, n, total, out, progress, 0.5, step);
+    detail::walkInSlices(w, n, total, out, progress, 0.5, step);
 }
 
 }  // namespace montemex

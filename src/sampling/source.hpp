@@ -34,18 +34,22 @@
 namespace montemex {
 
 template <typename Source, typename = void>
-struct HasReserveUniforms : std::false_type {};
+struct HasReserveUniforms : std::false_type {
+};
 
 template <typename Source>
 struct HasReserveUniforms<Source, std::void_t<decltype(std::declval<Source&>().reserveUniforms(std::size_t{}))>>
-    : std::true_type {};
+    : std::true_type {
+};
 
 template <typename Source, typename = void>
-struct HasRejectionLimitReached : std::false_type {};
+struct HasRejectionLimitReached : std::false_type {
+};
 
 template <typename Source>
 struct HasRejectionLimitReached<Source, std::void_t<decltype(std::declval<Source&>().rejectionLimitReached())>>
-    : std::true_type {};
+    : std::true_type {
+};
 
 // Call the optional members when the source has them, and do nothing otherwise.
 template <typename Source>
@@ -61,9 +65,11 @@ void rejectionLimitReached(Source& source)
 }
 
 // A source over a standard engine that gives at least 52 random bits per call, such as
-// std::mt19937_64. Uniforms are (k + 0.5) / 2^52 for the top 52 bits k of one engine output, so
-// they are never 0 or 1; normals are Box-Muller transforms of two uniforms (the second value of
-// each pair is not kept, so every normal costs exactly two engine outputs).
+// std::mt19937_64.
+//
+// Uniforms are (k + 0.5) / 2^52 for the top 52 bits k of one engine output, so they are never 0
+// or 1; normals are Box-Muller transforms of two uniforms (the second value of each pair is not
+// kept, so every normal costs exactly two engine outputs).
 template <typename Engine>
 class StandardSource {
 public:

@@ -12,6 +12,7 @@
 //   h(x) = (nu0 - nu*N)/2 * x - (S*nu0/2) * e^x - (nu*N/(2H)) * e^-x
 // is concave, starting the searches at y = S with step log(1/sqrt(nu0) + 1).
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 
 #include "mex.h"
@@ -27,8 +28,9 @@ namespace {
 
 const char* const kName = "scalehyperdraw";
 
-// Whether the rejection warning has been written since the module was loaded.
-int arsWarned = 0;
+// Whether the rejection warning has been written since the module was loaded: a draw that rejects
+// kWarningRejections proposals or more writes it once.
+bool arsWarned = false;
 
 // The constants of h, handed to scaleLogDensity through ars.
 struct ScaleParams {
@@ -54,12 +56,14 @@ bool isWithin(double value, double low, double high)
 
 // The range in which the sampler's double arithmetic is sound: acceptance ratios are accurate to
 // about 1e-5, the start searches end within a few dozen steps, and no draw of y over- or
-// underflows. Below 1e-4 degrees of freedom the density becomes so flat that the sampler's flat-
-// slope rule can keep it from ever adapting.
+// underflows.
+//
+// Below 1e-4 degrees of freedom the density becomes so flat that the sampler's flat-slope rule
+// can keep it from ever adapting.
 bool isInWorkingRange(double s, double nu0, double nu, double h, double n)
 {
-    return isWithin(s, 1e-100, 1e100) && isWithin(h, 1e-100, 1e100) && isWithin(nu0, 1e-4, 1e8) &&
-           nu <= 1e8 && n <= 1e8 && isWithin(nu * n, 1e-4, 1e8);
+    return isWithin(s, 1e-100, 1e100) && isWithin(h, 1e-100, 1e100) && isWithin(nu0, 1e-4, 1e8) && nu <= 1e8 &&
+           n <= 1e8 && isWithin(nu * n, 1e-4, 1e8);
 }
 
 }  // namespace
@@ -100,17 +104,18 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     InterruptPoll poll;
     // A hopeless draw makes 100000 proposals, a host call each: Ctrl-C must reach it meanwhile.
     const auto progress = [&](std::size_t steps) { poll(steps + source.takeWork()); };
-    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, arsWarned, progress);
+    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, progress);
     source.release();
+    if (draw.rejections >= kWarningRejections && !arsWarned) {
+        std::fprintf(stderr, "WARNING: More than 10000 rejections in ars\n");
+        arsWarned = true;
+    }
     switch (draw.status) {
     case ArsStatus::Drawn: break;
-    case ArsStatus::BadStart:
-    case ArsStatus::SearchFailed:
-    case ArsStatus::Imprecise:
+    case ArsStatus::NoStart:
         // The searches draw nothing: this is still part of checking the arguments.
         raiseError(kName, "tooFarFromS", "The density lies too far from S for double precision.");
-    case ArsStatus::BadDensity:
-        raiseError(kName, "badEnvelope", "The sampler's envelope is not finite.");
+    case ArsStatus::BadDensity: raiseError(kName, "badEnvelope", "The sampler's envelope is not finite.");
     case ArsStatus::TooManyProposals:
         raiseError(kName, "tooManyProposals", "No candidate was accepted in 100000 proposals.");
     }

@@ -41,7 +41,10 @@ ToolRun runTool(const std::string& arguments, const std::string& errors = "2>&1"
     return run;
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
 
 // `open` nested calls of double( around `inner`.
 std::string nested(int open, const std::string& inner)
@@ -122,8 +125,9 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     // Larger than the memory rule allows: refused at once, with the module's own message.
     EXPECT_TRUE(contains(runTool("shapedraw 3 8 3e9 1").out, "shapedraw: This call needs 24 GB of memory at once"));
     // Ctrl-C ends a long call at its next interrupt check.
-    ToolRun interrupted = runTool("shapedraw 3 8 5000 5000 >/dev/null 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid; "
-                                  "echo status $?; : ");
+    ToolRun interrupted = runTool(
+        "shapedraw 3 8 5000 5000 >/dev/null 2>&1 & pid=$!; sleep 0.5; kill -INT $pid; wait $pid; "
+        "echo status $?; : ");
     EXPECT_EQ(interrupted.out, "status 1\n");
     // A result the limit allows but the host cannot make (more than a container holds; on 64-bit
     // builds also more than the allocator gives) once ended the tool in std::terminate.
@@ -142,9 +146,11 @@ TEST(Cli, ModuleErrorsGoToStandardErrorWithStatusOne)
     EXPECT_EQ(runTool("''").out, "montemex: the function name is empty (montemex --list shows the functions).\n");
     ToolRun noLegacy = runTool("studentdraw 3 --legacy");
     EXPECT_EQ(noLegacy.status, 1);
-    EXPECT_EQ(noLegacy.out, "montemex: studentdraw has no legacy build (montemex --list --legacy shows those that have one).\n");
-    EXPECT_EQ(runTool("plainpick '[0 0]'", "2>&1 >/dev/null").out,
-              "warning: plainpick: The weights do not have a positive finite total, so the result is no resample of them.\n");
+    EXPECT_EQ(noLegacy.out,
+              "montemex: studentdraw has no legacy build (montemex --list --legacy shows those that have one).\n");
+    EXPECT_EQ(
+        runTool("plainpick '[0 0]'", "2>&1 >/dev/null").out,
+        "warning: plainpick: The weights do not have a positive finite total, so the result is no resample of them.\n");
 }
 
 TEST(Cli, RefusesAModuleFileShorterThanItsHeadersSay)
@@ -162,7 +168,8 @@ TEST(Cli, RefusesAModuleFileShorterThanItsHeadersSay)
         std::ofstream(file, std::ios::binary | std::ios::trunc).write(whole.data(), static_cast<std::streamsize>(n));
         ToolRun run = runTool("waitdraw 1 --path " + std::string(dir));
         EXPECT_EQ(run.status, 1) << n;
-        EXPECT_EQ(run.out.rfind("waitdraw: Cannot load 'waitdraw': '" + file + "' is truncated: ", 0), 0u) << n << ": " << run.out;
+        EXPECT_EQ(run.out.rfind("waitdraw: Cannot load 'waitdraw': '" + file + "' is truncated: ", 0), 0u)
+            << n << ": " << run.out;
     }
     std::ofstream(file, std::ios::binary | std::ios::trunc) << whole;
     EXPECT_EQ(runTool("waitdraw 1 --path " + std::string(dir)).status, 0);
@@ -235,7 +242,8 @@ TEST(Cli, HelpPrintsEachFunctionsHelpFile)
 {
     ToolRun help = runTool("help waitdraw");
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("WAITDRAW  Exponential random variates with given means.\n\n   R = waitdraw(MU)", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("WAITDRAW  Exponential random variates with given means.\n\n   R = waitdraw(MU)", 0), 0u)
+        << help.out;
     EXPECT_TRUE(contains(help.out, "\n     rand(\"state\", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2\n"));
     EXPECT_EQ(help.out.substr(help.out.size() - 18), "   See also rand.\n");
     EXPECT_EQ(runTool("--help waitdraw").out, help.out);
@@ -290,8 +298,8 @@ TEST(Cli, RefusesModulesNotBuiltForThisHost)
         std::string dir = std::string(MONTEMEX_FOREIGN_DIR) + "/" + c.kind;
         ToolRun run = runTool("--path " + dir + " psivalue 1");
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, "psivalue: Cannot load 'psivalue': '" + dir + "/psivalue.mexa64' was not built for this host: " +
-                               c.reason + "\n");
+        EXPECT_EQ(run.out, "psivalue: Cannot load 'psivalue': '" + dir +
+                               "/psivalue.mexa64' was not built for this host: " + c.reason + "\n");
     }
     EXPECT_EQ(runTool("psivalue 1").out, "ans = -0.5772\n");
 }
@@ -315,11 +323,21 @@ TEST(Cli, EveryLiteralTheHelpListsReachesAModuleAsItsValue)
     // refusal of classes the modules do not read. A logical literal once reached modules as
     // doubles made of its bytes (1.2697e-321 for true).
     const std::string refused = "squashfn: Arguments must be full real numeric or logical arrays.\n";
-    const std::map<std::string, std::string> sameAs = {
-        {"3", "[3]"}, {"-0.5", "[-0.5]"}, {"NaN", "[NaN]"}, {"Inf", "[Inf]"}, {"[1 2; 3 4]", "[1, 2; 3, 4]"},
-        {"[]", "zeros(0, 0)"}, {"'text'", ""}, {"int32([1 2])", "[1 2]"}, {"single(3)", "3"},
-        {"logical([1 0])", "[1 0]"}, {"sparse([1 0])", ""}, {"complex(1, 2)", ""}, {"zeros(2, 3, 4)", "zeros(2, 3)"},
-        {"cell(1, 2)", ""}, {"struct()", ""}};
+    const std::map<std::string, std::string> sameAs = {{"3", "[3]"},
+                                                       {"-0.5", "[-0.5]"},
+                                                       {"NaN", "[NaN]"},
+                                                       {"Inf", "[Inf]"},
+                                                       {"[1 2; 3 4]", "[1, 2; 3, 4]"},
+                                                       {"[]", "zeros(0, 0)"},
+                                                       {"'text'", ""},
+                                                       {"int32([1 2])", "[1 2]"},
+                                                       {"single(3)", "3"},
+                                                       {"logical([1 0])", "[1 0]"},
+                                                       {"sparse([1 0])", ""},
+                                                       {"complex(1, 2)", ""},
+                                                       {"zeros(2, 3, 4)", "zeros(2, 3)"},
+                                                       {"cell(1, 2)", ""},
+                                                       {"struct()", ""}};
     // The literals are set apart by two spaces or a line end.
     const std::string usage = montemex::cli::usageText();
     const std::size_t first = usage.find("literals: ") + 10;

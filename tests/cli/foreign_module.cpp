@@ -9,8 +9,14 @@ struct mxArray_tag;
 typedef struct mxArray_tag mxArray;
 
 #ifdef FOREIGN_INTERFACE
-double* mxGetPr(const mxArray*) { return nullptr; }
-mxArray* mxCreateDoubleMatrix(std::size_t, std::size_t, int) { return nullptr; }
+double* mxGetPr(const mxArray*)
+{
+    return nullptr;
+}
+mxArray* mxCreateDoubleMatrix(std::size_t, std::size_t, int)
+{
+    return nullptr;
+}
 void mexErrMsgIdAndTxt(const char*, const char*, ...) {}
 #endif
 

@@ -2,9 +2,10 @@
 //
 // The input picks a module, a build (current or legacy), the number of outputs (0 to 3) and 0 to 6
 // arguments of any class the host interface names (double, single, integer classes, logical, char,
-// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes, 3-D ones without pages too) holding awkward values (NaN,
-// infinities, -0, huge, tiny, negative, non-integer). Each call must return or raise an error, never
-// misuse the host interface, return a result of the documented shape, and leave no host array behind.
+// complex, sparse, cell, struct; empty, scalar, matrix and 3-D shapes, 3-D ones without pages
+// too) holding awkward values (NaN, infinities, -0, huge, tiny, negative, non-integer). Each call
+// must return or raise an error, never misuse the host interface, return a result of the
+// documented shape, and leave no host array behind.
 // The input may also make the host's "rand", "randn" or "sort" misbehave, as a user's m-file that
 // shadows them can: return nothing, arrays of the wrong size or class, or values outside what the
 // real functions give (0, 1, NaN, negative ...), or the right array with some values wrong.
@@ -58,10 +59,10 @@ private:
 
 double pickValue(ByteReader& in)
 {
-    static const double palette[] = {0.0,   -0.0,   1.0,   -1.0,     2.0,    0.5,     3.0,    10.0,     100.0,
-                                      1e-9,  1e-300, 5e-324, 1e308,  -1e308, NAN,     INFINITY, -INFINITY, 1e5,
-                                      2147483648.0, -7.5, 4.2, 1.00001, 0.00001, 1e15, -1e15, 18.0, 0.99999,
-                                      1.5e-8, 2.0e-5, 4.0,  7.0, 1000.0};
+    static const double palette[] = {0.0,       -0.0, 1.0,          -1.0,   2.0,    0.5,     3.0,     10.0,
+                                     100.0,     1e-9, 1e-300,       5e-324, 1e308,  -1e308,  NAN,     INFINITY,
+                                     -INFINITY, 1e5,  2147483648.0, -7.5,   4.2,    1.00001, 0.00001, 1e15,
+                                     -1e15,     18.0, 0.99999,      1.5e-8, 2.0e-5, 4.0,     7.0,     1000.0};
     std::uint8_t choice = in.byte();
     const std::size_t count = sizeof palette / sizeof palette[0];
     if (choice < 200) return palette[choice % count];
@@ -99,13 +100,14 @@ mxArray* makeArgument(ByteReader& in)
     if (kind == 7) return mxCreateCellMatrix(rows, cols);
     if (kind == 8) return mxCreateStructMatrix(1, 1, 0, nullptr);
 
-    static const mxClassID classes[] = {mxSINGLE_CLASS, mxINT8_CLASS,  mxUINT8_CLASS,  mxINT16_CLASS, mxUINT16_CLASS,
+    static const mxClassID classes[] = {mxSINGLE_CLASS, mxINT8_CLASS,   mxUINT8_CLASS, mxINT16_CLASS, mxUINT16_CLASS,
                                         mxINT32_CLASS,  mxUINT32_CLASS, mxINT64_CLASS, mxUINT64_CLASS};
     mxClassID classId = mxDOUBLE_CLASS;
     if (kind == 1) classId = classes[in.byte() % 9];
     if (kind == 3) classId = mxLOGICAL_CLASS;
-    mxArray* array = classId == mxLOGICAL_CLASS ? mxCreateLogicalArray(3, dims)
-                                                : mxCreateNumericArray(3, dims, classId, kind == 5 ? mxCOMPLEX : mxREAL);
+    mxArray* array = classId == mxLOGICAL_CLASS
+                         ? mxCreateLogicalArray(3, dims)
+                         : mxCreateNumericArray(3, dims, classId, kind == 5 ? mxCOMPLEX : mxREAL);
     auto* bytes = static_cast<unsigned char*>(mxGetData(array));
     std::size_t size = mxGetElementSize(array);
     for (std::size_t k = 0; k < count; ++k) {
@@ -131,7 +133,8 @@ std::pair<std::size_t, std::size_t> requestedSize(int nrhs, mxArray* prhs[], boo
 {
     if (sort && nrhs >= 1) return {mxGetM(prhs[0]), mxGetN(prhs[0])};
     if (nrhs < 2) return {1, 1};
-    return {static_cast<std::size_t>(montemex::values(prhs[0])[0]), static_cast<std::size_t>(montemex::values(prhs[1])[0])};
+    return {static_cast<std::size_t>(montemex::values(prhs[0])[0]),
+            static_cast<std::size_t>(montemex::values(prhs[1])[0])};
 }
 
 // Makes the host function `name` misbehave, with what it returns read from the fuzz input at each

@@ -54,7 +54,8 @@ std::vector<double> expectedPercentiles(const std::vector<double>& x, std::vecto
 {
     const std::size_t n = x.size();
     const std::size_t k = percent.size();
-    std::stable_sort(percent.begin(), percent.end(), [](double a, double b) { return !std::isnan(a) && (std::isnan(b) || a < b); });
+    std::stable_sort(percent.begin(), percent.end(),
+                     [](double a, double b) { return !std::isnan(a) && (std::isnan(b) || a < b); });
     auto reaches = [legacy](double p, double g) { return p <= g || (legacy && (std::isnan(p) || std::isnan(g))); };
     Weights weights = nextWeights(n, draws, w);
     std::vector<double> result(draws * k, 0.0);
@@ -63,11 +64,14 @@ std::vector<double> expectedPercentiles(const std::vector<double>& x, std::vecto
         std::vector<double> cumulative(n);
         std::size_t c = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            cumulative[i] = i == 0 ? e[0] / weights.totals[s] : i == n - 1 ? 1.0 : cumulative[i - 1] + e[i] / weights.totals[s];
+            cumulative[i] = i == 0       ? e[0] / weights.totals[s]
+                            : i == n - 1 ? 1.0
+                                         : cumulative[i - 1] + e[i] / weights.totals[s];
             for (; c < k && reaches(percent[c] / 100.0, cumulative[i]); ++c) {
                 double p = percent[c] / 100.0;
                 result[s + c * draws] = i == 0 ? x[0]
-                    : x[i - 1] + ((x[i] - x[i - 1]) * (p - cumulative[i - 1])) / (cumulative[i] - cumulative[i - 1]);
+                                               : x[i - 1] + ((x[i] - x[i - 1]) * (p - cumulative[i - 1])) /
+                                                                (cumulative[i] - cumulative[i - 1]);
             }
         }
     }
@@ -108,16 +112,19 @@ Array column(const std::vector<double>& values)
 TEST(Weightavgdraw, DrawsAreWeightedColumnMeansFromTheHostStream)
 {
     // The last column sums signed zeros: every mean starts from +0.
-    const std::vector<double> x = {1.5, -2, 7, 0.25, 3, 10, 20, -30, 40, 1e-3, 0, -0.0, 5, 5, 5, -0.0, -0.0, -0.0, -0.0, -0.0};
+    const std::vector<double> x = {1.5, -2,   7, 0.25, 3, 10,   20,   -30,  40,   1e-3,
+                                   0,   -0.0, 5, 5,    5, -0.0, -0.0, -0.0, -0.0, -0.0};
     Array X = makeMatrix(5, 4, x);
     Array eleven = makeScalar(11.9), w = column({1, 0, 2.5, -1, 3}), ones = column({1, 1, 1, 1, 1});
     const auto all = {Build::Current, Build::Legacy, Build::Unbuffered};
     compareWithStream("weightavgdraw", all, {X.get()}, 1, 4, [&] { return expectedMeans(x, 5, 4, 1); });
     compareWithStream("weightavgdraw", all, {X.get(), eleven.get()}, 11, 4, [&] { return expectedMeans(x, 5, 4, 11); });
-    compareWithStream("weightavgdraw", all, {X.get(), eleven.get(), w.get()}, 11, 4,
-                      [&] { return expectedMeans(x, 5, 4, 11, {1, 0, 2.5, -1, 3}); });
+    compareWithStream("weightavgdraw", all, {X.get(), eleven.get(), w.get()}, 11, 4, [&] {
+        return expectedMeans(x, 5, 4, 11, {1, 0, 2.5, -1, 3});
+    });
     // A W of ones is no W at all.
-    compareWithStream("weightavgdraw", all, {X.get(), eleven.get(), ones.get()}, 11, 4, [&] { return expectedMeans(x, 5, 4, 11); });
+    compareWithStream("weightavgdraw", all, {X.get(), eleven.get(), ones.get()}, 11, 4,
+                      [&] { return expectedMeans(x, 5, 4, 11); });
 }
 
 TEST(Weightavgdraw, UniformArraysGoAsSoonAsTheyAreRead)
@@ -137,7 +144,7 @@ TEST(Weightavgdraw, UniformArraysGoAsSoonAsTheyAreRead)
         EXPECT_EQ(result->stats.blocksReclaimed, 0u);
     }
 
-    // 40 MB of uniforms in all, never more than one bounded chunk of them alive.
+    // 40 MB of uniforms in all, never more than one bounded block of them alive.
     Array big = makeMatrix(1000, 1, std::vector<double>(1000, 1.0)), many = makeScalar(5000);
     CallResult large = callModule(Build::Current, "weightavgdraw", 1, {big.get(), many.get()});
     EXPECT_EQ(large.stats.uniformsDrawn, 5000000u);
@@ -173,9 +180,11 @@ TEST(Weightquantdraw, PercentilesAreReadOffTheCumulativeWeightsOfTheHostStream)
     const std::vector<double> percent = {90, 10, 50, 0, 100, 150, -5, 33.3};
     Array P = makeRow(percent);
     const auto all = {Build::Current, Build::Legacy, Build::Unbuffered};
-    compareWithStream("weightquantdraw", all, {X.get(), P.get(), eight.get()}, 8, 8, [&] { return expectedPercentiles(x, percent, 8, false); });
-    compareWithStream("weightquantdraw", all, {X.get(), P.get(), eight.get(), w.get()}, 8, 8,
-                      [&] { return expectedPercentiles(x, percent, 8, false, {0.5, 1, 0, 2, 1, 3, 1}); });
+    compareWithStream("weightquantdraw", all, {X.get(), P.get(), eight.get()}, 8, 8,
+                      [&] { return expectedPercentiles(x, percent, 8, false); });
+    compareWithStream("weightquantdraw", all, {X.get(), P.get(), eight.get(), w.get()}, 8, 8, [&] {
+        return expectedPercentiles(x, percent, 8, false, {0.5, 1, 0, 2, 1, 3, 1});
+    });
     compareWithStream("weightquantdraw", all, {X.get(), P.get(), eight.get(), ones.get()}, 8, 8,
                       [&] { return expectedPercentiles(x, percent, 8, false); });
 }
@@ -192,8 +201,9 @@ TEST(Weightquantdraw, NaNComparisonsDifferOnlyInTheLegacyBuild)
         compareWithStream("weightquantdraw", {build}, {X.get(), P.get(), three.get()}, 3, 4,
                           [&] { return expectedPercentiles(x, percent, 3, legacy); });
         // A NaN weight makes every later cumulative weight but the last NaN.
-        compareWithStream("weightquantdraw", {build}, {X.get(), Pabove.get(), three.get(), gap.get()}, 3, 5,
-                          [&] { return expectedPercentiles(x, above, 3, legacy, {1, NAN, 1, 1}); });
+        compareWithStream("weightquantdraw", {build}, {X.get(), Pabove.get(), three.get(), gap.get()}, 3, 5, [&] {
+            return expectedPercentiles(x, above, 3, legacy, {1, NAN, 1, 1});
+        });
         // All-zero weights: NaN cumulative weights up to the last segment.
         compareWithStream("weightquantdraw", {build}, {X.get(), Pabove.get(), three.get(), zeros.get()}, 3, 5, [&] {
             hostUniforms(12);
@@ -207,8 +217,14 @@ TEST(Weightquantdraw, NaNComparisonsDifferOnlyInTheLegacyBuild)
     }
     // The first segment: 0 is X(1), and the legacy build places the NaN right after it there too.
     Array early = makeRow({NAN, 0});
-    compareWithStream("weightquantdraw", {Build::Current}, {X.get(), early.get()}, 1, 2, [] { hostUniforms(4); return std::vector<double>{1, 0}; });
-    compareWithStream("weightquantdraw", {Build::Legacy}, {X.get(), early.get()}, 1, 2, [] { hostUniforms(4); return std::vector<double>{1, 1}; });
+    compareWithStream("weightquantdraw", {Build::Current}, {X.get(), early.get()}, 1, 2, [] {
+        hostUniforms(4);
+        return std::vector<double>{1, 0};
+    });
+    compareWithStream("weightquantdraw", {Build::Legacy}, {X.get(), early.get()}, 1, 2, [] {
+        hostUniforms(4);
+        return std::vector<double>{1, 1};
+    });
 }
 
 TEST(Bootstrap, ErrorsComeInOrderBeforeAnyDraw)
@@ -231,7 +247,11 @@ TEST(Bootstrap, ErrorsComeInOrderBeforeAnyDraw)
     // Each case would also fail a later check: the earlier message wins.
     const Case cases[] = {
         {"weightavgdraw", 2, {}, "tooManyOutputs", "Too many output arguments."},
-        {"weightavgdraw", 1, {X.get(), two.get(), X.get(), two.get()}, "wrongInputCount", "Wrong number of input arguments."},
+        {"weightavgdraw",
+         1,
+         {X.get(), two.get(), X.get(), two.get()},
+         "wrongInputCount",
+         "Wrong number of input arguments."},
         {"weightavgdraw", 1, {text.get(), pair.get(), wRow.get()}, "bNotScalar", "B must be a scalar."},
         {"weightavgdraw", 1, {X.get(), empty.get(), wRow.get()}, "badSize", badSize},
         {"weightavgdraw", 1, {text.get(), two.get(), wRow.get()}, "wNotColumn", "W must be a column vector."},
@@ -244,8 +264,16 @@ TEST(Bootstrap, ErrorsComeInOrderBeforeAnyDraw)
         {"weightquantdraw", 1, {X.get(), text.get(), pair.get()}, "notRealNumeric", notReal},
         {"weightquantdraw", 1, {cell.get(), P.get(), pair.get(), wRow.get()}, "bNotScalar", "B must be a scalar."},
         {"weightquantdraw", 1, {X.get(), P.get(), cell.get()}, "badSize", badSize},
-        {"weightquantdraw", 1, {cell.get(), P.get(), two.get(), wRow.get()}, "wNotColumn", "W must be a column vector."},
-        {"weightquantdraw", 1, {X.get(), P.get(), two.get(), wShort.get()}, "wSizeMismatch", "W must be a same size as X."},
+        {"weightquantdraw",
+         1,
+         {cell.get(), P.get(), two.get(), wRow.get()},
+         "wNotColumn",
+         "W must be a column vector."},
+        {"weightquantdraw",
+         1,
+         {X.get(), P.get(), two.get(), wShort.get()},
+         "wSizeMismatch",
+         "W must be a same size as X."},
         {"weightquantdraw", 1, {cell.get(), P.get(), two.get(), wComplex.get()}, "notRealNumeric", notReal},
         {"weightquantdraw", 1, {cell.get(), P.get()}, "notRealNumeric", notReal},
     };
@@ -276,7 +304,8 @@ TEST(Bootstrap, HostileArgumentListsNeverMisuseTheHost)
     // The largest counts: the host cannot hold the result, or the count is refused outright.
     Host host;
     host.setMaxElements(1 << 22);
-    Array X = makeMatrix(3, 1, {1, 2, 3}), P = makeScalar(50), most = makeScalar(2147483647.0), huge = makeScalar(1e300);
+    Array X = makeMatrix(3, 1, {1, 2, 3}), P = makeScalar(50), most = makeScalar(2147483647.0),
+          huge = makeScalar(1e300);
     EXPECT_FALSE(callModule(Build::Current, "weightavgdraw", 1, {X.get(), most.get()}).ok);
     EXPECT_FALSE(callModule(Build::Current, "weightquantdraw", 1, {X.get(), P.get(), most.get()}).ok);
     expectError(callModule(Build::Current, "weightavgdraw", 1, {X.get(), huge.get()}), "weightavgdraw", "sizeTooLarge",
@@ -290,7 +319,8 @@ TEST(Weightquantdraw, PercentileCountIsTheProductOfPsFirstTwoDimensions)
     mwSize empty[3] = {1, 1, 0}, pages[3] = {4, 1, 2};
     Array none(mxCreateNumericArray(3, empty, mxDOUBLE_CLASS, mxREAL));
     Array paged(mxCreateNumericArray(3, pages, mxDOUBLE_CLASS, mxREAL));
-    Output noPercentiles = outputOf(callModule(Build::Current, "weightquantdraw", 1, {x.get(), none.get(), draws.get()}));
+    Output noPercentiles =
+        outputOf(callModule(Build::Current, "weightquantdraw", 1, {x.get(), none.get(), draws.get()}));
     EXPECT_EQ(noPercentiles.rows, 2u);
     EXPECT_EQ(noPercentiles.cols, 0u);
     EXPECT_EQ(outputOf(callModule(Build::Current, "weightquantdraw", 1, {x.get(), paged.get()})).cols, 4u);

@@ -53,7 +53,8 @@ TEST(CallLimits, CallsLargerThanTheMemoryLimitAreRefusedBeforeAnythingIsMade)
         // weightquantdraw has sorted P by then, as it always does before reading B.
         EXPECT_EQ(result.stats.arraysCreated, name == "weightquantdraw" ? 1u : 0u) << name;
     }
-    EXPECT_EQ(calls[0].second.message, "This call needs 0.008 GB of memory at once, more than the 0.004 GB a call may use here.");
+    EXPECT_EQ(calls[0].second.message,
+              "This call needs 0.008 GB of memory at once, more than the 0.004 GB a call may use here.");
     // Blocks of reserved numbers count as large as the elements' minimum numbers make them: one
     // gamma draw holds 24 bytes (not the largest block, 2 MB), and elements that draw nothing none.
     host.setMemoryLimit(1e6);
@@ -84,14 +85,34 @@ TEST(CallLimits, LongCallsLetAPendingInterruptEndThem)
     // after a few milliseconds of work; a short call makes no check at all.
     Array weights = makeRow(std::vector<double>(2000000, 1.0)), x = makeMatrix(2000, 1, {});
     Array big = makeMatrix(1000, 2000, std::vector<double>(2000000, -3.5));
-    const std::pair<std::string, std::vector<const mxArray*>> longCalls[] = {
-        {"shapedraw", {}}, {"recipshapedraw", {}}, {"studentdraw", {}}, {"waitdraw", {}}, {"simplexdraw", {}},
-        {"classdraw", {weights.get()}}, {"plainpick", {weights.get()}}, {"remainderpick", {weights.get()}},
-        {"layeredpick", {weights.get()}}, {"fixedpick", {weights.get()}}, {"weightavgdraw", {x.get()}},
-        {"weightquantdraw", {x.get()}}, {"psivalue", {big.get()}}, {"squashfn", {big.get()}}};
-    const std::vector<std::vector<double>> scalars = {
-        {3, 8, 1000, 1000}, {3, 8, 1000, 1000}, {5, 1000, 1000}, {1, 2000, 1000}, {1000, 2000}, {1000, 1000}, {},
-        {}, {}, {}, {2000}, {50, 2000}, {}, {}};
+    const std::pair<std::string, std::vector<const mxArray*>> longCalls[] = {{"shapedraw", {}},
+                                                                             {"recipshapedraw", {}},
+                                                                             {"studentdraw", {}},
+                                                                             {"waitdraw", {}},
+                                                                             {"simplexdraw", {}},
+                                                                             {"classdraw", {weights.get()}},
+                                                                             {"plainpick", {weights.get()}},
+                                                                             {"remainderpick", {weights.get()}},
+                                                                             {"layeredpick", {weights.get()}},
+                                                                             {"fixedpick", {weights.get()}},
+                                                                             {"weightavgdraw", {x.get()}},
+                                                                             {"weightquantdraw", {x.get()}},
+                                                                             {"psivalue", {big.get()}},
+                                                                             {"squashfn", {big.get()}}};
+    const std::vector<std::vector<double>> scalars = {{3, 8, 1000, 1000},
+                                                      {3, 8, 1000, 1000},
+                                                      {5, 1000, 1000},
+                                                      {1, 2000, 1000},
+                                                      {1000, 2000},
+                                                      {1000, 1000},
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      {},
+                                                      {2000},
+                                                      {50, 2000},
+                                                      {},
+                                                      {}};
     for (std::size_t c = 0; c < std::size(longCalls); ++c) {
         const auto& [name, leading] = longCalls[c];
         std::vector<Array> arrays;
@@ -125,8 +146,9 @@ TEST(CallLimits, TheWorkReportedGrowsLinearlyWhateverTheValues)
             for (std::size_t k = 0; k < 2; ++k) {
                 const std::size_t n = std::size_t(1) << (18 + 2 * k);
                 Array dof = makeMatrix(1, n, std::vector<double>(n, v));
-                CallResult result = std::string(name) == "shapedraw" ? callModule(Build::Current, name, 1, {three.get(), dof.get()})
-                                                                     : callModule(Build::Current, name, 1, {dof.get()});
+                CallResult result = std::string(name) == "shapedraw"
+                                        ? callModule(Build::Current, name, 1, {three.get(), dof.get()})
+                                        : callModule(Build::Current, name, 1, {dof.get()});
                 checks[k] = result.stats.interruptChecks;
             }
             EXPECT_GE(checks[0], 1u) << name << ", v = " << v;
@@ -139,10 +161,10 @@ TEST(CallLimits, EmptyResultsDrawAtMostTwoToTheThirtySecondNumbers)
 {
     Array noColumns = makeMatrix(10, 0, {}), x = makeMatrix(10, 1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
     Array empty = makeMatrix(1, 0, {}), many = makeScalar(1e12), some = makeScalar(3);
-    expectError(callModule(Build::Current, "weightavgdraw", 1, {noColumns.get(), many.get()}), "weightavgdraw",
-                "tooManyDraws",
-                "The result is empty, yet the call would draw 1e+13 random numbers for it; at most 4294967296 are drawn "
-                "for an empty result.");
+    expectError(
+        callModule(Build::Current, "weightavgdraw", 1, {noColumns.get(), many.get()}), "weightavgdraw", "tooManyDraws",
+        "The result is empty, yet the call would draw 1e+13 random numbers for it; at most 4294967296 are drawn "
+        "for an empty result.");
     EXPECT_EQ(callModule(Build::Current, "weightquantdraw", 1, {x.get(), empty.get(), many.get()}).identifier,
               "montemex:weightquantdraw:tooManyDraws");
     // Ordinary empty results still draw their numbers.
@@ -193,10 +215,14 @@ TEST(CallLimits, AWarningMadeAnErrorLeavesTheGeneratorWhereTheCallWould)
     // a warning ends (warning("error", id)) has moved the generator exactly as far as the same
     // call that only warns; turned off, the warning goes unrecorded and the result is the same.
     Host host;
-    Array zeros = makeRow({0, 0, 0}), unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), p = makeRow({5, 95}), draws = makeScalar(3);
+    Array zeros = makeRow({0, 0, 0}), unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), p = makeRow({5, 95}),
+          draws = makeScalar(3);
     const std::pair<std::string, std::vector<const mxArray*>> calls[] = {
-        {"plainpick", {zeros.get()}}, {"layeredpick", {zeros.get()}}, {"remainderpick", {zeros.get()}},
-        {"fixedpick", {zeros.get()}}, {"classdraw", {zeros.get(), draws.get()}},
+        {"plainpick", {zeros.get()}},
+        {"layeredpick", {zeros.get()}},
+        {"remainderpick", {zeros.get()}},
+        {"fixedpick", {zeros.get()}},
+        {"classdraw", {zeros.get(), draws.get()}},
         {"weightquantdraw", {unsorted.get(), p.get(), draws.get()}}};
     for (const auto& [name, args] : calls) {
         const std::string id = "montemex:" + name + (name == "weightquantdraw" ? ":unsortedX" : ":degenerateWeights");
@@ -229,8 +255,8 @@ TEST(CallLimits, TheMemoryLimitVariableHasOneFormAndAnyOtherValueWarns)
     const struct {
         const char* text;
         bool accepted;
-    } cases[] = {{"4e6", true},      {"4000000", true}, {"4000000.5", true}, {"4.0E+6", true},  {"abc", false},
-                 {"-1", false},      {"0", false},      {"nan", false},      {"inf", false},    {"1e999", false},
+    } cases[] = {{"4e6", true},      {"4000000", true}, {"4000000.5", true}, {"4.0E+6", true},    {"abc", false},
+                 {"-1", false},      {"0", false},      {"nan", false},      {"inf", false},      {"1e999", false},
                  {"5000abc", false}, {" 4e6", false},   {"+4e6", false},     {"0x3d0900", false}, {"4e6 ", false}};
     Array one = makeScalar(1), thousand = makeScalar(1000);
     for (const auto& c : cases) {
@@ -246,8 +272,11 @@ TEST(CallLimits, TheMemoryLimitVariableHasOneFormAndAnyOtherValueWarns)
         EXPECT_TRUE(first.ok && again.ok) << c.text;
         ASSERT_EQ(first.stats.warnings.size(), 1u) << c.text;
         EXPECT_EQ(first.stats.warnings[0].rfind("montemex:waitdraw:memoryLimit: MONTEMEX_MEMORY_LIMIT is \"" +
-                                                    std::string(c.text) + "\", not a positive number of bytes such as 4e9: "
-                                                                          "the default limit of ", 0), 0u)
+                                                    std::string(c.text) +
+                                                    "\", not a positive number of bytes such as 4e9: "
+                                                    "the default limit of ",
+                                                0),
+                  0u)
             << first.stats.warnings[0];
         EXPECT_TRUE(again.stats.warnings.empty()) << c.text;
     }
@@ -261,5 +290,6 @@ TEST(CallLimits, PercentilesOfAnUnsortedSampleWarnOnce)
     CallResult warned = callModule(Build::Current, "weightquantdraw", 1, {unsorted.get(), p.get(), draws.get()});
     ASSERT_EQ(warned.stats.warnings.size(), 1u);
     EXPECT_EQ(warned.stats.warnings[0].rfind("montemex:weightquantdraw:unsortedX: ", 0), 0u);
-    EXPECT_TRUE(callModule(Build::Current, "weightquantdraw", 1, {sorted.get(), p.get(), draws.get()}).stats.warnings.empty());
+    EXPECT_TRUE(
+        callModule(Build::Current, "weightquantdraw", 1, {sorted.get(), p.get(), draws.get()}).stats.warnings.empty());
 }

@@ -63,14 +63,14 @@ TEST(Classdraw, SeededDrawsEqualTheReferenceForEveryForm)
     const std::vector<Case> cases = {
         {{0.2, 0.8}, 1, 1, 0, 0, 1, 1},
         {{1, 1, 2}, 1, 3, 2, 3, 2, 3},
-        {{1, 1, 2}, 3, 2, 4, 0, 4, 1},         // a column of probabilities
+        {{1, 1, 2}, 3, 2, 4, 0, 4, 1},           // a column of probabilities
         {{0, 3, 0, 1, 2, 0}, 2, 3, 3, 5, 3, 5},  // a 2-by-3 matrix of probabilities
         {{0, 1}, 1, 2, 5, 0, 5, 1},
         {{7}, 1, 3, 2, 2, 2, 2},
         {{0, 0, 0}, 1, 3, 2, 2, 2, 2},
-        {{1, 2}, 1, 3, 2.9, 3.7, 2, 3},         // sizes truncated
-        {many, 1, 3, 40, 50, 40, 50},          // enough draws for the guided search
-        {many, 1, 2, 3, 0, 3, 1},              // too few: plain bisection
+        {{1, 2}, 1, 3, 2.9, 3.7, 2, 3},  // sizes truncated
+        {many, 1, 3, 40, 50, 40, 50},    // enough draws for the guided search
+        {many, 1, 2, 3, 0, 3, 1},        // too few: plain bisection
     };
     for (const Case& c : cases) {
         Array p = makeMatrix(c.pRows, c.p.size() / c.pRows, c.p);
@@ -91,10 +91,12 @@ TEST(Classdraw, SeededDrawsEqualTheReferenceForEveryForm)
     // Fixed answers: [0 1] always 2, all zeros always 2, one probability always 1, and
     // uniforms on the cumulative values 0.25 and 0.5 of [1 1 2] select the lower category.
     Array zeroOne = makeRow({0, 1}), five = makeScalar(5), three = makeScalar(3);
-    EXPECT_TRUE(sameValues(std::vector<double>(5, 2.0), outputOf(callModule(Build::Current, "classdraw", 1, {zeroOne.get(), five.get()})).values));
+    EXPECT_TRUE(sameValues(std::vector<double>(5, 2.0),
+                           outputOf(callModule(Build::Current, "classdraw", 1, {zeroOne.get(), five.get()})).values));
     Array ties = makeRow({1, 1, 2});
     host.scriptUniforms({0.25, std::nextafter(0.25, 1.0), 0.5, std::nextafter(0.5, 1.0), 1e-300});
-    EXPECT_TRUE(sameValues({1, 2, 2, 3, 1}, outputOf(callModule(Build::Current, "classdraw", 1, {ties.get(), five.get()})).values));
+    EXPECT_TRUE(sameValues({1, 2, 2, 3, 1},
+                           outputOf(callModule(Build::Current, "classdraw", 1, {ties.get(), five.get()})).values));
     host.clearScripts();
 }
 
@@ -119,10 +121,20 @@ TEST(Classdraw, NegativeProbabilityFailsAfterTheDrawAndFreesTheTable)
     // The order of host calls, and nothing left behind on success.
     Array p = makeRow({1, 1, 2});
     CallResult ok = callModule(Build::Current, "classdraw", 1, {p.get(), two.get(), three.get()});
-    const std::vector<std::string> expected = {"mxGetScalar", "mxGetScalar", "mxGetDimensions_700", "mxCreateDoubleScalar(2)",
-                                               "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(2,3)", "mxDestroyArray",
-                                               "mxDestroyArray", "mxGetPr", "mxGetPr", "mxGetDimensions_700", "mxGetPr",
-                                               "mxMalloc(24)", "mxFree"};
+    const std::vector<std::string> expected = {"mxGetScalar",
+                                               "mxGetScalar",
+                                               "mxGetDimensions_700",
+                                               "mxCreateDoubleScalar(2)",
+                                               "mxCreateDoubleScalar(3)",
+                                               "mexCallMATLAB rand(2,3)",
+                                               "mxDestroyArray",
+                                               "mxDestroyArray",
+                                               "mxGetPr",
+                                               "mxGetPr",
+                                               "mxGetDimensions_700",
+                                               "mxGetPr",
+                                               "mxMalloc(24)",
+                                               "mxFree"};
     EXPECT_EQ(ok.log, expected);
     EXPECT_EQ(ok.stats.arraysReclaimed, 0u);
     EXPECT_EQ(ok.stats.blocksReclaimed, 0u);
@@ -149,10 +161,13 @@ TEST(Classdraw, SizesAndArgumentErrorsNeverReplaceMoreThanTheResultHolds)
     Output rowsOnly = outputOf(callModule(Build::Current, "classdraw", 1, {p.get(), minusTwo.get()}));
     EXPECT_EQ(rowsOnly.rows, 0u);
     EXPECT_EQ(rowsOnly.cols, 1u);
-    EXPECT_EQ(outputOf(callModule(Build::Current, "classdraw", 1, {p.get(), four.get(), minusTwo.get()})).values.size(), 0u);
+    EXPECT_EQ(outputOf(callModule(Build::Current, "classdraw", 1, {p.get(), four.get(), minusTwo.get()})).values.size(),
+              0u);
 
-    expectError(callModule(Build::Current, "classdraw", 2, {p.get()}), "classdraw", "tooManyOutputs", "Too many output arguments.");
-    expectError(callModule(Build::Current, "classdraw", 1, {}), "classdraw", "wrongInputCount", "Wrong number of input arguments.");
+    expectError(callModule(Build::Current, "classdraw", 2, {p.get()}), "classdraw", "tooManyOutputs",
+                "Too many output arguments.");
+    expectError(callModule(Build::Current, "classdraw", 1, {}), "classdraw", "wrongInputCount",
+                "Wrong number of input arguments.");
     expectError(callModule(Build::Current, "classdraw", 1, {p.get(), one.get(), one.get(), one.get()}), "classdraw",
                 "wrongInputCount", "Wrong number of input arguments.");
     expectError(callModule(Build::Current, "classdraw", 1, {empty.get(), one.get()}), "classdraw", "emptyProbabilities",

@@ -1,11 +1,11 @@
 // The gamma family and studentdraw drawing from scripted uniforms in which most attempts are
-// rejected, so that reserved blocks, refills and the chunks drawn together end inside runs of
+// rejected, so that reserved blocks, refills and the runs drawn together end inside runs of
 // rejected attempts: every gamma path, against drawGamma drawing one number at a time.
 #include <random>
 
+#include "module_test.hpp"
 #include "sampling/gamma.hpp"
 #include "sampling/student.hpp"
-#include "module_test.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -20,7 +20,8 @@ struct RecordingSource {
     std::size_t next = 0;
     double uniform()
     {
-        const double u = next < queued.size() ? queued[next++] : std::uniform_real_distribution<double>(0x1p-53, 1.0)(engine);
+        const double u =
+            next < queued.size() ? queued[next++] : std::uniform_real_distribution<double>(0x1p-53, 1.0)(engine);
         script.push_back(u);
         return u;
     }
@@ -33,7 +34,7 @@ struct RecordingSource {
 
 // Draws element i's gamma variate for degrees of freedom v with `draw`, after putting rejected
 // attempts (u = 0.3, v = 0.999 is rejected for every shape here) right after the variate's own
-// uniform (boost path) or at its start: mostly a few, sometimes more than a chunk's worth.
+// uniform (boost path) or at its start: mostly a few, sometimes more than a tile's worth.
 template <typename Draw>
 double drawScripted(std::mt19937_64& engine, std::vector<double>& script, double v, bool rejections, Draw draw)
 {
@@ -51,7 +52,7 @@ struct Case {
     const char* name;
     std::vector<double> dof;  // one value, or one per element
     std::size_t count;
-    bool rejections = true;   // scripted ones, besides those of random numbers
+    bool rejections = true;  // scripted ones, besides those of random numbers
 };
 
 // The degrees of freedom of each gamma path, alone and in runs: 8 (rejection method), 0.5
@@ -59,7 +60,9 @@ struct Case {
 std::vector<double> runsOfEveryPath()
 {
     std::vector<double> dof;
-    for (int run = 0; run < 40; ++run) dof.insert(dof.end(), 1 + run % 7 * 9, std::vector<double>{8, 0.5, 2.000005, 1e-6}[run % 4]);
+    for (int run = 0; run < 40; ++run) {
+        dof.insert(dof.end(), 1 + run % 7 * 9, std::vector<double>{8, 0.5, 2.000005, 1e-6}[run % 4]);
+    }
     return dof;
 }
 
@@ -71,9 +74,15 @@ TEST(GammaBlocks, RejectionsAcrossBlockEdgesAndRefillsGiveTheOneAtATimeValues)
     std::mt19937_64 engine(424242);
     const std::vector<double> paths = runsOfEveryPath();
     const std::vector<Case> cases = {
-        {"shapedraw", {8}, 2000},      {"shapedraw", {0.5}, 2000},     {"shapedraw", {2.000005}, 500},
-        {"shapedraw", {1e-6}, 50},     {"shapedraw", paths, paths.size()}, {"recipshapedraw", {8}, 2000},
-        {"recipshapedraw", paths, paths.size()}, {"studentdraw", {5}, 2000}, {"studentdraw", {0.5}, 1500},
+        {"shapedraw", {8}, 2000},
+        {"shapedraw", {0.5}, 2000},
+        {"shapedraw", {2.000005}, 500},
+        {"shapedraw", {1e-6}, 50},
+        {"shapedraw", paths, paths.size()},
+        {"recipshapedraw", {8}, 2000},
+        {"recipshapedraw", paths, paths.size()},
+        {"studentdraw", {5}, 2000},
+        {"studentdraw", {0.5}, 1500},
         {"studentdraw", paths, paths.size()},
         // Several full blocks of reserved uniforms.
         {"shapedraw", {8}, 600000, false},

@@ -2,10 +2,10 @@
 // against values computed here from the host's own stream.
 #include <cmath>
 
-#include "sampling/gamma.hpp"
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "sampling/gamma.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -16,44 +16,28 @@ const std::uint32_t kSeed = 20261208;
 const double kInf = INFINITY;
 const double kNaN = NAN;
 
-// The host's next uniforms, drawn ahead by the test, handed out one by one.
-struct StreamSource {
-    std::vector<double> uniforms;
-    std::size_t used = 0;
-    double uniform() { return uniforms.at(used++); }
-};
-
 // Element i of shapedraw (mean) or recipshapedraw (scale) from the stream.
-double expectedElement(StreamSource& stream, bool inverse, double first, double v)
+double expectedElement(ScriptedSource& stream, bool inverse, double first, double v)
 {
     const double shape = v / 2.0;
-    if (shape >= 0x1p1020) return first;  // the limit, nothing drawn
+    if (isHugeGammaShape(shape)) return first;  // the limit, nothing drawn
     const double g = drawGamma(stream, shape);
     return inverse ? first * v / 2.0 / g : 2.0 * g * first / v;
 }
 
-struct Expected {
-    std::vector<double> values;
-    RandomState after;  // the host's state once exactly the used uniforms are drawn
-};
-
-// Seeds the host and computes the elements from its stream; leaves the host seeded again.
-Expected expectFromStream(bool inverse, const std::vector<double>& first, const std::vector<double>& dof, std::size_t count)
+// The elements of a call from the host's stream.
+Expected expectFromStream(bool inverse, const std::vector<double>& first, const std::vector<double>& dof,
+                          std::size_t count)
 {
-    Host host;
-    host.seed(kSeed);
-    StreamSource stream{hostUniforms(20 * count + 64)};
-    Expected expected;
-    for (std::size_t i = 0; i < count; ++i) {
-        double a = first.size() == 1 ? first[0] : first[i];
-        double v = dof.size() == 1 ? dof[0] : dof[i];
-        expected.values.push_back(expectedElement(stream, inverse, a, v));
-    }
-    host.seed(kSeed);
-    hostUniforms(stream.used);
-    expected.after = host.randomState();
-    host.seed(kSeed);
-    return expected;
+    return montemex::test::expectFromStream(kSeed, 20 * count + 64, 0, [&](ScriptedSource& stream) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double a = first.size() == 1 ? first[0] : first[i];
+            const double v = dof.size() == 1 ? dof[0] : dof[i];
+            values.push_back(expectedElement(stream, inverse, a, v));
+        }
+        return values;
+    });
 }
 
 Array arrayOf(const std::vector<double>& values, std::size_t rows)
@@ -74,14 +58,15 @@ TEST(GammaFamily, ValuesComeFromTheHostStreamElementByElement)
         bool sizes;
     };
     const std::vector<Case> cases = {
-        {{3}, {8}, true},        {means, dofs, false}, {means, {5}, false},
-        {{2.5}, dofs, false},    {means, dofs, true},  {{3}, {0.5}, false},
+        {{3}, {8}, true},     {means, dofs, false}, {means, {5}, false},
+        {{2.5}, dofs, false}, {means, dofs, true},  {{3}, {0.5}, false},
     };
     for (const char* name : {"shapedraw", "recipshapedraw"}) {
         const bool inverse = std::string(name) == "recipshapedraw";
         for (Build build : {Build::Current, Build::Legacy, Build::Unbuffered}) {
             for (const Case& c : cases) {
-                const std::size_t count = c.sizes ? (c.first.size() == 1 ? 12 : 6) : std::max(c.first.size(), c.dof.size());
+                const std::size_t count =
+                    c.sizes ? (c.first.size() == 1 ? 12 : 6) : std::max(c.first.size(), c.dof.size());
                 const std::size_t rows = c.sizes && c.first.size() == 1 ? 3 : 2;
                 Array first = arrayOf(c.first, 2), dof = arrayOf(c.dof, 2);
                 Array m = makeScalar(static_cast<double>(rows)), n = makeScalar(static_cast<double>(count / rows));
@@ -145,8 +130,9 @@ TEST(GammaFamily, SingleDrawsEqualTheElementwiseDrawFromTheSameState)
     const std::vector<std::pair<double, double>> pairs = {
         {3, 8}, {2, 0.5}, {1, 2.00001}, {5, 1e-6}, {kNaN, 4}, {3, kNaN}, {3, kInf}, {3, -4}, {3, 0}, {-2, 7}, {4, 1}};
     for (Build build : {Build::Current, Build::Legacy}) {
-        for (const auto& [one, elementwise] : {std::pair<const char*, const char*>{"shapedrawone", "shapedraw"},
-                                               std::pair<const char*, const char*>{"recipshapedrawone", "recipshapedraw"}}) {
+        for (const auto& [one, elementwise] :
+             {std::pair<const char*, const char*>{"shapedrawone", "shapedraw"},
+              std::pair<const char*, const char*>{"recipshapedrawone", "recipshapedraw"}}) {
             for (const auto& [a, v] : pairs) {
                 Array first = makeScalar(a), dof = makeScalar(v);
                 host.seed(kSeed + 1);
@@ -206,7 +192,8 @@ TEST(GammaFamily, AMillionElementsTakeAHandfulOfHostCallsAndLittleMemory)
     Host host;
     host.seed(kSeed);
     Array three = makeScalar(3), eight = makeScalar(8), thousand = makeScalar(1000);
-    CallResult result = callModule(Build::Current, "shapedraw", 1, {three.get(), eight.get(), thousand.get(), thousand.get()});
+    CallResult result =
+        callModule(Build::Current, "shapedraw", 1, {three.get(), eight.get(), thousand.get(), thousand.get()});
     ASSERT_TRUE(result.ok);
     std::printf("shapedraw(3, 8, 1000, 1000): %zu host calls for %zu uniforms, at most %zu temporaries alive\n",
                 result.stats.hostCalls, result.stats.uniformsDrawn, result.stats.peakLiveArrays);
@@ -231,7 +218,8 @@ TEST(GammaFamily, VariatesFollowTheirExactDistributionsOnEveryPath)
         double distance = ksDistance(r.values, [&](double x) { return gammaCdf(v / 2, x * v / 4.0); });
         EXPECT_LT(distance, ksBound(n)) << "shapedraw, v = " << v;
 
-        Output inverse = outputOf(callModule(Build::Current, "recipshapedraw", 1, {scale.get(), dof.get(), rows.get(), one.get()}));
+        Output inverse =
+            outputOf(callModule(Build::Current, "recipshapedraw", 1, {scale.get(), dof.get(), rows.get(), one.get()}));
         // v s / R is chi-square with v degrees of freedom: P(R <= x) = 1 - P(v/2, v s / (2x)).
         distance = ksDistance(inverse.values, [&](double x) { return 1.0 - gammaCdf(v / 2, v * 0.7 / (2.0 * x)); });
         EXPECT_LT(distance, ksBound(n)) << "recipshapedraw, v = " << v;
@@ -250,16 +238,17 @@ TEST(GammaFamily, ErrorsComeInOrderBeforeAnyDraw)
         for (const char* name : {"shapedraw", "recipshapedraw"}) {
             expectError(callModule(build, name, 1, {one.get(), one.get(), one.get()}), name, "wrongInputCount",
                         "Wrong number of input arguments.");
-            expectError(callModule(build, name, 1, {one.get()}), name, "wrongInputCount", "Wrong number of input arguments.");
+            expectError(callModule(build, name, 1, {one.get()}), name, "wrongInputCount",
+                        "Wrong number of input arguments.");
             expectError(callModule(build, name, 2, {one.get()}), name, "tooManyOutputs", "Too many output arguments.");
             expectError(callModule(build, name, 1, {a23.get(), a32.get()}), name, "sizeMismatch",
                         "Size information is inconsistent.");
-            expectError(callModule(build, name, 1, {a23.get(), one.get(), three.get(), two.get()}), name, "sizeMismatch",
-                        "Size information is inconsistent.");
+            expectError(callModule(build, name, 1, {a23.get(), one.get(), three.get(), two.get()}), name,
+                        "sizeMismatch", "Size information is inconsistent.");
             expectError(callModule(build, name, 1, {one.get(), a23.get(), two.get(), two.get()}), name, "sizeMismatch",
                         "Size information is inconsistent.");
-            expectError(callModule(build, name, 1, {one.get(), empty.get(), two.get(), two.get()}), name, "sizeMismatch",
-                        "Size information is inconsistent.");
+            expectError(callModule(build, name, 1, {one.get(), empty.get(), two.get(), two.get()}), name,
+                        "sizeMismatch", "Size information is inconsistent.");
             expectError(callModule(build, name, 1, {text.get(), one.get()}), name, "notRealNumeric",
                         "Arguments must be full real numeric or logical arrays.");
             expectError(callModule(build, name, 1, {one.get(), one.get(), nan.get(), one.get()}), name, "badSize",
@@ -269,8 +258,10 @@ TEST(GammaFamily, ErrorsComeInOrderBeforeAnyDraw)
             // The input count is checked before the output count here.
             expectError(callModule(build, name, 2, {one.get(), one.get(), one.get()}), name, "wrongInputCount",
                         "Wrong number of input arguments.");
-            expectError(callModule(build, name, 1, {one.get()}), name, "wrongInputCount", "Wrong number of input arguments.");
-            expectError(callModule(build, name, 2, {one.get(), one.get()}), name, "tooManyOutputs", "Too many output arguments.");
+            expectError(callModule(build, name, 1, {one.get()}), name, "wrongInputCount",
+                        "Wrong number of input arguments.");
+            expectError(callModule(build, name, 2, {one.get(), one.get()}), name, "tooManyOutputs",
+                        "Too many output arguments.");
             expectError(callModule(build, name, 1, {complex.get(), one.get()}), name, "notRealNumeric",
                         "Arguments must be full real numeric or logical arrays.");
             expectError(callModule(build, name, 1, {one.get(), empty.get()}), name, "sizeMismatch",
@@ -282,7 +273,9 @@ TEST(GammaFamily, ErrorsComeInOrderBeforeAnyDraw)
     Array zero = makeScalar(0);
     Output none = outputOf(callModule(Build::Current, "shapedraw", 1, {one.get(), empty.get()}));
     EXPECT_EQ(none.rows * none.cols, 0u);
-    EXPECT_EQ(outputOf(callModule(Build::Legacy, "recipshapedraw", 1, {one.get(), two.get(), zero.get(), three.get()})).cols, 3u);
+    EXPECT_EQ(
+        outputOf(callModule(Build::Legacy, "recipshapedraw", 1, {one.get(), two.get(), zero.get(), three.get()})).cols,
+        3u);
     EXPECT_TRUE(host.randomState() == before);
     EXPECT_TRUE(callModule(Build::Current, "shapedrawone", 0, {one.get(), three.get()}).ok);
 }

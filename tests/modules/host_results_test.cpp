@@ -41,24 +41,29 @@ std::vector<Misbehaviour> misbehaviours()
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = filled(rows + 1, cols, 0.5);
          }},
-        {"int8", [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        {"int8",
+         [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = mxCreateNumericMatrix(rows, cols, mxINT8_CLASS, mxREAL);
          }},
-        {"single", [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        {"single",
+         [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = mxCreateNumericMatrix(rows, cols, mxSINGLE_CLASS, mxREAL);
          }},
-        {"a cell", [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        {"a cell",
+         [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = mxCreateCellMatrix(rows, cols);
          }},
         {"text", [](int, mxArray* plhs[], int, mxArray**) { plhs[0] = mxCreateString("0.5"); }},
-        {"complex", [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        {"complex",
+         [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = mxCreateDoubleMatrix_700(rows, cols, mxCOMPLEX);
          }},
-        {"sparse", [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
+        {"sparse",
+         [](int, mxArray* plhs[], int nrhs, mxArray* prhs[]) {
              auto [rows, cols] = requested(nrhs, prhs);
              plhs[0] = mxCreateSparse(rows, cols, 1, mxREAL);
          }},
@@ -151,7 +156,8 @@ TEST(HostResults, ShadowedRandAndRandnEndInAnErrorOrASoundResult)
 
     // A sort that returns P as given: only P already in the host's order (ascending, NaN last)
     // may pass, whatever its class. A descending sort once gave percentiles outside the data.
-    host.shadowFunction("sort", [](int, mxArray* plhs[], int, mxArray* prhs[]) { plhs[0] = mxDuplicateArray(prhs[0]); });
+    host.shadowFunction("sort",
+                        [](int, mxArray* plhs[], int, mxArray* prhs[]) { plhs[0] = mxDuplicateArray(prhs[0]); });
     Array descending = makeRow({90, 10}), nanFirst = makeRow({NAN, 10}), nanLast = makeRow({10, 10, 90, NAN, NAN});
     auto int32Pair = [](std::int32_t first, std::int32_t second) {
         Array pair(mxCreateNumericMatrix(1, 2, mxINT32_CLASS, mxREAL));
@@ -160,14 +166,16 @@ TEST(HostResults, ShadowedRandAndRandnEndInAnErrorOrASoundResult)
         return pair;
     };
     Array integers = int32Pair(5, 95), integersDescending = int32Pair(95, 5);
-    const std::pair<const Array*, bool> orders[] = {
-        {&p, true}, {&nanLast, true}, {&integers, true}, {&descending, false}, {&nanFirst, false}, {&integersDescending, false}};
+    const std::pair<const Array*, bool> orders[] = {{&p, true},         {&nanLast, true},
+                                                    {&integers, true},  {&descending, false},
+                                                    {&nanFirst, false}, {&integersDescending, false}};
     for (const auto& [percentiles, inOrder] : orders) {
         CallResult result = callModule(Build::Current, "weightquantdraw", 1, {x.get(), percentiles->get()});
         if (inOrder) {
             EXPECT_TRUE(result.ok) << result.message;
         } else {
-            expectError(result, "weightquantdraw", "badHostResult", "sort returned values that are not in ascending order.");
+            expectError(result, "weightquantdraw", "badHostResult",
+                        "sort returned values that are not in ascending order.");
         }
     }
     host.clearShadows();

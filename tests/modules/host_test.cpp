@@ -134,7 +134,7 @@ TEST(Host, ErrorsEndOnlyTheirOwnCallThousandsOfTimesInARow)
     host.unload("hostprobe");
     Array modes[3] = {makeScalar(2), makeScalar(6), makeScalar(5)};
     const std::string messages[3] = {"Failed after 2 allocations.", "Failed 40 calls deep.",
-                                      "Undefined function 'nosuchfunction'."};
+                                     "Undefined function 'nosuchfunction'."};
     for (int k = 0; k < 3000; ++k) {
         CallResult failed = host.call("hostprobe", 1, {modes[k % 3].get()});
         ASSERT_FALSE(failed.ok);

@@ -15,12 +15,14 @@ constexpr bool kNarrow = sizeof(void*) == 4;
 // The documented refusal of a call whose memory cannot be addressed.
 bool isTooLarge(const CallResult& result, const std::string& name)
 {
-    return result.identifier == "montemex:" + name + ":sizeTooLarge" || result.identifier == "montemex:" + name + ":tooLarge";
+    return result.identifier == "montemex:" + name + ":sizeTooLarge" ||
+           result.identifier == "montemex:" + name + ":tooLarge";
 }
 
 // A call a 32-bit build must refuse as too large; a 64-bit build may also end it with
 // `wideIdentifier` (by default the embedded host's element limit).
-void expectBeyond32Bits(const CallResult& result, const std::string& name, const std::string& wideIdentifier = "MATLAB:nomem")
+void expectBeyond32Bits(const CallResult& result, const std::string& name,
+                        const std::string& wideIdentifier = "MATLAB:nomem")
 {
     EXPECT_FALSE(result.ok) << name;
     if (kNarrow) {
@@ -105,7 +107,7 @@ TEST(Limits, ArraysPromising2To31Or2To32ValuesButHoldingNone)
     EXPECT_EQ(host.liveArrayCount(), live);
 }
 
-// n * B past 2^32, with the draws of one chunk scripted: the module asks for whole columns of n
+// n * B past 2^32, with the draws of one block scripted: the module asks for whole columns of n
 // uniforms (rand(65536, 16)), not for a product wrapped to 32 bits, and ends when the script does.
 TEST(Limits, BootstrapDrawsPast2To32NumbersAskForWholeColumns)
 {
@@ -119,8 +121,9 @@ TEST(Limits, BootstrapDrawsPast2To32NumbersAskForWholeColumns)
         if (std::string(name) == "weightquantdraw") args = {x.get(), percent.get(), draws.get()};
         CallResult result = callModule(Build::Current, name, 1, args);
         EXPECT_EQ(result.identifier, "montemex:host:scriptExhausted") << name;
-        const auto asked = std::count_if(result.log.begin(), result.log.end(),
-                                         [](const std::string& entry) { return entry.rfind("mexCallMATLAB rand(", 0) == 0; });
+        const auto asked = std::count_if(result.log.begin(), result.log.end(), [](const std::string& entry) {
+            return entry.rfind("mexCallMATLAB rand(", 0) == 0;
+        });
         EXPECT_EQ(asked, 2) << name;
         EXPECT_EQ(std::count(result.log.begin(), result.log.end(), "mexCallMATLAB rand(65536,16)"), 2) << name;
         host.clearScripts();

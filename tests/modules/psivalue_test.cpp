@@ -23,8 +23,8 @@ long double referencePsi(long double x)
     long double sum = 0.0L;
     for (; x < 20.0L; x += 1.0L) sum -= 1.0L / x;
     // B_2k / (2k) for k = 1..10.
-    const long double coefficients[] = {1.0L / 12,       -1.0L / 120,         1.0L / 252,  -1.0L / 240,
-                                        1.0L / 132,      -691.0L / 32760,     1.0L / 12,   -3617.0L / 8160,
+    const long double coefficients[] = {1.0L / 12,        -1.0L / 120,      1.0L / 252, -1.0L / 240,
+                                        1.0L / 132,       -691.0L / 32760,  1.0L / 12,  -3617.0L / 8160,
                                         43867.0L / 14364, -174611.0L / 6600};
     long double y = 1.0L / (x * x), power = y, series = 0.0L;
     for (long double c : coefficients) {
@@ -51,9 +51,22 @@ std::vector<double> psivalue(const std::vector<double>& x)
 TEST(Psivalue, SpecialValuesAndPoles)
 {
     volatile double twoTo52 = 4503599627370496.0;
-    const std::vector<double> x = {0.0,  -0.0, -1.0,        -2.0, -7.0,          -65536.0,        -65537.0,
-                                   -twoTo52 - 1, -2 * twoTo52, -2 * twoTo52 - 2, -2 * twoTo52 - 4, -1e300, -DBL_MAX,
-                                   NAN,  INFINITY, -INFINITY};
+    const std::vector<double> x = {0.0,
+                                   -0.0,
+                                   -1.0,
+                                   -2.0,
+                                   -7.0,
+                                   -65536.0,
+                                   -65537.0,
+                                   -twoTo52 - 1,
+                                   -2 * twoTo52,
+                                   -2 * twoTo52 - 2,
+                                   -2 * twoTo52 - 4,
+                                   -1e300,
+                                   -DBL_MAX,
+                                   NAN,
+                                   INFINITY,
+                                   -INFINITY};
     const std::vector<double> expected = {-INFINITY, INFINITY,  -INFINITY, -INFINITY, -INFINITY, -INFINITY,
                                           -INFINITY, -INFINITY, -INFINITY, -INFINITY, -INFINITY, -INFINITY,
                                           -INFINITY, NAN,       INFINITY,  NAN};
@@ -88,8 +101,8 @@ TEST(Psivalue, ShiftsWhileAtMostFive)
 // ulps; just above, 65541 shift steps of the recurrence add up to some tens of ulps.
 TEST(Psivalue, VeryNegativeArgumentsStayAccurate)
 {
-    const std::vector<double> x = {-65535.5, -65535.25, -65536.5, -65536.75, -1e6 - 0.3, -1e12 - 0.5, -3e15 - 0.5,
-                                   -4503599627370495.5};
+    const std::vector<double> x = {-65535.5,   -65535.25,   -65536.5,    -65536.75,
+                                   -1e6 - 0.3, -1e12 - 0.5, -3e15 - 0.5, -4503599627370495.5};
     std::vector<double> values = psivalue(x);
     for (std::size_t k = 0; k < x.size(); ++k) {
         double reference = static_cast<double>(referencePsi(x[k]));

@@ -1,11 +1,12 @@
-// plainpick, remainderpick, layeredpick and fixedpick through the embedded host, against
-// reference code written here from the host's own stream.
+// plainpick, remainderpick, layeredpick and fixedpick through the embedded host, against the
+// plain reference (tests/unit/resampling_reference.hpp) fed the host's own stream.
 #include <algorithm>
 #include <cmath>
 #include <random>
 
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "resampling_reference.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -16,130 +17,12 @@ const std::uint32_t kSeed = 20261209;
 const double kNaN = std::nan("");
 const char* const kModules[] = {"plainpick", "remainderpick", "layeredpick", "fixedpick"};
 
-// ---- Reference code: the schemes written out plainly, with 32-bit counters. ----
-
-double referenceSearch(const std::vector<double>& q, double x)
-{
-    if (q[0] >= x) return 1;
-    int lo = 0;
-    int hi = static_cast<int>(q.size()) - 1;
-    while (hi - lo > 1) {
-        int mid = (lo + hi) / 2;
-        if (q[static_cast<std::size_t>(mid)] < x) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    return hi + 1;
-}
-
-// Each reference takes its uniforms from the host's stream as the module should.
-std::vector<double> referencePlain(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    std::vector<double> q(w.size());
-    q[0] = w[0];
-    for (int i = 1; i < n; ++i) q[i] = q[i - 1] + w[i];
-    for (int i = 0; i < n - 1; ++i) q[i] = q[i] / q[n - 1];
-    q[n - 1] = 1.0;
-    std::vector<double> out = hostUniforms(w.size());
-    for (double& v : out) v = referenceSearch(q, v);
-    return out;
-}
-
-double total(const std::vector<double>& w)
-{
-    double sum = 0.0;
-    for (double v : w) sum = sum + v;
-    return sum;
-}
-
-// (w / t) * n, and a count that rounding left below a whole number k by at most (n + 2) units of
-// 2^-52 (relative) taken as k.
-double count(double w, double t, int n)
-{
-    double b = (w / t) * n;
-    double k = std::ceil(b);
-    if (k >= 1.0 && b < k && k - b <= (n + 2) * std::ldexp(k, -52)) b = k;
-    return b;
-}
-
-std::vector<double> referenceResidual(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> b(w.size());
-    std::vector<double> out;
-    int r = n;
-    for (int i = 0; i < n; ++i) {
-        b[i] = count(w[i], t, n);
-        if (b[i] >= 1.0) {
-            int k = static_cast<int>(b[i]);
-            b[i] = b[i] - k;
-            r = r - k;
-            for (int c = 0; c < k; ++c) out.push_back(i + 1);
-        }
-    }
-    for (int i = 0; i < n; ++i) b[i] = b[i] / r;
-    std::vector<double> u = hostUniforms(static_cast<std::size_t>(r));
-    for (int i = 1; i < n; ++i) b[i] = b[i - 1] + b[i];
-    b[n - 1] = 1.0;
-    for (double x : u) out.push_back(referenceSearch(b, x));
-    return out;
-}
-
-std::vector<double> referenceStratified(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> u = hostUniforms(w.size());
-    std::vector<double> out(w.size(), 0.0);
-    double acc = 0.0;
-    int pos = 0;
-    for (int i = 0; i < n; ++i) {
-        acc = acc + count(w[i], t, n);
-        if (acc >= 1.0) {
-            int k = static_cast<int>(acc);
-            acc = acc - k;
-            for (int c = 0; c < k; ++c) out[pos++] = i + 1;
-        }
-        if (pos < n && u[pos] <= acc) {
-            out[pos++] = i + 1;
-            acc = acc - 1.0;
-        }
-    }
-    return out;
-}
-
-std::vector<double> referenceDeterministic(const std::vector<double>& w)
-{
-    const int n = static_cast<int>(w.size());
-    const double t = total(w);
-    std::vector<double> out(w.size(), 0.0);
-    double acc = 0.5;
-    int pos = 0;
-    for (int i = 0; i < n; ++i) {
-        double b = count(w[i], t, n);
-        if (b >= 1.0) {
-            int k = static_cast<int>(b);
-            b = b - k;
-            for (int c = 0; c < k; ++c) out[pos++] = i + 1;
-        }
-        acc = acc + b;
-        if (acc >= 1.0) {
-            out[pos++] = i + 1;
-            acc = acc - 1.0;
-        }
-    }
-    return out;
-}
-
+// The plain reference of the unit layer, fed the host's uniforms as the module draws them.
 std::vector<double> reference(const std::string& module, const std::vector<double>& w)
 {
-    if (module == "plainpick") return referencePlain(w);
-    if (module == "remainderpick") return referenceResidual(w);
-    if (module == "layeredpick") return referenceStratified(w);
+    if (module == "plainpick") return referenceMultinomial(w, hostUniforms(w.size()));
+    if (module == "remainderpick") return referenceResidual(w, hostUniforms);
+    if (module == "layeredpick") return referenceStratified(w, hostUniforms(w.size()));
     return referenceDeterministic(w);
 }
 
@@ -175,17 +58,17 @@ TEST(Resampling, SeededResultsEqualTheReferenceBitForBitInBothBuilds)
         {1, 4, {0.1, 0.2, 0.3, 0.4}},
         {5, 1, {3, 0.5, 0, 2, 7}},
         {3, 4, {0, 1, 0, 2, 0, 0, 5, 0.25, 0, 1, 3, 0}},
-        {1, 3, {1, 1, 2}},            // expected counts 0.75 0.75 1.5; remainders tie at 3/8
-        {2, 2, {1, 1, 1, 1}},         // every expected count exactly 1
+        {1, 3, {1, 1, 2}},     // expected counts 0.75 0.75 1.5; remainders tie at 3/8
+        {2, 2, {1, 1, 1, 1}},  // every expected count exactly 1
         {1, 3, {0, 0, 1}},
         {1, 3, {0, 3, 1}},
-        {1, 2, {1, 3}},               // fixedpick: the running sum reaches exactly 1
+        {1, 2, {1, 3}},  // fixedpick: the running sum reaches exactly 1
         {1, 2, {3, 1}},
         {1, 3, {1, 2, 1}},
         {1, 1, {4.5}},
-        {7, 7, std::vector<double>(49, 1.0)},  // (1/49)*49 is just below 1
-        {1, 3, {0.5, -0.1, 0.6}},     // a negative weight that overflows nothing
-        {1, 3000, randomWeights(3000, 0.3, 1)},   // long enough for the guided search
+        {7, 7, std::vector<double>(49, 1.0)},    // (1/49)*49 is just below 1
+        {1, 3, {0.5, -0.1, 0.6}},                // a negative weight that overflows nothing
+        {1, 3000, randomWeights(3000, 0.3, 1)},  // long enough for the guided search
         {1000, 3, randomWeights(3000, 0.0, 2)},
     };
     for (const char* module : kModules) {
@@ -280,8 +163,9 @@ TEST(Resampling, ZeroTotalAndNaNWeightsGiveEachBuildsOwnResults)
         std::vector<double> legacy;
         std::size_t uniforms;
     };
-    for (const Expectation& e : {Expectation{"plainpick", twos, sixes, 6}, Expectation{"remainderpick", twos, sixes, 6},
-                                 Expectation{"layeredpick", none, none, 6}, Expectation{"fixedpick", none, ascending, 0}}) {
+    for (const Expectation& e :
+         {Expectation{"plainpick", twos, sixes, 6}, Expectation{"remainderpick", twos, sixes, 6},
+          Expectation{"layeredpick", none, none, 6}, Expectation{"fixedpick", none, ascending, 0}}) {
         CallResult current = callModule(Build::Current, e.module, 1, {zeros.get()});
         CallResult legacy = callModule(Build::Legacy, e.module, 1, {zeros.get()});
         EXPECT_TRUE(sameValues(e.current, outputOf(current).values)) << e.module;
@@ -291,14 +175,17 @@ TEST(Resampling, ZeroTotalAndNaNWeightsGiveEachBuildsOwnResults)
         // A single weight of 0 gives 1 in every build but the all-zero layered and fixed ones.
         for (Build build : {Build::Current, Build::Legacy}) {
             double single = outputOf(callModule(build, e.module, 1, {singleZero.get()})).values.at(0);
-            bool filled = std::string(e.module) != "layeredpick" && (std::string(e.module) != "fixedpick" || build == Build::Legacy);
+            bool filled = std::string(e.module) != "layeredpick" &&
+                          (std::string(e.module) != "fixedpick" || build == Build::Legacy);
             EXPECT_EQ(single, filled ? 1.0 : 0.0) << e.module;
         }
     }
 
     // A NaN weight makes every expected count NaN; an infinite one makes its own NaN.
-    EXPECT_TRUE(sameValues({2, 2, 2}, outputOf(callModule(Build::Current, "remainderpick", 1, {nanWeights.get()})).values));
-    EXPECT_TRUE(sameValues({3, 3, 3}, outputOf(callModule(Build::Legacy, "remainderpick", 1, {nanWeights.get()})).values));
+    EXPECT_TRUE(
+        sameValues({2, 2, 2}, outputOf(callModule(Build::Current, "remainderpick", 1, {nanWeights.get()})).values));
+    EXPECT_TRUE(
+        sameValues({3, 3, 3}, outputOf(callModule(Build::Legacy, "remainderpick", 1, {nanWeights.get()})).values));
     EXPECT_TRUE(sameValues({0, 0, 0}, outputOf(callModule(Build::Current, "fixedpick", 1, {infinite.get()})).values));
     EXPECT_TRUE(sameValues({2, 3, 0}, outputOf(callModule(Build::Legacy, "fixedpick", 1, {infinite.get()})).values));
     for (Build build : {Build::Current, Build::Legacy}) {
@@ -335,18 +222,44 @@ TEST(Resampling, HostCallsComeInOrderAndScratchMemoryIsReleased)
     Host host;
     host.setLogging(true);
     Array w = makeRow({1, 1, 2});
-    const std::vector<std::string> plain = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)", "mxCreateDoubleScalar(1)",
-                                            "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                            "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree"};
-    const std::vector<std::string> residual = {"mxGetDimensions_700", "mxGetPr", "mxMalloc(24)",
-                                               "mxCreateDoubleMatrix_700(1,3)", "mxGetPr", "mxCreateDoubleScalar(2)",
-                                               "mxCreateDoubleScalar(1)", "mexCallMATLAB rand(2,1)", "mxDestroyArray",
-                                               "mxDestroyArray", "mxGetPr", "mxGetPr", "mxFree", "mxDestroyArray"};
+    const std::vector<std::string> plain = {"mxGetDimensions_700",
+                                            "mxGetPr",
+                                            "mxMalloc(24)",
+                                            "mxCreateDoubleScalar(1)",
+                                            "mxCreateDoubleScalar(3)",
+                                            "mexCallMATLAB rand(1,3)",
+                                            "mxDestroyArray",
+                                            "mxDestroyArray",
+                                            "mxGetPr",
+                                            "mxGetPr",
+                                            "mxFree"};
+    const std::vector<std::string> residual = {"mxGetDimensions_700",
+                                               "mxGetPr",
+                                               "mxMalloc(24)",
+                                               "mxCreateDoubleMatrix_700(1,3)",
+                                               "mxGetPr",
+                                               "mxCreateDoubleScalar(2)",
+                                               "mxCreateDoubleScalar(1)",
+                                               "mexCallMATLAB rand(2,1)",
+                                               "mxDestroyArray",
+                                               "mxDestroyArray",
+                                               "mxGetPr",
+                                               "mxGetPr",
+                                               "mxFree",
+                                               "mxDestroyArray"};
     // layeredpick and fixedpick keep no table of expected counts: each is used once.
-    const std::vector<std::string> stratified = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleScalar(1)",
-                                                 "mxCreateDoubleScalar(3)", "mexCallMATLAB rand(1,3)", "mxDestroyArray",
-                                                 "mxDestroyArray", "mxGetPr", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
-                                                 "mxGetPr", "mxDestroyArray"};
+    const std::vector<std::string> stratified = {"mxGetDimensions_700",
+                                                 "mxGetPr",
+                                                 "mxCreateDoubleScalar(1)",
+                                                 "mxCreateDoubleScalar(3)",
+                                                 "mexCallMATLAB rand(1,3)",
+                                                 "mxDestroyArray",
+                                                 "mxDestroyArray",
+                                                 "mxGetPr",
+                                                 "mxGetPr",
+                                                 "mxCreateDoubleMatrix_700(1,3)",
+                                                 "mxGetPr",
+                                                 "mxDestroyArray"};
     const std::vector<std::string> deterministic = {"mxGetDimensions_700", "mxGetPr", "mxCreateDoubleMatrix_700(1,3)",
                                                     "mxGetPr"};
     const std::vector<std::string>* logs[] = {&plain, &residual, &stratified, &deterministic};
@@ -440,9 +353,11 @@ TEST(Resampling, ErrorsComeBeforeAnyDrawAndEmptyWeightsTouchNothing)
     for (const char* module : kModules) {
         before = host.randomState();
         for (Build build : {Build::Current, Build::Legacy}) {
-            expectError(callModule(build, module, 2, {one.get()}), module, "tooManyOutputs", "Too many output arguments.");
+            expectError(callModule(build, module, 2, {one.get()}), module, "tooManyOutputs",
+                        "Too many output arguments.");
             expectError(callModule(build, module, 2, {}), module, "tooManyOutputs", "Too many output arguments.");
-            expectError(callModule(build, module, 1, {}), module, "wrongInputCount", "Wrong number of input arguments.");
+            expectError(callModule(build, module, 1, {}), module, "wrongInputCount",
+                        "Wrong number of input arguments.");
             expectError(callModule(build, module, 0, {one.get(), one.get()}), module, "wrongInputCount",
                         "Wrong number of input arguments.");
             for (const Array* bad : {&text, &complex}) {
@@ -472,7 +387,8 @@ TEST(Resampling, ErrorsComeBeforeAnyDrawAndEmptyWeightsTouchNothing)
         CallResult converted = callModule(Build::Current, module, 1, {integers.get()});
         host.seed(kSeed);
         EXPECT_TRUE(sameValues(outputOf(callModule(Build::Current, module, 1, {doubles.get()})).values,
-                               outputOf(converted).values)) << module;
+                               outputOf(converted).values))
+            << module;
         EXPECT_EQ(converted.stats.blocksReclaimed, 0u);
     }
 }

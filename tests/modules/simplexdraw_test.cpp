@@ -37,8 +37,8 @@ TEST(Simplexdraw, ColumnsAreNormalisedExponentialsOfTheHostStream)
         std::size_t rows, cols, uniforms;
     };
     // Sizes truncate toward zero and negative sizes count as 0, so two negative sizes end at once.
-    const Case cases[] = {{3, 2, 3, 2, 6}, {2.9, 4.2, 2, 4, 8}, {1, 3, 1, 3, 3}, {5, 0, 5, 0, 0},
-                          {0, 5, 0, 5, 0}, {-2, -3, 0, 0, 0}, {-2, 3, 0, 3, 0}, {4, -1, 4, 0, 0}};
+    const Case cases[] = {{3, 2, 3, 2, 6}, {2.9, 4.2, 2, 4, 8}, {1, 3, 1, 3, 3},  {5, 0, 5, 0, 0},
+                          {0, 5, 0, 5, 0}, {-2, -3, 0, 0, 0},   {-2, 3, 0, 3, 0}, {4, -1, 4, 0, 0}};
     for (const Case& c : cases) {
         Array k = makeScalar(c.k), m = makeScalar(c.m);
         host.seed(kSeed);
@@ -62,7 +62,8 @@ TEST(Simplexdraw, ColumnsAreNormalisedExponentialsOfTheHostStream)
     std::vector<double> expected = expectedDraws(4, 1);
     host.seed(kSeed);
     EXPECT_TRUE(sameValues(expected, outputOf(callModule(Build::Current, "simplexdraw", 1, {four.get()})).values));
-    EXPECT_TRUE(sameValues({1, 1, 1}, outputOf(callModule(Build::Current, "simplexdraw", 1, {one.get(), three.get()})).values));
+    EXPECT_TRUE(
+        sameValues({1, 1, 1}, outputOf(callModule(Build::Current, "simplexdraw", 1, {one.get(), three.get()})).values));
 }
 
 TEST(Simplexdraw, EveryEntryFollowsBetaOneKMinusOne)
@@ -112,7 +113,9 @@ TEST(Simplexdraw, ErrorsComeInOrderBeforeAnyDraw)
         {1, {huge.get(), two.get()}, "sizeTooLarge", "Size arguments are too large."},
     };
     for (Build build : {Build::Current, Build::Legacy}) {
-        for (const Case& c : cases) expectError(callModule(build, "simplexdraw", c.nlhs, c.args), "simplexdraw", c.reason, c.message);
+        for (const Case& c : cases) {
+            expectError(callModule(build, "simplexdraw", c.nlhs, c.args), "simplexdraw", c.reason, c.message);
+        }
     }
     EXPECT_TRUE(host.randomState() == before);
 }

@@ -30,10 +30,11 @@ TEST(SizeRule, CountsAreCheckedOutputsFirst)
     Array one = makeScalar(1);
     expectError(probe(2, 1, {one.get(), one.get(), one.get()}), "sizeprobe2", "wrongInputCount",
                 "Wrong number of input arguments.");
-    expectError(probe(1, 1, {one.get(), one.get()}), "sizeprobe1", "wrongInputCount", "Wrong number of input arguments.");
+    expectError(probe(1, 1, {one.get(), one.get()}), "sizeprobe1", "wrongInputCount",
+                "Wrong number of input arguments.");
     expectError(probe(1, 1, {}), "sizeprobe1", "wrongInputCount", "Wrong number of input arguments.");
-    expectError(probe(2, 1, {one.get(), one.get(), one.get(), one.get(), one.get()}), "sizeprobe2",
-                "wrongInputCount", "Wrong number of input arguments.");
+    expectError(probe(2, 1, {one.get(), one.get(), one.get(), one.get(), one.get()}), "sizeprobe2", "wrongInputCount",
+                "Wrong number of input arguments.");
     // Two outputs is reported first, even with a wrong input count.
     expectError(probe(2, 2, {one.get()}), "sizeprobe2", "tooManyOutputs", "Too many output arguments.");
     EXPECT_TRUE(probe(2, 0, {one.get(), one.get()}).ok);

@@ -10,9 +10,7 @@ using namespace montemex::test;
 TEST(SpecialFunctions, HostileArgumentListsNeverMisuseTheHost)
 {
     Sweep sweep(3);
-    sweep.check = [](const CallResult& result) {
-        EXPECT_EQ(result.stats.hostCalls, 0u);
-    };
+    sweep.check = [](const CallResult& result) { EXPECT_EQ(result.stats.hostCalls, 0u); };
     std::size_t calls = sweepHostile(Build::Current, "psivalue", sweep);
     for (Build build : {Build::Current, Build::Legacy}) calls += sweepHostile(build, "squashfn", sweep);
     EXPECT_GT(calls, 10000u);

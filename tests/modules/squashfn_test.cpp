@@ -24,10 +24,10 @@ TEST(Squashfn, SpecialValuesAndThresholds)
     EXPECT_EQ(atEighteen, 0.9999999999999996);
     const double aboveEighteen = std::nextafter(18.0, 19.0);
     const double tiny = 4.9406564584124654e-324;
-    const std::vector<double> x = {0.0,      -0.0,  1e-9,          -1e-9,     1.5e-8, -1.5e-8, tiny, 18.0, -18.0,
-                                   aboveEighteen, 20.0, -20.0, 1e300, INFINITY, -INFINITY, NAN};
-    std::vector<double> expected = {0.0,  -0.0, 1e-9, -1e-9, 1.5e-8, -1.5e-8, tiny, atEighteen, -atEighteen,
-                                    1.0,  1.0,  -1.0, 1.0,   1.0,    -1.0,    NAN};
+    const std::vector<double> x = {0.0,   -0.0,          1e-9, -1e-9, 1.5e-8, -1.5e-8,  tiny,      18.0,
+                                   -18.0, aboveEighteen, 20.0, -20.0, 1e300,  INFINITY, -INFINITY, NAN};
+    std::vector<double> expected = {0.0,         -0.0, 1e-9, -1e-9, 1.5e-8, -1.5e-8, tiny, atEighteen,
+                                    -atEighteen, 1.0,  1.0,  -1.0,  1.0,    1.0,     -1.0, NAN};
     EXPECT_TRUE(sameValues(expected, squashfn(Build::Current, x)));
     // The legacy build counts NaN as beyond the threshold and positive.
     expected.back() = 1.0;

@@ -1,10 +1,11 @@
-// studentdraw through the embedded host, against values computed here from the host's streams.
+// studentdraw through the embedded host, against the library's Student t variates drawn from the
+// host's streams.
 #include <cmath>
 
-#include "sampling/gamma.hpp"
 #include "exact_cdf.hpp"
 #include "hostile.hpp"
 #include "module_test.hpp"
+#include "sampling/student.hpp"
 
 using namespace montemex;
 using namespace montemex::test;
@@ -15,51 +16,18 @@ const std::uint32_t kSeed = 7031;
 const double kInf = INFINITY;
 const double kNaN = NAN;
 
-// The host's next uniforms and normals (independent streams), drawn ahead by the test.
-struct StreamSource {
-    std::vector<double> uniforms;
-    std::vector<double> normals;
-    std::size_t uniformsUsed = 0;
-    std::size_t normalsUsed = 0;
-    double uniform() { return uniforms.at(uniformsUsed++); }
-    double normal() { return normals.at(normalsUsed++); }
-};
-
-struct Expected {
-    std::vector<double> values;
-    RandomState after;
-};
-
-// First count normals Z, then each element's own draws, in order.
+// First count normals Z, then each element's own draws, in order (student.hpp, unit-tested).
 Expected expectFromStream(const std::vector<double>& nu, std::size_t count)
 {
-    Host host;
-    host.seed(kSeed);
-    StreamSource stream{hostUniforms(20 * count + 64), hostNormals(2 * count + 8)};
-    std::vector<double> z(stream.normals.begin(), stream.normals.begin() + static_cast<long>(count));
-    stream.normalsUsed = count;
-    Expected expected;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double v = nu.size() == 1 ? nu[0] : nu[i];
-        double t;
-        if (v == 1.0) {
-            t = z[i] / stream.normal();
-        } else if (v == 2.0) {
-            const double u = stream.uniform();
-            t = (std::sqrt(2.0) * (u - 0.5)) / std::sqrt(u - u * u);
-        } else if (v / 2.0 >= 0x1p1020) {
-            t = z[i];
-        } else {
-            t = (z[i] * std::sqrt(v)) / std::sqrt(2.0 * drawGamma(stream, v / 2.0));
+    return montemex::test::expectFromStream(kSeed, 20 * count + 64, 2 * count + 8, [&](ScriptedSource& stream) {
+        stream.normalsUsed = count;
+        std::vector<double> values;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double v = nu.size() == 1 ? nu[0] : nu[i];
+            values.push_back(studentFromNormal(stream, stream.normals[i], v));
         }
-        expected.values.push_back(t);
-    }
-    host.seed(kSeed);
-    hostUniforms(stream.uniformsUsed);
-    hostNormals(stream.normalsUsed);
-    expected.after = host.randomState();
-    host.seed(kSeed);
-    return expected;
+        return values;
+    });
 }
 
 }  // namespace
@@ -68,7 +36,8 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
 {
     Host host;
     Array three = makeScalar(3), four = makeScalar(4);
-    const std::vector<std::vector<double>> scalars = {{1}, {2}, {5}, {0.5}, {2.00001}, {1e-6}, {kInf}, {kNaN}, {0}, {-3}};
+    const std::vector<std::vector<double>> scalars = {{1},    {2},    {5},    {0.5}, {2.00001},
+                                                      {1e-6}, {kInf}, {kNaN}, {0},   {-3}};
     for (const auto& nu : scalars) {
         Expected expected = expectFromStream(nu, 12);
         Array v = makeScalar(nu[0]);
@@ -94,7 +63,8 @@ TEST(Studentdraw, ValuesComeFromOneRandnBlockThenEachElementsDraws)
     EXPECT_TRUE(std::isnan(output.values[8]) && std::isnan(output.values[11]) && std::isnan(output.values[12]));
     // The smallest subnormal nu: nu / 2 rounds to 0, and Z / 0 is infinite (as the help says).
     Array smallest = makeScalar(4.9e-324);
-    for (double t : outputOf(callModule(Build::Current, "studentdraw", 1, {smallest.get(), three.get(), four.get()})).values) {
+    for (double t :
+         outputOf(callModule(Build::Current, "studentdraw", 1, {smallest.get(), three.get(), four.get()})).values) {
         EXPECT_TRUE(std::isinf(t)) << t;
     }
 }
@@ -111,8 +81,10 @@ TEST(Studentdraw, BulkDrawingNeverReachesAcrossTheOtherKindOfNumber)
     }
     Array nu = makeMatrix(60, 50, mixed), many = makeScalar(200);
     Array one = makeScalar(1), two = makeScalar(2), five = makeScalar(5);
-    const std::vector<std::vector<const mxArray*>> argumentLists = {
-        {nu.get()}, {one.get(), many.get(), many.get()}, {two.get(), many.get(), many.get()}, {five.get(), many.get(), many.get()}};
+    const std::vector<std::vector<const mxArray*>> argumentLists = {{nu.get()},
+                                                                    {one.get(), many.get(), many.get()},
+                                                                    {two.get(), many.get(), many.get()},
+                                                                    {five.get(), many.get(), many.get()}};
     for (StreamMode mode : {StreamMode::Separate, StreamMode::Shared}) {
         host.setStreamMode(mode);
         for (const auto& args : argumentLists) {
@@ -164,14 +136,16 @@ TEST(Studentdraw, ErrorsComeInOrderAndOddSizesDrawNothing)
     Host host;
     host.seed(kSeed);
     const RandomState before = host.randomState();
-    Array one = makeScalar(1), two = makeScalar(2), three = makeScalar(3), minus = makeScalar(-3), inf = makeScalar(kInf);
+    Array one = makeScalar(1), two = makeScalar(2), three = makeScalar(3), minus = makeScalar(-3),
+          inf = makeScalar(kInf);
     Array square = makeMatrix(2, 2, {1, 2, 3, 4}), cell(mxCreateCellMatrix(1, 1)), empty = makeMatrix(0, 0, {});
     const std::string name = "studentdraw";
     expectError(callModule(Build::Current, name, 1, {one.get(), two.get()}), name, "wrongInputCount",
                 "Wrong number of input arguments.");
     expectError(callModule(Build::Current, name, 1, {}), name, "wrongInputCount", "Wrong number of input arguments.");
     expectError(callModule(Build::Current, name, 2, {one.get()}), name, "tooManyOutputs", "Too many output arguments.");
-    expectError(callModule(Build::Current, name, 2, {one.get(), two.get()}), name, "tooManyOutputs", "Too many output arguments.");
+    expectError(callModule(Build::Current, name, 2, {one.get(), two.get()}), name, "tooManyOutputs",
+                "Too many output arguments.");
     expectError(callModule(Build::Current, name, 1, {square.get(), three.get(), three.get()}), name, "sizeMismatch",
                 "Size information is inconsistent.");
     expectError(callModule(Build::Current, name, 1, {square.get(), two.get(), three.get()}), name, "sizeMismatch",

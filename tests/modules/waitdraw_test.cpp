@@ -42,7 +42,8 @@ TEST(Waitdraw, ValuesAreMinusMuLogOfTheHostUniformsInColumnOrder)
         host.seed(kSeed);
         expected = expectedExponentials({1}, 12);
         host.seed(kSeed);
-        EXPECT_TRUE(sameValues(expected, outputOf(callModule(build, "waitdraw", 1, {one.get(), three.get(), four.get()})).values));
+        EXPECT_TRUE(sameValues(
+            expected, outputOf(callModule(build, "waitdraw", 1, {one.get(), three.get(), four.get()})).values));
 
         host.seed(kSeed);
         expected = expectedExponentials({0.5, 1, 2, -3}, 4);
@@ -66,9 +67,17 @@ TEST(Waitdraw, MakesExactlyOneRandCallAndLeavesNothingBehind)
     CallResult current = callModule(Build::Current, "waitdraw", 1, {two.get(), three.get(), four.get()});
     CallResult legacy = callModule(Build::Legacy, "waitdraw", 1, {two.get(), three.get(), four.get()});
     host.setLogging(false);
-    const std::vector<std::string> expected = {
-        "mxGetDimensions_700",  "mxGetScalar", "mxGetScalar", "mxCreateDoubleScalar(3)", "mxCreateDoubleScalar(4)",
-        "mexCallMATLAB rand(3,4)", "mxDestroyArray", "mxDestroyArray", "mxGetPr", "mxGetPr", "mxGetScalar"};
+    const std::vector<std::string> expected = {"mxGetDimensions_700",
+                                               "mxGetScalar",
+                                               "mxGetScalar",
+                                               "mxCreateDoubleScalar(3)",
+                                               "mxCreateDoubleScalar(4)",
+                                               "mexCallMATLAB rand(3,4)",
+                                               "mxDestroyArray",
+                                               "mxDestroyArray",
+                                               "mxGetPr",
+                                               "mxGetPr",
+                                               "mxGetScalar"};
     EXPECT_EQ(current.log, expected);
     std::vector<std::string> expectedLegacy = expected;
     expectedLegacy[0] = "mxGetDimensions";
@@ -120,7 +129,8 @@ TEST(Waitdraw, LegacyBuildCountsANaNMeanAsOne)
     host.seed(kSeed);
     std::vector<double> expected = expectedExponentials({1}, 3);
     host.seed(kSeed);
-    EXPECT_TRUE(sameValues(expected, outputOf(callModule(Build::Legacy, "waitdraw", 1, {nan.get(), one.get(), three.get()})).values));
+    EXPECT_TRUE(sameValues(
+        expected, outputOf(callModule(Build::Legacy, "waitdraw", 1, {nan.get(), one.get(), three.get()})).values));
     Output current = outputOf(callModule(Build::Current, "waitdraw", 1, {nan.get(), one.get(), three.get()}));
     for (double v : current.values) EXPECT_TRUE(std::isnan(v));
 
@@ -146,7 +156,8 @@ TEST(Waitdraw, MeansOfOtherClassesGiveTheSameValuesAsDoubles)
     host.seed(kSeed);
     std::vector<double> expected = expectedExponentials({2.5}, 2);
     host.seed(kSeed);
-    EXPECT_TRUE(sameValues(expected, outputOf(callModule(Build::Current, "waitdraw", 1, {single.get(), one.get(), two.get()})).values));
+    EXPECT_TRUE(sameValues(
+        expected, outputOf(callModule(Build::Current, "waitdraw", 1, {single.get(), one.get(), two.get()})).values));
 
     host.seed(kSeed);
     expected = expectedExponentials({3, 200}, 2);

@@ -5,18 +5,9 @@ function calls = hostile_resampling (name)
   pool = [hostile_arguments(), {[1 1 -1], [1, -(1 - 2^-52), 2^-60], [1e308 1e308 -1e308], ...
           [-1 -2 -3], [NaN 1 2], [Inf 1], [-Inf 1 2], [0 -0], [5 -5 1], zeros(2, 3, 0), ...
           single([1 2 -3]), -rand(4, 5)}];
-  calls = 0;
-  for a = 1:numel (pool)
-    for nout = 0:3
-      for nargs = 0:2
-        args = {pool{a}, pool{mod (a * 7, numel (pool)) + 1}};
-        try
-          call_with_outputs (name, nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
+  n = numel (pool);
+  calls = hostile_sweep (name, 0:3, 0:2, 1:n, 1, @(a, ~) {pool{a}, pool{mod(a * 7, n) + 1}});
+  for a = 1:n
     succeeded = true;
     try
       idx = feval (name, pool{a});

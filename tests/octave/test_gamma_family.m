@@ -48,21 +48,7 @@ end
 
 % Hostile argument lists: Octave survives every call.
 pool = hostile_arguments ();
-calls = 0;
-for name = {"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone"}
-  for nout = 0:3
-    for a = 1:numel (pool)
-      for b = 1:3:numel (pool)
-        for nargs = 0:5
-          args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, 2, pool{b}};
-          try
-            call_with_outputs (name{1}, nout, args(1:nargs));
-          catch
-          end
-          calls++;
-        end
-      end
-    end
-  end
-end
+n = numel (pool);
+calls = hostile_sweep ({"shapedraw", "recipshapedraw", "shapedrawone", "recipshapedrawone"}, 0:3, 0:5, 1:n, 1:3:n, ...
+                       @(a, b) {pool{a}, pool{b}, pool{mod(a + b, n) + 1}, 2, pool{b}});
 printf ("gamma family: %d hostile calls survived\n", calls);

@@ -41,17 +41,6 @@ expect_same (psivalue (v), reference_psi (v));
 
 % Hostile argument lists, with the very negative arguments: every call ends.
 pool = [hostile_arguments(), {-2^53 - 4, -realmax, [-Inf; -3e15 - 0.5]}];
-calls = 0;
-for nout = 0:3
-  for a = 1:numel (pool)
-    for nargs = 0:3
-      args = {pool{a}, pool{mod (3 * a, numel (pool)) + 1}, 1};
-      try
-        call_with_outputs ("psivalue", nout, args(1:nargs));
-      catch
-      end
-      calls++;
-    end
-  end
-end
+n = numel (pool);
+calls = hostile_sweep ("psivalue", 0:3, 0:3, 1:n, 1, @(a, ~) {pool{a}, pool{mod(3 * a, n) + 1}, 1});
 printf ("psivalue: %d hostile calls survived\n", calls);

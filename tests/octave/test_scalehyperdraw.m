@@ -48,22 +48,12 @@ rand ("state", 6); assert (scalehyperdraw ([2 99], true, single (3), int8 (1), 1
 % The help describes the random numbers consumed.
 assert (! isempty (strfind (help ("scalehyperdraw"), "three uniforms per proposal")));
 
-% Hostile argument lists: Octave survives every call.
-pool = hostile_arguments ();
-calls = 0;
-for nout = 0:3
-  for a = 1:numel (pool)
-    for position = 1:5
-      for nargs = [4 5 6]
-        args = {2, 5, 4, 3, 20, 1};
-        args{position} = pool{a};
-        try
-          call_with_outputs ("scalehyperdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
-  end
+% Hostile argument lists, one hostile argument among valid ones: Octave survives every call.
+function args = one_hostile (pool, a, position)
+  args = {2, 5, 4, 3, 20, 1};
+  args{position} = pool{a};
 end
+
+pool = hostile_arguments ();
+calls = hostile_sweep ("scalehyperdraw", 0:3, [4 5 6], 1:numel (pool), 1:5, @(a, position) one_hostile (pool, a, position));
 printf ("scalehyperdraw: %d hostile calls survived\n", calls);

@@ -4,19 +4,6 @@
 
 % Hostile argument lists: Octave survives every call.
 pool = hostile_arguments ();
-calls = 0;
-for nout = 0:2
-  for a = 1:numel (pool)
-    for b = 1:numel (pool)
-      for nargs = 0:3
-        args = {pool{a}, pool{b}, 1};
-        try
-          call_with_outputs ("simplexdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
-  end
-end
+n = numel (pool);
+calls = hostile_sweep ("simplexdraw", 0:2, 0:3, 1:n, 1:n, @(a, b) {pool{a}, pool{b}, 1});
 printf ("simplexdraw: %d hostile calls survived\n", calls);

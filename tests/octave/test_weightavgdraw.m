@@ -1,20 +1,12 @@
 % weightavgdraw inside Octave, compared bit for bit with sums computed here from Octave's stream.
 1;
 
-function M = reference_means (X, B, W)
+function M = reference_means (X, B, varargin)
   % Draws rand() one number at a time and sums in ascending row order.
   [n, m] = size (X);
   M = zeros (B, m);
   for s = 1:B
-    e = zeros (n, 1);
-    total = 0;
-    for i = 1:n
-      e(i) = -log (rand ());
-      if (nargin > 2)
-        e(i) = e(i) * W(i);
-      end
-      total = total + e(i);
-    end
+    [e, total] = bootstrap_weights (n, varargin{:});
     for i = 1:n
       M(s, :) = M(s, :) + X(i, :) * (e(i) / total);
     end
@@ -33,7 +25,7 @@ end
 % Means start from +0: the column of -0 gives +0.
 assert (all (1 ./ weightavgdraw (X, 3)(:, 3) == Inf));
 
-% Enough draws for several chunks of uniforms and rows for several slabs, against vectorised
+% Enough draws for several blocks of uniforms and rows for several slabs, against vectorised
 % but elementwise sums.
 n = 5000; B = 300; rand ("state", 9); Y = rand (n, 2) - 0.5;
 rand ("state", 10); E = -log (rand (n, B)); after = rand ();
@@ -57,19 +49,6 @@ rand ("state", 11); assert (isequal (weightavgdraw (zeros (5, 2, 0), 3), zeros (
 
 % Hostile argument lists: Octave survives every call.
 pool = hostile_arguments ();
-calls = 0;
-for nout = 0:2
-  for a = 1:numel (pool)
-    for b = 1:numel (pool)
-      for nargs = 0:4
-        args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, 1};
-        try
-          call_with_outputs ("weightavgdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
-  end
-end
+n = numel (pool);
+calls = hostile_sweep ("weightavgdraw", 0:2, 0:4, 1:n, 1:n, @(a, b) {pool{a}, pool{b}, pool{mod(a + b, n) + 1}, 1});
 printf ("weightavgdraw: %d hostile calls survived\n", calls);

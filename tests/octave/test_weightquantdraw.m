@@ -2,22 +2,14 @@
 % Octave's stream.
 1;
 
-function Q = reference_percentiles (X, P, B, W)
+function Q = reference_percentiles (X, P, B, varargin)
   % Draws rand() one number at a time; scans the cumulative weights with the sorted percentiles.
   n = size (X, 1);
   p = sort (P(:)) / 100;
   K = numel (p);
   Q = zeros (B, K);
   for s = 1:B
-    e = zeros (n, 1);
-    total = 0;
-    for i = 1:n
-      e(i) = -log (rand ());
-      if (nargin > 3)
-        e(i) = e(i) * W(i);
-      end
-      total = total + e(i);
-    end
+    [e, total] = bootstrap_weights (n, varargin{:});
     c = 1;
     G = e(1) / total;
     while (c <= K && p(c) <= G)
@@ -56,7 +48,7 @@ for seed = 1:3
   assert (all (diff (Q, 1, 2)(:, 1:6) >= 0));
 end
 
-% Only the first column of X counts; many draws take several chunks of uniforms. Here the
+% Only the first column of X counts; many draws take several blocks of uniforms. Here the
 % reference is vectorised per draw: cumsum adds in ascending order.
 n = 1500; y = [(0:n - 1)' * 0.01, repmat(99, n, 1)]; p = [2.5 50 97.5] / 100;
 rand ("state", 7); expected = zeros (800, 3);
@@ -78,25 +70,17 @@ rand ("state", 7); assert (isequal (weightquantdraw (y, [97.5 2.5 50], 800), exp
 rand ("state", 8); rand (21, 1); after = rand ();
 rand ("state", 8); assert (isequal (weightquantdraw (zeros (7, 0), 50, 3), zeros (3, 1))); assert (rand () == after);
 
-% Hostile argument lists: Octave survives every call. A huge B with no percentiles is left
-% out: it is legitimate, only long, work (n numbers per draw).
-pool = hostile_arguments ();
-calls = 0;
-for nout = 0:2
-  for a = 1:numel (pool)
-    for b = 1:numel (pool)
-      for nargs = 0:5
-        args = {pool{a}, pool{b}, pool{mod (a + b, numel (pool)) + 1}, pool{mod (a * b, numel (pool)) + 1}, 1};
-        if (nargs >= 3 && isempty (args{2}) && isnumeric (args{3}) && ! isempty (args{3}) && args{3}(1) > 1e6)
-          continue;
-        end
-        try
-          call_with_outputs ("weightquantdraw", nout, args(1:nargs));
-        catch
-        end
-        calls++;
-      end
-    end
+% Hostile argument lists: Octave survives every call. A huge B with no percentiles is
+% legitimate, only long, work (n numbers per draw): such lists take B = 1 instead.
+function args = quantile_arguments (pool, a, b)
+  n = numel (pool);
+  args = {pool{a}, pool{b}, pool{mod(a + b, n) + 1}, pool{mod(a * b, n) + 1}, 1};
+  if (isempty (args{2}) && isnumeric (args{3}) && ! isempty (args{3}) && args{3}(1) > 1e6)
+    args{3} = 1;
   end
 end
+
+pool = hostile_arguments ();
+n = numel (pool);
+calls = hostile_sweep ("weightquantdraw", 0:2, 0:5, 1:n, 1:n, @(a, b) quantile_arguments (pool, a, b));
 printf ("weightquantdraw: %d hostile calls survived\n", calls);

@@ -17,9 +17,29 @@ Array numeric(std::initializer_list<mwSize> dims, mxClassID classId, mxComplexit
 std::vector<Array> makePool()
 {
     std::vector<Array> pool;
-    for (double v : {double(NAN), double(INFINITY), -double(INFINITY), -0.0, 0.0, -7.5, 1.0, 2.0, 2.5, 3.0, 5.0, 18.0,
-                     150.0, 1e300, 1e-300, 5e-324, 1e-7, 2147483647.0, -1e300, -DBL_MAX, -9007199254740996.0,
-                     -4503599627370495.5, -65536.5}) {
+    for (double v : {double(NAN),
+                     double(INFINITY),
+                     -double(INFINITY),
+                     -0.0,
+                     0.0,
+                     -7.5,
+                     1.0,
+                     2.0,
+                     2.5,
+                     3.0,
+                     5.0,
+                     18.0,
+                     150.0,
+                     1e300,
+                     1e-300,
+                     5e-324,
+                     1e-7,
+                     2147483647.0,
+                     -1e300,
+                     -DBL_MAX,
+                     -9007199254740996.0,
+                     -4503599627370495.5,
+                     -65536.5}) {
         pool.push_back(makeScalar(v));
     }
     pool.push_back(makeMatrix(0, 0, {}));
@@ -30,10 +50,20 @@ std::vector<Array> makePool()
     pool.push_back(makeMatrix(2, 3, {1, NAN, INFINITY, -4, 1e-7, 1e300}));
     pool.push_back(makeMatrix(2, 2, {-INFINITY, NAN, -3e15 - 0.5, 1.5e-8}));
     pool.push_back(makeRow({50, NAN, -1}));
-    for (const std::vector<double>& w : std::vector<std::vector<double>>{
-             {0, 0}, {1, 1, -1}, {1, -(1 - 0x1p-52)}, {1e308, 1e308, -1e308}, {1e308, 1e308, 1e308}, {-1, -2, -3},
-             {NAN, 1, 2}, {INFINITY, 1}, {-INFINITY, 1, 2}, {1, -1}, {0, -0.0}, {5, -5, 1}, {0x1p-1074, 0x1p-1074},
-             {1, 2, 3, INFINITY, -INFINITY}}) {
+    for (const std::vector<double>& w : std::vector<std::vector<double>>{{0, 0},
+                                                                         {1, 1, -1},
+                                                                         {1, -(1 - 0x1p-52)},
+                                                                         {1e308, 1e308, -1e308},
+                                                                         {1e308, 1e308, 1e308},
+                                                                         {-1, -2, -3},
+                                                                         {NAN, 1, 2},
+                                                                         {INFINITY, 1},
+                                                                         {-INFINITY, 1, 2},
+                                                                         {1, -1},
+                                                                         {0, -0.0},
+                                                                         {5, -5, 1},
+                                                                         {0x1p-1074, 0x1p-1074},
+                                                                         {1, 2, 3, INFINITY, -INFINITY}}) {
         pool.push_back(makeRow(w));
     }
     std::vector<double> mixed(200);

@@ -20,9 +20,9 @@ const std::vector<Array>& hostilePool();
 struct Sweep {
     explicit Sweep(int args = 4, int outputs = 3) : maxArgs(args), maxOutputs(outputs) {}
 
-    int maxArgs;                       // argument counts 0 ... maxArgs
-    int maxOutputs;                    // output counts 0 ... maxOutputs
-    const mxArray* filler = nullptr;   // when set, most partners are this valid argument
+    int maxArgs;                                   // argument counts 0 ... maxArgs
+    int maxOutputs;                                // output counts 0 ... maxOutputs
+    const mxArray* filler = nullptr;               // when set, most partners are this valid argument
     std::function<void(const CallResult&)> check;  // looks at each successful call
 };
 

@@ -1,7 +1,5 @@
 #include "module_test.hpp"
 
-#include <cstring>
-
 namespace montemex::test {
 
 std::string moduleDirectory(Build build)
@@ -51,7 +49,24 @@ std::vector<double> hostNormals(std::size_t count)
     return hostNumbers("randn", count);
 }
 
-void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message)
+Expected expectFromStream(std::uint32_t seed, std::size_t uniforms, std::size_t normals,
+                          const std::function<std::vector<double>(ScriptedSource&)>& compute)
+{
+    Host host;
+    host.seed(seed);
+    ScriptedSource stream{hostUniforms(uniforms), hostNormals(normals)};
+    Expected expected;
+    expected.values = compute(stream);
+    host.seed(seed);
+    hostUniforms(stream.uniformsUsed);
+    hostNormals(stream.normalsUsed);
+    expected.after = host.randomState();
+    host.seed(seed);
+    return expected;
+}
+
+void expectError(const CallResult& result, const std::string& name, const std::string& reason,
+                 const std::string& message)
 {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, message);
@@ -68,26 +83,6 @@ Output outputOf(const CallResult& result)
     output.cols = dims[1];
     output.values = values(result.outputs[0].get());
     return output;
-}
-
-bool sameBits(double a, double b)
-{
-    if (a != a && b != b) return true;
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual)
-{
-    if (expected.size() != actual.size()) {
-        return ::testing::AssertionFailure() << "sizes differ: expected " << expected.size() << ", got " << actual.size();
-    }
-    for (std::size_t k = 0; k < expected.size(); ++k) {
-        if (!sameBits(expected[k], actual[k])) {
-            return ::testing::AssertionFailure() << "element " << k << ": expected " << expected[k] << ", got "
-                                                 << actual[k];
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 }  // namespace montemex::test

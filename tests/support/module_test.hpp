@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "montemex/host.hpp"
+#include "same_values.hpp"
+#include "scripted_source.hpp"
 
 namespace montemex::test {
 
@@ -25,8 +28,21 @@ CallResult callModule(Build build, const std::string& name, int nlhs, const std:
 std::vector<double> hostUniforms(std::size_t count);
 std::vector<double> hostNormals(std::size_t count);
 
+// Values a test computes from the host's next numbers, and the host's state once exactly the
+// numbers they used are drawn.
+struct Expected {
+    std::vector<double> values;
+    RandomState after;
+};
+
+// Seeds the host with `seed` and hands `compute` its next `uniforms` uniforms and `normals`
+// normals (independent streams) as a scripted source; leaves the host seeded with `seed` again.
+Expected expectFromStream(std::uint32_t seed, std::size_t uniforms, std::size_t normals,
+                          const std::function<std::vector<double>(ScriptedSource&)>& compute);
+
 // Asserts a failed call with this message and identifier "montemex:<name>:<reason>".
-void expectError(const CallResult& result, const std::string& name, const std::string& reason, const std::string& message);
+void expectError(const CallResult& result, const std::string& name, const std::string& reason,
+                 const std::string& message);
 
 // The single output of a successful call, with its first two dimensions.
 struct Output {
@@ -35,9 +51,5 @@ struct Output {
     std::vector<double> values;
 };
 Output outputOf(const CallResult& result);
-
-// Exact equality of doubles, NaN equal to NaN, +0 distinct from -0.
-bool sameBits(double a, double b);
-::testing::AssertionResult sameValues(const std::vector<double>& expected, const std::vector<double>& actual);
 
 }  // namespace montemex::test

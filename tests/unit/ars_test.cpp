@@ -4,37 +4,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 #include <vector>
 
 #include "ars.hpp"
+#include "exact_cdf.hpp"
+#include "scripted_source.hpp"
+#include "seeded_source.hpp"
 
+using montemex::test::ksBound;
+using montemex::test::NumericCdf;
+using montemex::test::ScriptedSource;
+using montemex::test::SeededSource;
+using montemex::test::ksDistance;
 using namespace montemex;
 
 namespace {
 
-// Returns the scripted numbers in order, then `rest` for ever; counts reservations.
-struct Script {
-    std::vector<double> numbers;
-    double rest = 0.5;
-    std::size_t used = 0;
-    std::size_t reserved = 0;
-    double uniform() { return used < numbers.size() ? numbers[used++] : (++used, rest); }
-    void reserveUniforms(std::size_t k) { reserved += k; }
-};
-
-// Uniforms from a seeded engine, every third one (the acceptance test) replaced by `accept`
-// when it is set, so that a test can force rejections.
+// Uniforms from a seeded stream, every third one (the acceptance test) replaced by `accept` when
+// it is set, so that a test can force rejections.
 struct Seeded {
-    std::mt19937_64 engine;
+    SeededSource numbers;
     double accept = -1.0;
-    long drawn = 0;
     double uniform()
     {
-        double u = (static_cast<double>(engine() >> 11) + 0.5) * 0x1p-53;
-        return ++drawn % 3 == 0 && accept >= 0.0 ? accept : u;
+        const double u = numbers.uniform();
+        return numbers.uniformsUsed % 3 == 0 && accept >= 0.0 ? accept : u;
     }
-    void reserveUniforms(std::size_t) {}
 };
 
 // Each density counts its calls in *data (an int) when data is given.
@@ -90,15 +85,11 @@ double wallDensity(double x, double& slope, void* data)
 
 // The hull of the draw in progress in the tests below (a draw's state belongs to its caller).
 Hull hull;
-int warned = 0;
 
-// One draw with the test's hull, as the old interface had it: x, and the status.
 template <typename Source>
-double drawOnce(Source& source, double xStart, double step, LogDensityFn density, void* data, ArsStatus& status)
+ArsDraw drawOnce(Source& source, double xStart, double step, LogDensityFn density, void* data = nullptr)
 {
-    const ArsDraw draw = ars(source, hull, xStart, step, density, data, warned);
-    status = draw.status;
-    return draw.x;
+    return ars(source, hull, xStart, step, density, data);
 }
 
 struct Walk {
@@ -142,43 +133,6 @@ double watchedDensity(double x, double& slope, void* data)
     return watch.inner(x, slope, nullptr);
 }
 
-// The distribution function of the density proportional to exp(h) on [a, b], by the trapezoid
-// rule on a fine grid.
-struct NumericCdf {
-    double a, b;
-    std::vector<double> cumulative;
-
-    NumericCdf(LogDensityFn h, double lo, double hi, double shift) : a(lo), b(hi), cumulative(200001, 0.0)
-    {
-        double step = (b - a) / (cumulative.size() - 1), slope, previous = std::exp(h(a, slope, nullptr) + shift);
-        for (std::size_t i = 1; i < cumulative.size(); ++i) {
-            double next = std::exp(h(a + i * step, slope, nullptr) + shift);
-            cumulative[i] = cumulative[i - 1] + 0.5 * (previous + next) * step;
-            previous = next;
-        }
-    }
-    double operator()(double x) const
-    {
-        double position = (std::clamp(x, a, b) - a) / (b - a) * (cumulative.size() - 1);
-        std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(position), cumulative.size() - 2);
-        double value = cumulative[i] + (position - i) * (cumulative[i + 1] - cumulative[i]);
-        return value / cumulative.back();
-    }
-};
-
-// Largest distance between the empirical distribution of `draws` and `cdf`.
-template <typename Cdf>
-double ksDistance(std::vector<double> draws, Cdf cdf)
-{
-    std::sort(draws.begin(), draws.end());
-    double n = static_cast<double>(draws.size()), worst = 0.0;
-    for (std::size_t i = 0; i < draws.size(); ++i) {
-        double f = cdf(draws[i]);
-        worst = std::max({worst, std::fabs(f - i / n), std::fabs(f - (i + 1) / n)});
-    }
-    return worst;
-}
-
 }  // namespace
 
 TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
@@ -188,7 +142,7 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
     Hull start;
     const HullNode* nodes = start.nodes;
     int calls = 0;
-    ASSERT_EQ(startHull(start, 0.0, log2, coshDensity, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, log2, coshDensity, &calls), HullStart::Ready);
     EXPECT_EQ(calls, 4);  // xStart twice, one step each way
     EXPECT_EQ(start.head, &nodes[0]);
     EXPECT_EQ(start.count, 2);
@@ -202,13 +156,10 @@ TEST(Ars, StartSearchesDoubleTheirStepsAndDrawNothing)
     // Mode at -1 from xStart 0, step 1: the left search passes it (-1, then -3); the right search
     // ends at xStart itself, already 0.5 below the top it has seen.
     struct Shifted {
-        static double density(double x, double& slope, void* data)
-        {
-            return normalDensity(x + 1.0, slope, data);
-        }
+        static double density(double x, double& slope, void* data) { return normalDensity(x + 1.0, slope, data); }
     };
     calls = 0;
-    ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), ArsStatus::Drawn);
+    ASSERT_EQ(startHull(start, 0.0, 1.0, Shifted::density, &calls), HullStart::Ready);
     EXPECT_EQ(calls, 4);
     EXPECT_EQ(nodes[0].x, -3.0);
     EXPECT_EQ(nodes[1].x, 0.0);
@@ -229,30 +180,32 @@ TEST(Ars, EnvelopeDrawPicksSegmentsByAreaAndInvertsSteepOnesWithoutOverflow)
     HullNode* chosen = nullptr;
 
     // Total 4: u1 = 0.25 leaves exactly 0 after the first area, which moves on.
-    Script script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0);  // u2 = 1: the segment's rising end
+    const double total = 4.0;
+    ScriptedSource script{{0.25, 1.0, 0.25, 0x1p-60, 0.9999, 0.5, 0.1, 0.5}};
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 2.0);  // u2 = 1: the segment's rising end
     EXPECT_EQ(chosen, &n[1]);
-    double low = drawEnvelope(script, made, chosen);  // u2 tiny: finite and inside
+    double low = drawEnvelope(script, made, total, chosen);  // u2 tiny: finite and inside
     EXPECT_EQ(chosen, &n[1]);
     EXPECT_TRUE(low >= 0.0 && low < 2.0);
     volatile double half = 0.5;
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 2.0 + std::log(half) / -1.0);
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 2.0 + std::log(half) / -1.0);
     EXPECT_EQ(chosen, &n[2]);
-    EXPECT_EQ(drawEnvelope(script, made, chosen), 0.0 + std::log(half) / 2.0);
+    EXPECT_EQ(drawEnvelope(script, made, total, chosen), 0.0 + std::log(half) / 2.0);
     EXPECT_EQ(chosen, &n[0]);
-    EXPECT_EQ(script.used, 8u);
+    EXPECT_EQ(script.uniformsUsed, 8u);
 }
 
 TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
 {
     // Find the first candidate (accepted with a tiny u), then replay with u equal to its ratio.
     Watch watch{coshDensity, 4};
-    ArsStatus status;
-    Script first{{0.3, 0.6, 0x1p-60}};
-    double x = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch, status);
-    ASSERT_EQ(status, ArsStatus::Drawn);
-    EXPECT_EQ(first.used, 3u);
-    EXPECT_EQ(first.reserved, 3u);
+    ScriptedSource first{{0.3, 0.6, 0x1p-60}};
+    const ArsDraw accepted = drawOnce(first, 0.0, std::log(2.0), watchedDensity, &watch);
+    ASSERT_EQ(accepted.status, ArsStatus::Drawn);
+    EXPECT_EQ(accepted.rejections, 0);
+    const double x = accepted.x;
+    EXPECT_EQ(first.uniformsUsed, 3u);
+    EXPECT_EQ(first.uniformsReserved, 3u);
     EXPECT_EQ(watch.walks.back().nodes, 2);  // accepted at once: the hull keeps its two nodes
 
     Hull start;
@@ -262,13 +215,15 @@ TEST(Ars, AcceptsWhenTheUniformReachesTheRatioAndDrawsThreeUniformsPerProposal)
     double h = coshDensity(x, slope, nullptr);
     const HullNode& segment = x < nodes[0].zRight ? nodes[0] : nodes[1];
     double w = std::exp((h - segment.slope * x) - segment.intercept);
-    Script equal{{0.3, 0.6, w}};
-    EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
-    EXPECT_EQ(equal.used, 3u);
-    Script above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
-    EXPECT_NE(drawOnce(above, 0.0, std::log(2.0), coshDensity, nullptr, status), x);
-    EXPECT_EQ(above.used, 6u);
-    EXPECT_EQ(above.reserved, 6u);
+    ScriptedSource equal{{0.3, 0.6, w}};
+    EXPECT_EQ(drawOnce(equal, 0.0, std::log(2.0), coshDensity).x, x);
+    EXPECT_EQ(equal.uniformsUsed, 3u);
+    ScriptedSource above{{0.3, 0.6, std::nextafter(w, 1.0), 0.3, 0.6, 0x1p-60}};
+    const ArsDraw second = drawOnce(above, 0.0, std::log(2.0), coshDensity);
+    EXPECT_NE(second.x, x);
+    EXPECT_EQ(second.rejections, 1);
+    EXPECT_EQ(above.uniformsUsed, 6u);
+    EXPECT_EQ(above.uniformsReserved, 6u);
 }
 
 TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
@@ -276,17 +231,17 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // u = 2 rejects every candidate: each rejection adds one tangent, up to 100 nodes, and the
     // hull stays a sorted list with ordered boundaries throughout.
     Watch watch{normalDensity, 5};
-    Seeded source{std::mt19937_64(11)};
-    ArsStatus status;
+    Seeded source{SeededSource(11)};
     std::vector<double> script;
     for (int k = 0; k < 150; ++k) {
         double u1 = source.uniform(), u2 = source.uniform();
         bool farLeft = k == 10 || k == 40;  // the leftmost segment, well out in its tail
         script.insert(script.end(), {farLeft ? 1e-12 : u1, farLeft ? 0.05 : u2, k < 149 ? 2.0 : 0x1p-60});
     }
-    Script scripted{script};
-    drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch, status);
-    ASSERT_EQ(status, ArsStatus::Drawn);
+    ScriptedSource scripted{script};
+    const ArsDraw draw = drawOnce(scripted, 0.5, 1.0, watchedDensity, &watch);
+    ASSERT_EQ(draw.status, ArsStatus::Drawn);
+    EXPECT_EQ(draw.rejections, 149);
     ASSERT_EQ(watch.walks.size(), 150u);
     double leftmost = -2.5;  // the left search ends at 0.5 - 3
     for (std::size_t k = 0; k < watch.walks.size(); ++k) {
@@ -302,12 +257,12 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
     // Flat or equal slopes are not added: a candidate at the boundary 0 of -cosh (u2 = 1,
     // h' = -sinh(0)), and candidates in a linear tail whose slope equals its node's.
     Watch flat{coshDensity, 4};
-    Script atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
-    drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat, status);
+    ScriptedSource atBoundary{{0.3, 1.0, 2.0, 0.3, 1.0, 0x1p-60}};
+    drawOnce(atBoundary, 0.0, std::log(2.0), watchedDensity, &flat);
     EXPECT_EQ(flat.walks[1].nodes, 2);
     Watch tails{linearTailsDensity, 4};
-    Script inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
-    drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails, status);
+    ScriptedSource inTails{{0.01, 0.001, 2.0, 0.99, 0.001, 2.0, 0.3, 0.5, 0x1p-60}};
+    drawOnce(inTails, 0.0, 1.0, watchedDensity, &tails);
     EXPECT_LT(tails.candidates[0], -1.0);
     EXPECT_GT(tails.candidates[1], 1.0);
     EXPECT_EQ(tails.walks[2].nodes, 2);
@@ -316,17 +271,21 @@ TEST(Ars, RejectionsAddTangentsInOrderUntilTheHullIsFull)
 TEST(Ars, DrawsFollowTheExactDistribution)
 {
     const int n = 20000;
-    const double critical = 1.95 / std::sqrt(static_cast<double>(n));  // 0.1% level
-    Seeded source{std::mt19937_64(2024)};
-    ArsStatus status = ArsStatus::Drawn;
+    const double critical = ksBound(n);  // 0.1% level
+    Seeded source{SeededSource(2024)};
     auto sample = [&](double xStart, double step, LogDensityFn density) {
         std::vector<double> draws;
-        for (int k = 0; k < n && status == ArsStatus::Drawn; ++k) draws.push_back(drawOnce(source, xStart, step, density, nullptr, status));
-        EXPECT_EQ(status, ArsStatus::Drawn);
+        ArsDraw draw;
+        for (int k = 0; k < n && draw.status == ArsStatus::Drawn; ++k) {
+            draw = drawOnce(source, xStart, step, density);
+            draws.push_back(draw.x);
+        }
+        EXPECT_EQ(draw.status, ArsStatus::Drawn);
         return draws;
     };
-    EXPECT_LT(ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
-              critical);
+    EXPECT_LT(
+        ksDistance(sample(3.0, 0.5, normalDensity), [](double x) { return 0.5 * std::erfc(-x / std::sqrt(2.0)); }),
+        critical);
     // log of a gamma(3) variate: P(G <= g) = 1 - e^-g (1 + g + g^2/2).
     EXPECT_LT(ksDistance(sample(-2.0, 0.3, logGammaDensity),
                          [](double x) {
@@ -337,7 +296,11 @@ TEST(Ars, DrawsFollowTheExactDistribution)
     // A long linear tail ending in a wall: far-tail tangents that rounding has swamped are taken
     // back, and the draws stay exact.
     std::vector<double> wall = sample(0.0, std::log(1.0 / std::sqrt(1e-3) + 1.0), wallDensity);
-    EXPECT_LT(ksDistance(wall, NumericCdf(wallDensity, -8.0, 14.0, 1.7)), critical);
+    const auto logWall = [](long double x) {
+        double slope;
+        return static_cast<long double>(wallDensity(static_cast<double>(x), slope, nullptr));
+    };
+    EXPECT_LT(ksDistance(wall, NumericCdf(logWall, -8.0, 14.0)), critical);
 }
 
 TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
@@ -368,29 +331,30 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
             return ++*static_cast<int*>(data) > 4 ? INFINITY : coshDensity(x, slope, nullptr);
         }
     };
-    Script script{{}};
-    ArsStatus status;
-    int calls = 0;
-    EXPECT_TRUE(std::isnan(drawOnce(script, 0.0, 1.0, Broken::nan, nullptr, status)));
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 0.0, 1.0, Broken::convex, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 0.0, 1.0, Broken::flat, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::SearchFailed);
-    drawOnce(script, 1e20, 1.0, coshDensity, nullptr, status);  // a step below the spacing at 1e20
-    EXPECT_EQ(status, ArsStatus::BadStart);
-    drawOnce(script, 0.0, 0.0, coshDensity, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::BadStart);
-    drawOnce(script, 0.0, 1.0, Broken::huge, nullptr, status);
-    EXPECT_EQ(status, ArsStatus::Imprecise);
-    EXPECT_EQ(script.used, 0u);  // none of these drew anything
-    drawOnce(script, 0.0, 1.0, Broken::infiniteAfterSearches, &calls, status);
-    EXPECT_EQ(status, ArsStatus::BadDensity);
+    Hull start;
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::nan, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::convex, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::flat, nullptr), HullStart::SearchFailed);
+    EXPECT_EQ(startHull(start, 1e20, 1.0, coshDensity, nullptr), HullStart::BadStart);  // step below the spacing
+    EXPECT_EQ(startHull(start, 0.0, 0.0, coshDensity, nullptr), HullStart::BadStart);
+    EXPECT_EQ(startHull(start, 0.0, 1.0, Broken::huge, nullptr), HullStart::Imprecise);
+    ScriptedSource script{{}};
+    const ArsDraw none = drawOnce(script, 0.0, 1.0, Broken::nan);
+    EXPECT_EQ(none.status, ArsStatus::NoStart);
+    EXPECT_TRUE(std::isnan(none.x));
+    EXPECT_EQ(script.uniformsUsed, 0u);  // the searches draw nothing
 
-    Seeded rejectAll{std::mt19937_64(3), 2.0};
+    int calls = 0;
+    ScriptedSource proposal{{0.5, 0.5, 0.5}};
+    EXPECT_EQ(drawOnce(proposal, 0.0, 1.0, Broken::infiniteAfterSearches, &calls).status, ArsStatus::BadDensity);
+
+    // Every candidate rejected: the bound ends the draw, which says how many it rejected and
+    // prints nothing (warning is the caller's business).
+    Seeded rejectAll{SeededSource(3), 2.0};
     testing::internal::CaptureStderr();
-    drawOnce(rejectAll, 0.0, 1.0, normalDensity, nullptr, status);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(status, ArsStatus::TooManyProposals);
-    EXPECT_EQ(rejectAll.drawn, 3 * kMaxProposals);
+    const ArsDraw hopeless = drawOnce(rejectAll, 0.0, 1.0, normalDensity);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(hopeless.status, ArsStatus::TooManyProposals);
+    EXPECT_EQ(hopeless.rejections, kMaxProposals);
+    EXPECT_EQ(rejectAll.numbers.uniformsUsed, 3u * kMaxProposals);
 }

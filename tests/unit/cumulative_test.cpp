@@ -35,8 +35,8 @@ double firstAtLeast(const std::vector<double>& q, double x)
 // `buckets` and their neighbours, the extremes of (0, 1), and some outside it.
 std::vector<double> probesFor(const std::vector<double>& q, std::size_t buckets, std::mt19937_64& rng)
 {
-    std::vector<double> xs = {0.0, -0.0, 0x1p-1074, 0x1p-53, std::nextafter(1.0, 0.0), 1.0, 1.5, -0.5, kNaN,
-                              INFINITY, -INFINITY};
+    std::vector<double> xs = {0.0,  -0.0, 0x1p-1074, 0x1p-53,  std::nextafter(1.0, 0.0), 1.0, 1.5,
+                              -0.5, kNaN, INFINITY,  -INFINITY};
     for (double v : q) {
         xs.push_back(v);
         xs.push_back(std::nextafter(v, -INFINITY));
@@ -64,8 +64,8 @@ std::vector<double> probesFor(const std::vector<double>& q, std::size_t buckets,
         double bisection = searchCumulative(q.data(), n, x);
         double guided = searchGuided(q.data(), n, guide.data(), buckets, x);
         if (bisection != guided) {
-            return ::testing::AssertionFailure() << "n = " << n << ", x = " << x << ": bisection " << bisection
-                                                 << ", guided " << guided;
+            return ::testing::AssertionFailure()
+                   << "n = " << n << ", x = " << x << ": bisection " << bisection << ", guided " << guided;
         }
         if (!std::isnan(x) && bisection != firstAtLeast(q, x)) {
             return ::testing::AssertionFailure() << "bisection is not the first entry >= x at x = " << x;
@@ -165,8 +165,8 @@ TEST(Cumulative, GuidedSearchEqualsBisectionOnMonotoneTables)
     negative[40] = -3;
     std::vector<double> withNaN(100, 1.0);
     withNaN[70] = kNaN;
-    for (const std::vector<double>& q : {cumulativeOf(negative), cumulativeOf(std::vector<double>(100, 0.0)),
-                                        cumulativeOf(withNaN)}) {
+    for (const std::vector<double>& q :
+         {cumulativeOf(negative), cumulativeOf(std::vector<double>(100, 0.0)), cumulativeOf(withNaN)}) {
         std::vector<std::uint32_t> guide(guideBuckets(q.size()) + 1);
         EXPECT_FALSE(buildGuide(q.data(), q.size(), guide.data(), guideBuckets(q.size())));
     }
@@ -292,7 +292,8 @@ TEST(ExpectedCounts, RoundingShortfallsBelowAWholeNumberCountAsThatNumber)
         const std::size_t n = 1 + engine() % 300;
         std::vector<double> counts(n, 0.0);
         for (std::size_t j = 0; j < n; ++j) counts[engine() % n] += 1.0;
-        const double scale = std::ldexp(1.0 + static_cast<double>(engine() % 1000) / 997.0, static_cast<int>(engine() % 40) - 20);
+        const double scale =
+            std::ldexp(1.0 + static_cast<double>(engine() % 1000) / 997.0, static_cast<int>(engine() % 40) - 20);
         std::vector<double> w(n);
         for (std::size_t i = 0; i < n; ++i) w[i] = counts[i] * scale;
         out.assign(n, 0.0);

@@ -4,13 +4,14 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <random>
 #include <vector>
 
 #include "gamma_batch.hpp"
 #include "quick_log.hpp"
+#include "same_values.hpp"
 
+using montemex::test::sameBits;
 using namespace montemex;
 
 namespace {
@@ -31,11 +32,6 @@ struct BlockSource {
     double uniform() { return used < numbers.size() ? numbers[used++] : (++used, 0.5); }
     void rejectionLimitReached() { gaveUp = true; }
 };
-
-bool sameBits(double a, double b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // The batch over `block` must give what drawGamma gives from it, variate by variate, use the same
 // numbers, and stop early only where drawGamma would need more than the block or give up. The
@@ -59,7 +55,8 @@ void expectBatchAsSerial(double a, const std::vector<double>& block, std::size_t
     ASSERT_FALSE(serial.gaveUp);
     if (batch.variates < wanted && block.size() >= 64) {
         drawGamma(serial, a);
-        EXPECT_TRUE(serial.used > block.size() || serial.gaveUp) << "shape " << a << " stopped early at " << batch.variates;
+        EXPECT_TRUE(serial.used > block.size() || serial.gaveUp)
+            << "shape " << a << " stopped early at " << batch.variates;
     }
 }
 
@@ -76,7 +73,7 @@ double edgeOfExactTest(double a, double u)
 }
 
 // A block of random uniforms with, every few dozen attempts, a run of rejected attempts of random
-// length (some longer than a chunk), attempts on the edge of the exact test, and a run that ends
+// length (some longer than a tile), attempts on the edge of the exact test, and a run that ends
 // at the block's end.
 std::vector<double> scriptedBlock(double a, std::size_t count, std::mt19937_64& engine)
 {
@@ -171,9 +168,10 @@ TEST(QuickLog, StaysWithinItsBoundAndRefusesWhatItCannotTake)
     for (int k = 0; k < 400000; ++k) {
         // Anywhere in the range, and close to 1 and to sqrt(2) (where the reduction switches).
         const double step = std::ldexp(unit(engine), -static_cast<int>(engine() % 53));
-        const double t = k % 3 == 0   ? std::ldexp(1.0 + unit(engine) + 0.5, static_cast<int>(engine() % 2044) - 1021)
-                         : k % 3 == 1 ? 1.0 + step
-                                      : std::sqrt(2.0) * (1.0 + step) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
+        const double t = k % 3 == 0 ? std::ldexp(1.0 + unit(engine) + 0.5, static_cast<int>(engine() % 2044) - 1021)
+                         : k % 3 == 1
+                             ? 1.0 + step
+                             : std::sqrt(2.0) * (1.0 + step) * std::ldexp(1.0, static_cast<int>(engine() % 9) - 4);
         const double exact = std::log(t);
         const double error = std::fabs(quickLog(t) - exact);
         ASSERT_LE(error, kQuickLogError * std::fabs(exact)) << t;

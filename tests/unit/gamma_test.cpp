@@ -7,8 +7,10 @@
 
 #include "gamma.hpp"
 #include "scripted_source.hpp"
+#include "seeded_source.hpp"
 
 using montemex::test::ScriptedSource;
+using montemex::test::SeededSource;
 using namespace montemex;
 
 namespace {
@@ -24,17 +26,6 @@ double gammaFrom(double a, std::vector<double> uniforms)
     EXPECT_EQ(source.uniformsUsed, uniforms.size()) << "shape " << a;
     return g;
 }
-
-// An endless seeded stream, for draws too many to script.
-struct EngineSource {
-    std::mt19937_64 engine{12345};
-    std::size_t uniformsUsed = 0;
-    double uniform()
-    {
-        ++uniformsUsed;
-        return (static_cast<double>(engine() >> 11) + 0.5) * 0x1p-53;
-    }
-};
 
 }  // namespace
 
@@ -90,7 +81,7 @@ TEST(Gamma, ExponentialPathIsOneUniformStrictlyBetweenOneAnd1point00001)
 
 TEST(Gamma, RejectionMethodAcceptsByEitherTestAndRedrawsTwoUniformsPerAttempt)
 {
-    const double candidate = 1.4677071733467426;  // a = 2, u = 0.6
+    const double candidate = 1.4677071733467426;        // a = 2, u = 0.6
     EXPECT_EQ(gammaFrom(2.0, {0.6, 0.5}), candidate);   // z <= 1 - 2y^2/x
     EXPECT_EQ(gammaFrom(2.0, {0.6, 0.95}), candidate);  // only the logarithmic test accepts
     // v = 0.99 fails both tests; u = 0.01 gives a negative candidate: each costs two uniforms.
@@ -121,9 +112,9 @@ TEST(Beta, RatioOfTwoGammasOnTheGridStrictlyInsideTheUnitInterval)
     EXPECT_EQ(drawBeta(redraw, 1.000005, 1.000005), 0.5);
     EXPECT_EQ(redraw.uniformsUsed, 4u);
 
-    EngineSource engine;
+    SeededSource seeded(12345);
     for (int k = 0; k < 20000; ++k) {
-        double value = drawBeta(engine, 0.3, 0.2);
+        double value = drawBeta(seeded, 0.3, 0.2);
         ASSERT_GT(value, 0.0);
         ASSERT_LT(value, 1.0);
         ASSERT_EQ(std::fmod(value, 0x1p-52), 0.0);
@@ -148,7 +139,7 @@ TEST(Beta, ShapesThatCouldLoopForEverGiveADefinedValue)
 
     // Beta(1, 1e280) lies below 1e-279: every ratio rounds to 0 and redrawing stops at the
     // bound with the smallest value inside.
-    EngineSource engine;
-    EXPECT_EQ(drawBeta(engine, 1.0, 1e280), 0x1p-52);
-    EXPECT_GE(engine.uniformsUsed, 5u * kMaxBetaAttempts);
+    SeededSource seeded(12345);
+    EXPECT_EQ(drawBeta(seeded, 1.0, 1e280), 0x1p-52);
+    EXPECT_GE(seeded.uniformsUsed, 5u * kMaxBetaAttempts);
 }

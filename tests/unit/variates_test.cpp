@@ -83,10 +83,10 @@ TEST(Variates, StandardSourceKeepsUniformsInsideTheOpenIntervalAndNormalsFinite)
 {
     FixedEngine engine{{0, ~std::uint64_t(0), std::uint64_t(1) << 63, 0, ~std::uint64_t(0)}};
     StandardSource<FixedEngine> source(engine);
-    EXPECT_EQ(source.uniform(), 0x1p-53);                // (0 + 0.5) / 2^52
-    EXPECT_EQ(source.uniform(), 1.0 - 0x1p-53);          // the top 52 bits all set
+    EXPECT_EQ(source.uniform(), 0x1p-53);        // (0 + 0.5) / 2^52
+    EXPECT_EQ(source.uniform(), 1.0 - 0x1p-53);  // the top 52 bits all set
     EXPECT_EQ(source.uniform(), 0.5 + 0x1p-53);
-    EXPECT_TRUE(std::isfinite(source.normal()));         // the most extreme pair of uniforms
+    EXPECT_TRUE(std::isfinite(source.normal()));  // the most extreme pair of uniforms
     EXPECT_EQ(engine.next, 5u);
 
     // A real engine: reproducible from its seed.

@@ -24,17 +24,17 @@ using Array = std::unique_ptr<mxArray, ArrayDeleter>;
 
 // What one module call did at the host boundary.
 struct CallStats {
-    std::size_t hostCalls = 0;        // mexCallMATLAB calls
-    std::size_t uniformsDrawn = 0;    // numbers returned by "rand"
-    std::size_t normalsDrawn = 0;     // numbers returned by "randn"
-    std::size_t arraysCreated = 0;    // host arrays created during the call
-    std::size_t arraysReclaimed = 0;  // temporaries the module left for the host to destroy
-    std::size_t blocksReclaimed = 0;  // mxMalloc blocks the module left for the host to free
-    std::size_t peakLiveArrays = 0;   // most temporaries alive at one time
-    std::size_t peakLiveBytes = 0;    // most bytes held in temporaries and blocks at one time
-    std::vector<std::string> misuse;  // interface misuse: wrong-type reads, double frees, ...
+    std::size_t hostCalls = 0;          // mexCallMATLAB calls
+    std::size_t uniformsDrawn = 0;      // numbers returned by "rand"
+    std::size_t normalsDrawn = 0;       // numbers returned by "randn"
+    std::size_t arraysCreated = 0;      // host arrays created during the call
+    std::size_t arraysReclaimed = 0;    // temporaries the module left for the host to destroy
+    std::size_t blocksReclaimed = 0;    // mxMalloc blocks the module left for the host to free
+    std::size_t peakLiveArrays = 0;     // most temporaries alive at one time
+    std::size_t peakLiveBytes = 0;      // most bytes held in temporaries and blocks at one time
+    std::vector<std::string> misuse;    // interface misuse: wrong-type reads, double frees, ...
     std::vector<std::string> warnings;  // "identifier: message" of each warning raised
-    std::size_t interruptChecks = 0;  // statements evaluated to let an interrupt end the call
+    std::size_t interruptChecks = 0;    // statements evaluated to let an interrupt end the call
 };
 
 struct CallResult {

@@ -1,8 +1,8 @@
 // Test module: applies the elementwise size rule with PROBE_PARAMETERS parameters and returns
 // element i = a(i) (one parameter) or a(i) * 1000 + b(i) (two), showing which values the rule
 // hands to each output element.
-#include "mex/size_rule.hpp"
 #include "mex.h"
+#include "mex/size_rule.hpp"
 
 using namespace montemex;
 
@@ -10,7 +10,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const char* name = PROBE_PARAMETERS == 1 ? "sizeprobe1" : "sizeprobe2";
     ElementwiseCall call = applySizeRule(name, PROBE_PARAMETERS, nlhs, nrhs, prhs);
-    plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
+    plhs[0] =
+        mxCreateDoubleMatrix(static_cast<mwSize>(call.output.rows), static_cast<mwSize>(call.output.cols), mxREAL);
     double* out = mxGetPr(plhs[0]);
     readParameters(call);
     for (std::size_t i = 0; i < call.count; ++i) {

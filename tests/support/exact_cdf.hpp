@@ -1,9 +1,10 @@
-// Exact distribution functions for the statistical checks, and the Kolmogorov-Smirnov distance
-// of a sample from one.
+// Exact distribution functions for the statistical checks (in closed form, or integrated
+// numerically from a log-density), and the Kolmogorov-Smirnov distance of a sample from one.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -54,6 +55,45 @@ inline double studentCdf(double nu, double t)
     const double theta = std::atan(t / std::sqrt(3.0));  // nu == 3
     return 0.5 + (theta + std::sin(theta) * std::cos(theta)) / pi;
 }
+
+// The distribution function of the density proportional to exp(h) on [lo, hi] (0 below, 1 above),
+// by the trapezoid rule on `points` grid points, in long double.
+//
+// h is shifted by its largest value on the grid before exponentiating, so that a density whose
+// logarithm lies far from 0 neither overflows nor underflows; [lo, hi] should hold all but a
+// negligible part of the mass.
+class NumericCdf {
+public:
+    NumericCdf(const std::function<long double(long double)>& h, long double lo, long double hi,
+               std::size_t points = 400001)
+        : lo_(lo), step_((hi - lo) / static_cast<long double>(points - 1)), cumulative_(points, 0.0L)
+    {
+        std::vector<long double> values(points);
+        long double top = -INFINITY;
+        for (std::size_t i = 0; i < points; ++i) {
+            values[i] = h(lo + static_cast<long double>(i) * step_);
+            top = std::max(top, values[i]);
+        }
+        for (std::size_t i = 1; i < points; ++i) {
+            cumulative_[i] =
+                cumulative_[i - 1] + (std::exp(values[i - 1] - top) + std::exp(values[i] - top)) * step_ / 2;
+        }
+    }
+
+    double operator()(double x) const
+    {
+        const long double last = static_cast<long double>(cumulative_.size() - 1);
+        const long double position = std::clamp((x - lo_) / step_, 0.0L, last);
+        const std::size_t i = std::min(static_cast<std::size_t>(position), cumulative_.size() - 2);
+        const long double between = cumulative_[i] + (position - i) * (cumulative_[i + 1] - cumulative_[i]);
+        return static_cast<double>(between / cumulative_.back());
+    }
+
+private:
+    long double lo_;
+    long double step_;
+    std::vector<long double> cumulative_;
+};
 
 // sup |F_n - F| for the sample's empirical distribution function F_n.
 inline double ksDistance(std::vector<double> sample, const std::function<double(double)>& cdf)

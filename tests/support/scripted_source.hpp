@@ -1,4 +1,5 @@
-// A random source that returns numbers given by the test, counting what was drawn.
+// A random source that returns numbers given by the test (scripted, or drawn ahead from the
+// host's stream), counting what was drawn and reserved.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ struct ScriptedSource {
     std::vector<double> normals = {};
     std::size_t uniformsUsed = 0;
     std::size_t normalsUsed = 0;
+    std::size_t uniformsReserved = 0;
 
     double uniform()
     {
@@ -31,6 +33,8 @@ struct ScriptedSource {
         }
         return normals[normalsUsed++];
     }
+
+    void reserveUniforms(std::size_t count) { uniformsReserved += count; }
 };
 
 }  // namespace montemex::test
