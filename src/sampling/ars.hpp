@@ -9,8 +9,9 @@
 //
 // Random numbers: exactly three uniforms per proposal, in this order: segment of the envelope,
 // position in the segment, acceptance. The start searches draw none. The hull lives in a Hull the
-// caller owns, so the sampler keeps no state of its own; it prints nothing, and returns how many
-// proposals it rejected (a caller may warn past kWarningRejections).
+// caller owns, so the sampler keeps no state of its own. It prints nothing: it calls back when a
+// draw has rejected kWarningRejections proposals, before the next, so that its caller may warn
+// then, and returns how many proposals it rejected.
 //
 // Beyond the plain algorithm:
 //   - every loop is bounded, and a callback that is not finite or not log-concave ends the draw
@@ -344,6 +345,11 @@ double drawEnvelope(Source& source, const Hull& hull, double total, HullNode*& n
     return placeInSegment(node, u2);
 }
 
+// The default for a caller that does not warn of many rejections.
+struct NoRejectionWarning {
+    void operator()() const {}
+};
+
 // A draw and how it went: x is NaN unless status is Drawn; `rejections` counts the proposals
 // rejected before the draw ended, however it ended.
 struct ArsDraw {
@@ -353,14 +359,15 @@ struct ArsDraw {
 };
 
 // One draw from the density proportional to exp(h), in `hull`. The searches start at xStart (best
-// near the mode) with base step `step`. Each proposal is reported as progress (progress.hpp): a
-// pass over the hull, a few exponentials per node.
+// near the mode) with base step `step`. manyRejections() is called once, when kWarningRejections
+// proposals have been rejected, before the next is drawn. Each proposal is reported as progress
+// (progress.hpp): a pass over the hull, a few exponentials per node.
 //
 // Three uniforms are reserved before each proposal (reserveUniforms, source.hpp), since each
 // proposal is certain to use them.
-template <typename Source, typename Progress = NoProgress>
+template <typename Source, typename Warning = NoRejectionWarning, typename Progress = NoProgress>
 ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn logDensity, void* data,
-            Progress&& progress = Progress{})
+            Warning&& manyRejections = Warning{}, Progress&& progress = Progress{})
 {
     ArsDraw draw;
     if (startHull(hull, xStart, step, logDensity, data) != HullStart::Ready) {
@@ -405,6 +412,7 @@ ArsDraw ars(Source& source, Hull& hull, double xStart, double step, LogDensityFn
             return draw;
         }
         last = addNode(hull, node, x, h, slope);
+        if (draw.rejections + 1 == kWarningRejections) manyRejections();
         progress(8 * static_cast<std::size_t>(hull.count));
     }
 }

@@ -28,8 +28,8 @@ namespace {
 
 const char* const kName = "scalehyperdraw";
 
-// Whether the rejection warning has been written since the module was loaded: a draw that rejects
-// kWarningRejections proposals or more writes it once.
+// Whether the rejection warning has been written since the module was loaded: the first draw to
+// reject kWarningRejections proposals writes it, as soon as it has rejected them.
 bool arsWarned = false;
 
 // The constants of h, handed to scaleLogDensity through ars.
@@ -104,12 +104,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     InterruptPoll poll;
     // A hopeless draw makes 100000 proposals, a host call each: Ctrl-C must reach it meanwhile.
     const auto progress = [&](std::size_t steps) { poll(steps + source.takeWork()); };
-    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, progress);
-    source.release();
-    if (draw.rejections >= kWarningRejections && !arsWarned) {
+    // Written at once, before the draw's next proposal, and once while the module stays loaded.
+    const auto warnOnce = [] {
+        if (arsWarned) return;
         std::fprintf(stderr, "WARNING: More than 10000 rejections in ars\n");
         arsWarned = true;
-    }
+    };
+    const ArsDraw draw = ars(source, hull, xStart, step, scaleLogDensity, &params, warnOnce, progress);
+    source.release();
     switch (draw.status) {
     case ArsStatus::Drawn: break;
     case ArsStatus::NoStart:

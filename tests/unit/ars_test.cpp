@@ -349,11 +349,15 @@ TEST(Ars, BrokenDensitiesEndWithAStatusInsteadOfLooping)
     EXPECT_EQ(drawOnce(proposal, 0.0, 1.0, Broken::infiniteAfterSearches, &calls).status, ArsStatus::BadDensity);
 
     // Every candidate rejected: the bound ends the draw, which says how many it rejected and
-    // prints nothing (warning is the caller's business).
+    // prints nothing. Warning is the caller's business: it is called back once, when the
+    // 10000th proposal has been rejected and before the next draws its uniforms.
     Seeded rejectAll{SeededSource(3), 2.0};
+    std::vector<std::size_t> usedAtWarning;
     testing::internal::CaptureStderr();
-    const ArsDraw hopeless = drawOnce(rejectAll, 0.0, 1.0, normalDensity);
+    const ArsDraw hopeless = ars(rejectAll, hull, 0.0, 1.0, normalDensity, nullptr,
+                                 [&] { usedAtWarning.push_back(rejectAll.numbers.uniformsUsed); });
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(usedAtWarning, std::vector<std::size_t>{3u * kWarningRejections});
     EXPECT_EQ(hopeless.status, ArsStatus::TooManyProposals);
     EXPECT_EQ(hopeless.rejections, kMaxProposals);
     EXPECT_EQ(rejectAll.numbers.uniformsUsed, 3u * kMaxProposals);
