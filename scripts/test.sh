@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test, part by part, and ends with a summary of what each part
+# Checks the sources' layout, builds everything and runs every test, part by part, and ends with a summary of what each part
 # did (passed, failed or skipped, and why) and how long it took. A part whose tools are missing
 # is skipped with its reason; a failed part does not stop the others, but the run then fails.
 #
@@ -76,6 +76,20 @@ fuzzing() {
   ctest --test-dir build-fuzz --output-on-failure -j "$jobs"
 }
 
+# The C and C++ sources as .clang-format has them (clang-format 14: other versions lay code out
+# a little differently).
+formatting() {
+  local version
+  version=$(clang-format --version 2>/dev/null | sed -n 's/.*version \([0-9]*\)\..*/\1/p')
+  if [ "$version" != 14 ]; then
+    echo "skipped: clang-format 14 not found${version:+ (found $version)}"
+    return 77
+  fi
+  find src host include tests examples bench -type f | grep -E '\.(c|cc|cpp|h|hpp)$' | sort |
+    xargs clang-format --dry-run --Werror
+}
+
+run_part "formatting (clang-format)" formatting
 run_part "64-bit Linux build" build
 run_part "unit, module and tool tests" ctest --test-dir build -LE octave --output-on-failure -j "$jobs"
 run_part "Octave tests (Debian 12)" octave_tests
