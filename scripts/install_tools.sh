@@ -3,10 +3,10 @@
 # the archive cannot give today never holds back the others. Run by .ci/run.
 #
 # Required (the run fails without them): cmake and g++, GoogleTest, GNU Octave (the real host).
-# Optional (the parts that need them are skipped, naming the reason): Octave's parallel package,
-# clang's libFuzzer, MinGW-w64, wine64, the GoogleTest sources (cross builds), g++-multilib,
-# qemu (where the kernel does not run 32-bit programs), Slurm and munge, debootstrap (the Octave 9
-# chroot), and last the 32-bit wine, an i386 package.
+# Optional (the parts that need them are skipped, naming the reason): clang-format, Octave's
+# parallel package, clang's libFuzzer, MinGW-w64, wine64, the GoogleTest sources (cross builds),
+# g++-multilib, qemu (where the kernel does not run 32-bit programs), Slurm and munge, debootstrap
+# (the Octave 9 chroot), and last the 32-bit wine, an i386 package.
 #
 # A group that fails leaves one line "GROUP<TAB>reason" in MONTEMEX_INSTALL_NOTES, which the test
 # scripts quote when they skip a part (scripts/summary.sh). Exits 1 when a required group is
@@ -47,6 +47,7 @@ wanted has_octave && { apt_install octave octave liboctave-dev || missing+=(Octa
 # Optional groups; only console programs, so no recommended desktop libraries.
 optional() { apt_install "$1" --no-install-recommends "${@:2}"; }
 wanted has_package octave-parallel && optional octave-parallel octave-parallel
+wanted have clang-format && optional clang-format clang-format
 wanted has_fuzzer && optional clang clang libclang-rt-dev
 wanted have i686-w64-mingw32-g++-win32 && optional mingw32 g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
 wanted have x86_64-w64-mingw32-g++-win32 && optional mingw64 g++-mingw-w64-x86-64-win32
