@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -73,8 +74,9 @@ TEST(Resampling, TheCheapTestLetsThroughEveryCountThatSnaps)
     // at and above whole numbers, tiny, huge, negative and not finite, for small and large n.
     std::mt19937_64 engine(5);
     std::size_t flagged = 0, total = 0;
-    for (std::size_t n :
-         {std::size_t(1), std::size_t(3), std::size_t(1000), std::size_t(1) << 30, std::size_t(1) << 45}) {
+    // 2^45 particles where std::size_t has room for them (64-bit builds), its largest value otherwise
+    const std::size_t huge = sizeof(std::size_t) > 4 ? static_cast<std::size_t>(std::uint64_t(1) << 45) : SIZE_MAX;
+    for (std::size_t n : {std::size_t(1), std::size_t(3), std::size_t(1000), std::size_t(1) << 30, huge}) {
         for (int k = 0; k < 200000; ++k) {
             const double whole =
                 std::ldexp(1.0, static_cast<int>(engine() % 60)) * static_cast<double>(1 + engine() % 5);
