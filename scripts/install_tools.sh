@@ -29,7 +29,7 @@ fi
 have() { command -v "$1" >/dev/null 2>&1; }
 # True when the group must be installed: MONTEMEX_INSTALL_ALL, or its check fails.
 wanted() { [ "${MONTEMEX_INSTALL_ALL:-0}" = 1 ] || ! "$@" >/dev/null 2>&1; }
-runs_i686() { echo 'int main(void) { return 0; }' | gcc -m32 -x c - -o "$1" >/dev/null 2>&1 && "$1"; }
+runs_i686() { echo 'int main(void) { return 0; }' | gcc -m32 -x c - -o "$1" >/dev/null 2>&1 && "$1" >/dev/null 2>&1; }
 has_fuzzer() { ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 && have clang++; }
 has_gtest() { [ -f /usr/include/gtest/gtest.h ]; }
 has_octave() { have octave && have mkoctfile; }
