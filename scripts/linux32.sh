@@ -28,6 +28,7 @@ case $(i686_mode "$probe") in
   native) echo "linux32: i686 programs run natively" ;;
   qemu)
     echo "linux32: the kernel does not run i686 programs; running them under qemu-i386-static"
+    echo "summary: under qemu-i386-static (this kernel runs no i686 code)"
     emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=qemu-i386-static)
     ;;
   none)

@@ -4,7 +4,9 @@
 #   run_part NAME COMMAND...   runs COMMAND, shows its output, and records NAME as passed, failed
 #                              or skipped with the time it took. A command skips by exiting 77
 #                              after printing a line "skipped: <reason>" (its last such line is
-#                              the reason given).
+#                              the reason given). A part that passes may print a line
+#                              "summary: <how>" (how it ran, when that is not the usual way):
+#                              its last such line stands beside it in the summary.
 #   record_part NAME RESULT SECONDS [REASON]   records a part directly.
 #   install_note GROUP         prints why .ci/run could not install a tool group, if it tried
 #                              and failed (MONTEMEX_INSTALL_NOTES, written by scripts/install_tools.sh).
@@ -31,7 +33,7 @@ run_part() {
   status=${PIPESTATUS[0]}
   set -e
   case $status in
-    0) record_part "$name" passed $((SECONDS - started)) ;;
+    0) record_part "$name" passed $((SECONDS - started)) "$(grep -E '^summary: ' "$log" | tail -n 1 | sed 's/^summary: //')" ;;
     77)
       reason=$(grep -E '^skipped: ' "$log" | tail -n 1 | sed 's/^skipped: //')
       record_part "$name" skipped $((SECONDS - started)) "${reason:-no reason given}"

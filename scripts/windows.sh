@@ -231,6 +231,12 @@ run_win32() {
     echo "note: the 32-bit Windows tests are not run under qemu (minutes each); the demos were." >&2
   fi
   echo "windows: 32-bit runs took $((SECONDS - started)) s"
+  why=$(install_note wine32)
+  case $where in
+    host-qemu) echo "summary: the machine's wine under qemu, demos only" ;;
+    chroot) echo "summary: the Debian 13 chroot's wine${why:+; wine32:i386 could not be installed: $why}" ;;
+    chroot-qemu) echo "summary: the Debian 13 chroot's wine under qemu, demos only${why:+; wine32:i386 could not be installed: $why}" ;;
+  esac
 }
 
 # ---- 64-bit: build, check, and run under wine.

@@ -67,18 +67,22 @@ install "liboctave-dev" && fail "a missing Octave did not fail the install step"
 grep -q "required and missing: Octave" "$work/out" || fail "no message for the missing Octave: $(cat "$work/out")"
 grep -q "install .* wine32:i386" "$work/log" || fail "the groups after Octave were not tried"
 
-# The summary: one part of each result; the run fails because one part failed.
+# The summary: one part of each result (one passing another way than usual); the run fails
+# because one part failed.
 out=$(cd "$work" && env -u MONTEMEX_SUMMARY bash -c "
   source '$project/scripts/summary.sh'
   passes() { true; }
+  passes_otherwise() { echo 'summary: under an emulator'; }
   skips() { echo 'skipped: no tool today'; return 77; }
   fails() { false; echo 'not reached'; }
   run_part 'part one' passes >/dev/null
+  run_part 'part one b' passes_otherwise >/dev/null
   run_part 'part two' skips >/dev/null
   run_part 'part three' fails >/dev/null
   print_summary" 2>&1) && fail "a failed part did not fail the summary"
 echo "$out"
 grep -qE '^part one +passed +[0-9]+ s$' <<<"$out" || fail "summary: part one"
+grep -qE '^part one b +passed +[0-9]+ s  under an emulator$' <<<"$out" || fail "summary: part one b"
 grep -qE '^part two +skipped +[0-9]+ s  no tool today$' <<<"$out" || fail "summary: part two"
 grep -qE '^part three +failed +[0-9]+ s  exit status 1$' <<<"$out" || fail "summary: part three"
 echo "ci scripts: install step and summary as expected"
