@@ -234,8 +234,8 @@ run_win32() {
   why=$(install_note wine32)
   case $where in
     host-qemu) echo "summary: the machine's wine under qemu, demos only" ;;
-    chroot) echo "summary: the Debian 13 chroot's wine${why:+; wine32:i386 could not be installed: $why}" ;;
-    chroot-qemu) echo "summary: the Debian 13 chroot's wine under qemu, demos only${why:+; wine32:i386 could not be installed: $why}" ;;
+    chroot) echo "summary: the Debian 13 chroot's wine${why:+; $why}" ;;
+    chroot-qemu) echo "summary: the Debian 13 chroot's wine under qemu, demos only${why:+; $why}" ;;
   esac
 }
 
