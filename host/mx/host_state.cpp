@@ -102,10 +102,12 @@ void raiseOutOfMemory()
 
 namespace {
 
-// Appends an entry to `list`; "Out of memory." when it cannot be stored.
-void storeEntry(std::vector<std::string>& list, const char* entry)
+// Appends the formatted entry to `list` (cut at 511 characters); false when it cannot be stored.
+bool storeEntry(std::vector<std::string>& list, const char* format, std::va_list args)
 {
-    if (!tryAllocation([&] { list.emplace_back(entry); })) raiseOutOfMemory();
+    char entry[512];
+    std::vsnprintf(entry, sizeof entry, format, args);
+    return tryAllocation([&] { list.emplace_back(entry); });
 }
 
 }  // namespace
@@ -114,24 +116,22 @@ void logCall(const char* format, ...)
 {
     HostState& s = state();
     if (!s.inCall || !s.logging) return;
-    char entry[512];
     std::va_list args;
     va_start(args, format);
-    std::vsnprintf(entry, sizeof entry, format, args);
+    const bool stored = storeEntry(s.log, format, args);
     va_end(args);
-    storeEntry(s.log, entry);
+    if (!stored) raiseOutOfMemory();
 }
 
 void recordMisuse(const char* format, ...)
 {
     HostState& s = state();
     if (!s.inCall) return;
-    char entry[512];
     std::va_list args;
     va_start(args, format);
-    std::vsnprintf(entry, sizeof entry, format, args);
+    const bool stored = storeEntry(s.stats.misuse, format, args);
     va_end(args);
-    storeEntry(s.stats.misuse, entry);
+    if (!stored) raiseOutOfMemory();
 }
 
 bool isLive(const mxArray* array)
