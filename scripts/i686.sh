@@ -1,13 +1,9 @@
-# How 32-bit x86 programs run on this machine; sourced by scripts/linux32.sh and scripts/windows.sh.
+# How 32-bit x86 programs run on this machine; sourced by scripts/linux32.sh.
 #
 #   i686_mode PROGRAM [ARG...]   prints "native" when the kernel runs the i686 PROGRAM (which must
 #                                exit 0), "qemu" when only qemu-i386-static (Debian's
 #                                qemu-user-static) does, "none" otherwise. MONTEMEX_I686=qemu
 #                                forces the emulator, to try that path where i686 code runs natively.
-#
-# 32-bit wine runs under qemu only as "${qemu_wine[@]}" /usr/lib/wine/wine PROGRAM.EXE (measured):
-# wine's loader must not re-execute itself, and the top of the address space is reserved for it.
-qemu_wine=(env WINELOADERNOEXEC=1 qemu-i386-static -R 0xfffe0000)
 
 i686_mode() {
   if [ "${MONTEMEX_I686:-}" != qemu ] && "$@" >/dev/null 2>&1; then

@@ -30,6 +30,7 @@ ready=$root/etc/montemex-octave9-ready
 running=$(dirname "$root")/make.running
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 source scripts/apt.sh
+source scripts/probe.sh
 source scripts/summary.sh
 
 # in_root DIR COMMAND...: runs COMMAND inside the chroot, in DIR. With MONTEMEX_CHROOT_QEMU=1 the
@@ -142,6 +143,11 @@ run_tests() {
     local why
     why=$(install_note octave9)
     echo "skipped: no Octave 9 chroot (${why:-make it with scripts/octave9.sh make})"
+    return 77
+  fi
+  # A chroot that was made may still not run here (namespaces refused, say): Octave once first.
+  if ! probe_run 300 "GNU Octave" "$project/scripts/octave9.sh" run octave-cli --norc --version; then
+    echo "skipped: the Debian 13 chroot does not run Octave here: $PROBE_REASON"
     return 77
   fi
   echo "octave9: $(cat "$ready")"

@@ -25,6 +25,7 @@ export JOBS=$jobs
 MONTEMEX_SUMMARY=$(mktemp)
 export MONTEMEX_SUMMARY
 trap 'rm -f "$MONTEMEX_SUMMARY"' EXIT
+source scripts/probe.sh
 source scripts/summary.sh
 
 build() {
@@ -57,6 +58,15 @@ cluster() {
 }
 
 sanitizers() {
+  # The sanitizers' runtime may not start on every kernel (its shadow memory must fit the
+  # address layout): a small program first.
+  local probe=build-asan/sanitizer-probe
+  mkdir -p build-asan
+  if ! echo 'int main() { int a[2] = {0, 0}; return a[0]; }' | g++ -x c++ -fsanitize=address,undefined - -o "$probe" ||
+      ! probe_run 60 "" "$probe"; then
+    echo "skipped: programs built with -fsanitize=address,undefined do not run here: ${PROBE_REASON:-g++ could not build one}"
+    return 77
+  fi
   cmake -S . -B build-asan -DMONTEMEX_TESTS=ON -DMONTEMEX_SANITIZE=ON
   cmake --build build-asan -j "$jobs"
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
@@ -64,11 +74,17 @@ sanitizers() {
 
 # A short fuzzing run of every module (libFuzzer needs clang and its runtime).
 fuzzing() {
+  local probe=build-fuzz/fuzzer-probe
+  mkdir -p build-fuzz
   if ! command -v clang++ >/dev/null 2>&1 || ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
-      clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
+      clang++ -x c++ -fsanitize=fuzzer,address,undefined - -o "$probe" >/dev/null 2>&1; then
     local why
     why=$(install_note clang)
     echo "skipped: clang with libFuzzer not found${why:+: $why}"
+    return 77
+  fi
+  if ! probe_run 60 "" "$probe" -runs=10; then
+    echo "skipped: a libFuzzer program does not run here: $PROBE_REASON"
     return 77
   fi
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DMONTEMEX_FUZZ=ON -DMONTEMEX_FUZZ_SECONDS="${MONTEMEX_FUZZ_SECONDS:-8}"

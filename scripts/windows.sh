@@ -4,10 +4,11 @@
 #   build-win32/  the files for users: current/<name>.mexw32 (every module) and legacy/<name>.dll
 #                 (the modules with a legacy build), checked by scripts/check_windows_modules.sh.
 #                 Beside them the embedded host as bin/libmx.dll and bin/libmex.dll, bin/montemex.exe
-#                 and the test programs, which load those very files under 32-bit wine (wine32):
-#                 the tool's demo must print what the Linux build prints, and the unit and module
-#                 tests run. Natively where the kernel runs i686 code, else under qemu-i386-static
-#                 (the demos only: one to two minutes a program there).
+#                 and the test programs, which load those very files under 32-bit wine: the
+#                 tool's demo must print what the Linux build prints, and the unit and module
+#                 tests run. The wine is the first of the machine's own and the Debian 13
+#                 chroot's, natively or else under qemu-i386-static (the demos only there: one to
+#                 two minutes a program), that runs a small program here (scripts/wine32.sh).
 #   build-win64/  the embedded host as libmx.dll and libmex.dll, the same modules as .mexw64, the
 #                 command-line tool montemex.exe and the test programs. Checked the same way, then
 #                 the unit and module tests run under wine64, and the tool's demo (every module
@@ -21,8 +22,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 wine=/usr/lib/wine/wine64
-wine32=/usr/lib/wine/wine
-source scripts/i686.sh
+source scripts/probe.sh
 source scripts/summary.sh
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -202,25 +202,17 @@ build_win32() {
 }
 
 # Runs the 32-bit build under 32-bit wine: the tool's demo from the shipped files, then the tests.
+# scripts/wine32.sh chooses the first way of running 32-bit wine that runs a small program here;
+# when none does, the part is skipped with every way's reason.
 run_win32() {
   part_passed "32-bit Windows build" || skip "the 32-bit Windows build did not pass"
-  local where why
+  local where line started=$SECONDS build
+  line=$(scripts/wine32.sh --summary)
   where=$(scripts/wine32.sh --where)
-  if [ "$where" = none ]; then
-    why=$(install_note wine32)
-    [ -x "$wine32" ] && skip "this kernel does not run i686 programs and qemu-i386-static is not installed"
-    skip "${why:-$wine32 not found (package wine32:i386)}; no 32-bit wine in the Debian 13 chroot either${why_chroot_wine:+ ($why_chroot_wine)}"
-  fi
-  echo "windows: 32-bit wine: $where"
-  local started=$SECONDS prefix=$PWD/build-win32/wineprefix
-  export WINEPREFIX=$prefix
-  if [ ! -f "$prefix/system.reg" ]; then
-    scripts/wine32.sh wineboot --init >/dev/null 2>&1 || true
-    echo "windows: 32-bit wine prefix made in $((SECONDS - started)) s"
-  fi
+  [ "$where" != none ] || skip "${line#skipped: }"
+  echo "windows: 32-bit wine: $where (chosen in $((SECONDS - started)) s)"
   # Only the machine's own wine leaves a server running: the chroot's ends with its namespace.
-  [ "$where" != host ] || trap "stop_wineserver '$prefix'" EXIT
-  local build
+  [ "$where" != host ] || trap 'scripts/wine32.sh --stop' EXIT
   for build in current legacy; do
     run_demo "32-bit wine ($where)" build-win32/demo $build compare_demo_exactly \
       scripts/wine32.sh build-win32/bin/montemex.exe --path build-win32/$build
@@ -231,12 +223,7 @@ run_win32() {
     echo "note: the 32-bit Windows tests are not run under qemu (minutes each); the demos were." >&2
   fi
   echo "windows: 32-bit runs took $((SECONDS - started)) s"
-  why=$(install_note wine32)
-  case $where in
-    host-qemu) echo "summary: the machine's wine under qemu, demos only" ;;
-    chroot) echo "summary: the Debian 13 chroot's wine${why:+; $why}" ;;
-    chroot-qemu) echo "summary: the Debian 13 chroot's wine under qemu, demos only${why:+; $why}" ;;
-  esac
+  [ -z "$line" ] || echo "$line"
 }
 
 # ---- 64-bit: build, check, and run under wine.
@@ -252,12 +239,16 @@ build_win64() {
 run_win64() {
   part_passed "64-bit Windows build" || skip "the 64-bit Windows build did not pass"
   [ -x "$wine" ] || skip "$wine not found (${why_wine64:-package wine64})"
-  # A wine prefix of our own, headless; made once, before the tests run in parallel.
+  # A wine prefix of our own, headless, made by a small program of ours before the tests run in
+  # parallel: a wine64 that installed but cannot run a program here skips the part.
   export WINEPREFIX=$PWD/build-win64/wineprefix
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$wine" wineboot --init >/dev/null 2>&1 || true
-  fi
+  x86_64-w64-mingw32-gcc-win32 -O2 -s scripts/wine_probe.c -o build-win64/probe.exe
   trap 'stop_wineserver "$WINEPREFIX"' EXIT
+  if ! probe_run 300 "montemex: a Windows program ran" "$wine" build-win64/probe.exe; then
+    stop_wineserver "$WINEPREFIX"
+    rm -rf "$WINEPREFIX"
+    skip "wine64 cannot run a program here: $PROBE_REASON"
+  fi
   [ "$tests" = OFF ] || ctest --test-dir build-win64 --output-on-failure -j "$jobs"
   local build
   for build in current legacy; do
@@ -268,7 +259,6 @@ run_win64() {
 why_mingw32=$(install_note mingw32)
 why_mingw64=$(install_note mingw64)
 why_wine64=$(install_note wine64)
-why_chroot_wine=$(install_note octave9-wine32)
 standalone=no
 [ -n "${MONTEMEX_SUMMARY:-}" ] || standalone=yes
 run_part "32-bit Windows build" build_win32
