@@ -6,14 +6,14 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %   cell; empty for a unit not done). It prints how many units are done, a line for each
 %   unit that is not, and the sbatch commands that run again just the tasks holding them,
 %   for example:
-%       unitgather: 5 of 8 units done in /home/me/chains/results (master seed 2026)
-%         unit 3: no result (not run yet, still running, killed, or its node lost)
+%       unitgather: 4 of 8 units done in /home/me/chains/results (master seed 2026)
+%         units 2-3: no result (not run yet, still running, killed, or their node lost)
 %         unit 5: failed on node n2: my:id: Matrix is singular.
 %         unit 7: /home/me/chains/results/unit7.mat is not counted: it records unit 1 of
 %           master seed 2026. Move it aside, then run the unit.
 %       run the tasks that hold them again (1 unit a task; MaxArraySize 1001, from
 %       scontrol show config):
-%         sbatch --array=3,5,7 job.sbatch 8 1
+%         sbatch --array=2-3,5,7 job.sbatch 8 1
 %   Each line of the commands works as pasted into a shell in the folder the job was
 %   submitted from. A result counts only when its file is whole and records unit k and
 %   master seed MASTER, as unitrun checks it; a file that cannot be read, records another
@@ -21,8 +21,9 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %   file is rejected. A failed unit is one with no result whose error unitrun recorded
 %   (FOLDER/unit<k>.error.mat); its line shows the error's identifier and message. A result
 %   counts whatever records of earlier failures remain. Every unit is looked at in one
-%   pass; a folder that does not exist holds no results. At most 20 units are listed; a
-%   gather that takes more than two seconds prints how far it has got every two seconds.
+%   pass; a folder that does not exist holds no results. Consecutive missing units share a
+%   line; at most 20 lines are printed. A gather that takes longer than two seconds prints
+%   how far it has got every two seconds.
 %   Hidden files that saves cut off by a signal left behind (.unit<k>.<tag>.mat) are named,
 %   with the command that deletes them once no task of the run is running.
 %
@@ -205,17 +206,22 @@ end
 missing = find(~done & ~isfailed & ~isrejected);
 failed = find(isfailed);
 rejected = find(isrejected);
-for k = missing
-    lines{k} = sprintf('unit %d: no result (not run yet, still running, killed, or its node lost)', k);
+% Missing units: one line for each run of consecutive ones, in index order with the others.
+[first, last] = runs(missing);
+for i = 1:numel(first)
+    if first(i) == last(i)
+        lines{first(i)} = sprintf('unit %d: no result (not run yet, still running, killed, or its node lost)', first(i));
+    else
+        lines{first(i)} = sprintf('units %d-%d: no result (not run yet, still running, killed, or their node lost)', ...
+                                  first(i), last(i));
+    end
 end
+lines = lines(~cellfun('isempty', lines));
 
 fprintf('unitgather: %d of %d units done in %s (master seed %d)\n', sum(done), n, folder, master);
-notdone = find(~done);
-for k = notdone(1:min(20, end))
-    fprintf('  %s\n', lines{k});
-end
-if numel(notdone) > 20
-    fprintf('  ... and %d more units not done (all in the outputs MISSING, FAILED and REJECTED)\n', numel(notdone) - 20);
+fprintf('  %s\n', lines{1:min(20, end)});
+if numel(lines) > 20
+    fprintf('  ... and %d lines more (all the units in the outputs MISSING, FAILED and REJECTED)\n', numel(lines) - 20);
 end
 if isscalar(leftovers)
     fprintf('  a save cut off left its hidden file %s: delete it once no task of the run is running:\n', leftovers{1});
@@ -226,8 +232,8 @@ end
 if ~isempty(leftovers)
     fprintf('    rm -- %s/.unit*.mat\n', shellquote(folder));
 end
-if ~isempty(notdone)
-    printcommands(unittask(notdone, n, pertask, 'tasks'), n, pertask, maxarray, script);
+if ~all(done)
+    printcommands(unittask(find(~done), n, pertask, 'tasks'), n, pertask, maxarray, script);
 end
 end
 
@@ -279,17 +285,27 @@ end
 
 function text = ranges(indices)
 % Increasing indices as Slurm writes an array: runs of consecutive ones as first-last.
-last = [find(diff(indices) ~= 1), numel(indices)];
-first = [1, last(1:end - 1) + 1];
-parts = cell(1, numel(last));
-for i = 1:numel(last)
+[first, last] = runs(indices);
+parts = cell(1, numel(first));
+for i = 1:numel(first)
     if last(i) == first(i)
-        parts{i} = sprintf('%d', indices(first(i)));
+        parts{i} = sprintf('%d', first(i));
     else
-        parts{i} = sprintf('%d-%d', indices(first(i)), indices(last(i)));
+        parts{i} = sprintf('%d-%d', first(i), last(i));
     end
 end
 text = strjoin(parts, ',');
+end
+
+function [first, last] = runs(indices)
+% The first and the last index of each run of consecutive ones in the increasing INDICES.
+first = zeros(1, 0);
+last = zeros(1, 0);
+if ~isempty(indices)
+    ends = [find(diff(indices) ~= 1), numel(indices)];
+    first = indices([1, ends(1:end - 1) + 1]);
+    last = indices(ends);
+end
 end
 
 function text = shellquote(text)
@@ -482,7 +498,7 @@ end
 %!   assert(isempty(results{3}) && isempty(results{10}) && numel(results) == 17);
 %!   expected = {regexptranslate('escape', sprintf('unitgather: 7 of 17 units done in %s (master seed 5)', folder)), ...
 %!               'unit 4: failed on node \S+: my:id: broke\.', ...
-%!               'unit 5: no result \(', ...
+%!               'unit 5: no result \(not run yet, still running, killed, or its node lost\)', ...
 %!               'unit10\.mat is not counted: it records unit 1 of master seed 5\. Move it aside', ...
 %!               'unit11\.mat is not counted: it is empty\.', ...
 %!               'unit12\.mat is not counted: it cannot be read \(', ...
@@ -495,12 +511,17 @@ end
 %!   for i = 1:numel(expected)
 %!     assert(~isempty(regexp(text, expected{i}, 'once')), 'no "%s" in:\n%s', expected{i}, text);
 %!   end
-%!   % At most 20 units are listed; MaxArraySize comes from Slurm or its default.
+%!   % Missing units in runs; MaxArraySize from Slurm or its default.
 %!   text = evalc('unitgather(folder, 5, 40);');
-%!   assert(numel(strfind(text, sprintf('\n  unit '))), 20);
-%!   assert(~isempty(regexp(text, '  \.\.\. and 13 more units not done.*MaxArraySize \d+.*\n  sbatch --array=3-5,10-15,17-40 job\.sbatch 40 1\n$')));
+%!   assert(~isempty(regexp(text, ['\n  units 17-40: no result \(not run yet, still running, killed, or their node lost\)\n' ...
+%!                                 '.*MaxArraySize \d+.*\n  sbatch --array=3-5,10-15,17-40 job\.sbatch 40 1\n$'])));
 %!   text = evalc('unitgather(folder, 5, 2)');
 %!   assert(isempty(strfind(text, 'sbatch')));
+%!   % At most 20 lines: units 1, 3, ..., 49 missing, a line each.
+%!   evalc('unitrun(fullfile(folder, ''even''), 5, 2:2:50, @(k) k);');
+%!   text = evalc('unitgather(fullfile(folder, ''even''), 5, 50);');
+%!   assert(numel(strfind(text, sprintf('\n  unit '))), 20);
+%!   assert(~isempty(strfind(text, sprintf('\n  unit 39: no result (not run yet, still running, killed, or its node lost)\n  ... and 5 lines more'))));
 %!   % Results of Octave and of MATLAB do not belong together.
 %!   saved = load(fullfile(folder, 'unit2.mat'));
 %!   saved.unit.host = 'MATLAB 9.14.0 (R2023a)';
