@@ -43,7 +43,8 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %
 %   Slurm runs an array index only below MaxArraySize. Tasks up to MaxArraySize-1 are run
 %   as they are; the commands for the tasks after them pass an offset that the script adds
-%   to the index (task = index + offset), one command for each MaxArraySize-1 tasks:
+%   to the index (task = index + offset), one command for each MaxArraySize-1 tasks (or
+%   for each max_array_tasks, when scontrol show config gives a smaller one):
 %       sbatch --array=1-1000 job.sbatch 3000000 1000
 %       sbatch --array=1-1000 job.sbatch 3000000 1000 1000
 %   so the script gets the arguments N PERTASK [OFFSET]. Array indices are written in
@@ -240,8 +241,9 @@ end
 function printcommands(tasks, n, pertask, maxarray, script)
 % The sbatch commands that run TASKS: array indices below MaxArraySize, in ranges, with the
 % offset the script adds to them for the tasks past MaxArraySize - 1.
+width = Inf;   % the most tasks one array may hold: Slurm's max_array_tasks
 if isempty(maxarray)
-    [maxarray, source] = readmaxarray();
+    [maxarray, width, source] = readmaxarray();
 else
     source = 'as given';
 end
@@ -250,9 +252,13 @@ if maxarray < 2
             maxarray, source, ranges(tasks));
     return;
 end
-fprintf('run the tasks that hold them again (%d %s a task; MaxArraySize %d, %s):\n', ...
-        pertask, plural(pertask, 'unit', 'units'), maxarray, source);
-width = maxarray - 1;
+limits = sprintf('MaxArraySize %d', maxarray);
+if width < maxarray - 1
+    limits = sprintf('%s, max_array_tasks %d', limits, width);
+end
+fprintf('run the tasks that hold them again (%d %s a task; %s, %s):\n', ...
+        pertask, plural(pertask, 'unit', 'units'), limits, source);
+width = min(width, maxarray - 1);
 windows = floor((tasks - 1) / width);
 if strncmp(script, '-', 1)
     script = ['./' script];   % not an option of sbatch's
@@ -268,9 +274,10 @@ for window = unique(windows)
 end
 end
 
-function [value, source] = readmaxarray()
-% The cluster's MaxArraySize from Slurm, else Slurm's default.
+function [value, tasks, source] = readmaxarray()
+% The cluster's MaxArraySize and max_array_tasks from Slurm, else Slurm's defaults.
 value = 1001;
+tasks = Inf;
 source = 'Slurm''s default: scontrol show config gave none';
 if ispc
     return;
@@ -280,6 +287,10 @@ found = regexp(text, 'MaxArraySize\s*=\s*(\d+)', 'tokens', 'once');
 if status == 0 && ~isempty(found)
     value = str2double(found{1});
     source = 'from scontrol show config';
+    found = regexp(text, 'SchedulerParameters\s*=\s*\S*max_array_tasks=(\d+)', 'tokens', 'once');
+    if ~isempty(found)
+        tasks = str2double(found{1});
+    end
 end
 end
 

@@ -16,9 +16,13 @@
 # It checks, with the demo's sbatch script and its chain (through tests/cluster/testunit.m, which
 # can hold a unit or make it fail), each job array against the chains run one after another:
 #   - bit for bit the same on node n1 alone, on both nodes, and forced onto n2 (-w);
-#   - a unit killed with SIGKILL and a unit that fails: gather names both (the failure with its
-#     index and message); the sbatch command it prints completes the set, and the results already
-#     there keep their checksums and modification times;
+#   - 2000 short chains, 100 a task, on a cluster whose MaxArraySize is 11 and max_array_tasks 8:
+#     gather prints the commands that submit them (split into arrays Slurm accepts, with the
+#     limits read from scontrol), run as printed; a task killed with SIGKILL part-way through its
+#     units and a unit that fails: gather names the units left (the failure with its index and
+#     message) and the tasks that hold them; its commands, run as printed, complete the set, and
+#     the results already there keep their checksums and modification times; a sample of the
+#     chains is the same bit for bit as run one after another;
 #   - node n1 lost with units running on it: Slurm requeues them on n2, with the same results.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,6 +31,7 @@ modules=$(cd "${1:-$root/build/octave}" 2>/dev/null && pwd) || modules=${1:-$roo
 script=$root/demo/cluster/chains.sbatch
 units=4
 master=2026
+many=2000 pertask=100 killed=250 failing=1650   # units 250 and 1650: in tasks 3 and 17
 
 skip() { echo "skipped: $*"; exit 77; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
@@ -103,7 +108,12 @@ wait_for() {
   done
   fail "no $what within $limit s"
 }
-run_octave() { timeout --foreground 120 octave-cli --norc --no-history --eval "$1" 2>&1 | grep -v "^error: ignoring const execution_exception"; return "${PIPESTATUS[0]}"; }
+# Octave, bounded, where the controller is (so that scontrol reaches it).
+run_octave() {
+  timeout --foreground 120 nsenter --net=/run/netns/$ctl octave-cli --norc --no-history --eval "$1" 2>&1 |
+    grep -v "^error: ignoring const execution_exception"
+  return "${PIPESTATUS[0]}"
+}
 
 # The network: namespaces ctl, n1, n2; a bridge in ctl; a veth pair from the bridge to each node.
 for ns in $ctl $n1 $n2; do
@@ -155,7 +165,8 @@ MailProg=/bin/true
 ReturnToService=1
 SlurmdTimeout=5
 MessageTimeout=5
-SchedulerParameters=sched_interval=1,sched_min_interval=100000
+SchedulerParameters=sched_interval=1,sched_min_interval=100000,max_array_tasks=8
+MaxArraySize=11
 KillWait=2
 StateSaveLocation=$work/state
 SlurmdSpoolDir=$work/spool/%n
@@ -185,12 +196,12 @@ submit() {
   local folder=$1; shift
   wait_for 30 "two idle nodes" nodes_idle
   mkdir -p "$folder"
-  (cd "$folder" && slurm sbatch --parsable --array=1-$units "$@" "$script") || fail "sbatch $* did not submit"
+  (cd "$folder" && slurm sbatch --parsable --array=1-$units "$@" "$script" $units) || fail "sbatch $* did not submit"
 }
 job_done() { local left; left=$(slurm squeue -h -j "$1" -o %i) && [ -z "$left" ]; }
 
 # The reference: the chains one after another in one process, without Slurm.
-run_octave "for k = 1:$units, unitrun('$work/serial/results', $master, k, @testunit); end" >/dev/null ||
+run_octave "unitrun('$work/serial/results', $master, 1:$units, @testunit);" >/dev/null ||
   fail "the serial run failed"
 say "serial run done"
 
@@ -203,33 +214,60 @@ for run in "n1 -w n1" "both" "n2 -w n2"; do
   say "job $job (${*:-no placement given}) done"
 done
 
-# A unit killed mid-run (2) and a unit that fails (4).
-touch "$work/control/hold2" "$work/control/fail4"
-job=$(submit "$work/killed") || exit 1
-wait_for 60 "start of unit 2" test -s "$work/control/started2"
-read -r pid node <"$work/control/started2"
-kill -KILL "$pid" || fail "could not kill unit 2 (process $pid on $node)"
-rm -f "$work/control/hold2" "$work/control/started2"
-wait_for 60 "end of job $job (killed)" job_done "$job"
-grep "ArrayJobId=$job ArrayTaskId=2 " "$work/jobcomp.txt" | grep -q "JobState=FAILED .*ExitCode=0:9" ||
-  fail "Slurm did not see unit 2 killed by SIGKILL"
-gathered=$(run_octave "unitgather('$work/killed/results', $units, '$script');")
-say "job $job: unit 2 killed, unit 4 failed; gather says:"
+# Many short chains, in tasks of 100. gather, given the empty folder, prints the commands that
+# submit them all; they are run as printed. Unit 250 is killed part-way through task 3 (the
+# task's units after it are not run), unit 1650 (task 17) fails.
+export TESTUNIT_SWEEPS=1
+mkdir -p "$work/many"
+# run_printed TEXT: runs each command in gather's TEXT as printed, from the run's folder; prints
+# the ids of the jobs submitted.
+run_printed() {
+  local line
+  echo "$1" | grep '^  sbatch ' | while read -r line; do
+    (cd "$work/many" && slurm sh -c "$line") | sed -n 's/^Submitted batch job //p'
+  done
+}
+# the_commands TEXT EXPECTED...: gather's TEXT ends in exactly these commands.
+the_commands() {
+  local text=$1; shift
+  [ "$(echo "$text" | grep '^  sbatch ')" = "$(printf '  %s\n' "$@")" ] || fail "gather's commands are not as expected: $text"
+}
+gathered=$(run_octave "unitgather('$work/many/results', $master, $many, '$script', $pertask);")
+echo "$gathered" | grep -q "^  units 1-$many: no result" || fail "gather on the empty folder: $gathered"
+echo "$gathered" | grep -q "MaxArraySize 11, max_array_tasks 8, from scontrol show config" ||
+  fail "gather did not read the cluster's limits: $gathered"
+the_commands "$gathered" "sbatch --array=1-8 $script $many $pertask" "sbatch --array=1-8 $script $many $pertask 8" \
+  "sbatch --array=1-4 $script $many $pertask 16"
+touch "$work/control/hold$killed" "$work/control/fail$failing"
+wait_for 30 "two idle nodes" nodes_idle
+jobs=$(run_printed "$gathered")
+[ "$(echo $jobs | wc -w)" = 3 ] || fail "the printed commands did not submit three jobs: $jobs"
+wait_for 120 "start of unit $killed" test -s "$work/control/started$killed"
+read -r pid node <"$work/control/started$killed"
+kill -KILL "$pid" || fail "could not kill unit $killed (process $pid on $node)"
+rm -f "$work/control/hold$killed" "$work/control/started$killed"
+for job in $jobs; do wait_for 180 "end of job $job (many)" job_done "$job"; done
+first=${jobs%% *}
+grep "ArrayJobId=$first ArrayTaskId=3 " "$work/jobcomp.txt" | grep -q "JobState=FAILED .*ExitCode=0:9" ||
+  fail "Slurm did not see task 3 killed by SIGKILL"
+gathered=$(run_octave "unitgather('$work/many/results', $master, $many, '$script', $pertask);")
+say "jobs $jobs: $many units, unit $killed killed, unit $failing failed; gather says:"
 echo "$gathered"
-echo "$gathered" | grep -q "^  unit 2: no result" || fail "gather does not name the killed unit 2"
-echo "$gathered" | grep -Eq "^  unit 4: failed on node n[12]: testunit:planned: Planned failure in unit 4\.$" ||
-  fail "gather does not name the failed unit 4 with its error"
-command=$(echo "$gathered" | sed -n 's/^resubmit just these: //p')
-[ "$command" = "sbatch --array=2,4 $script" ] || fail "gather's command to resubmit: $command"
-kept() { (cd "$work/killed/results" && for k in 1 3; do stat -c '%n %y' unit$k.mat; md5sum unit$k.mat; done); }
+echo "$gathered" | grep -q "^unitgather: 1948 of $many units done" || fail "gather's count"
+echo "$gathered" | grep -q "^  units $killed-300: no result" || fail "gather does not name the units of the killed task"
+echo "$gathered" | grep -Eq "^  unit $failing: failed on node n[12]: testunit:planned: Planned failure in unit $failing\.$" ||
+  fail "gather does not name the failed unit $failing with its error"
+the_commands "$gathered" "sbatch --array=3 $script $many $pertask" "sbatch --array=1 $script $many $pertask 16"
+finished=$(cd "$work/many/results" && ls | grep '^unit[0-9]*\.mat$')
+kept() { (cd "$work/many/results" && stat -c '%n %y' $finished && md5sum $finished); }
 before=$(kept)
-rm -f "$work/control/fail4"
-submitted=$(cd "$work/killed" && slurm $command) || fail "resubmitting failed: $command"
-job=${submitted##* }
-wait_for 60 "end of job $job (resubmitted)" job_done "$job"
+rm -f "$work/control/fail$failing"
+jobs=$(run_printed "$gathered")
+for job in $jobs; do wait_for 60 "end of job $job (resubmitted)" job_done "$job"; done
 [ "$(kept)" = "$before" ] || fail "resubmitting changed results that were there"
-[ ! -e "$work/killed/results/unit4.error.mat" ] || fail "the record of unit 4's failure was not removed"
-say "job $job ($command) done; the other results untouched"
+[ ! -e "$work/many/results/unit$failing.error.mat" ] || fail "the record of unit $failing's failure was not removed"
+say "jobs $jobs (the printed commands) done; the other results untouched"
+unset TESTUNIT_SWEEPS
 
 # Node n1 lost while it runs units: every unit held until n1 is gone.
 for k in $(seq $units); do touch "$work/control/hold$k"; done
@@ -247,7 +285,7 @@ grep -q "JobState=NODE_FAIL" "$work/jobcomp.txt" || fail "no task ended with NOD
 say "node n1 lost with units ${on_n1}running there: requeued and done"
 
 # Every run gives the chains of the serial run, bit for bit, on the nodes it was given.
-run_octave "checkruns('$work', $units, struct('n1', {{'n1'}}, 'both', {{'n1', 'n2'}}, 'n2', {{'n2'}}), [$on_n1])" ||
+TESTUNIT_SWEEPS=1 run_octave "checkruns('$work', $master, $units, struct('n1', {{'n1'}}, 'both', {{'n1', 'n2'}}, 'n2', {{'n2'}}), [$on_n1], $many, [1:97:$many, $killed:300, $failing])" ||
   fail "the runs differ from the serial run or ran elsewhere"
 passed=yes
 say "passed"
