@@ -220,7 +220,9 @@ end
 lines = lines(~cellfun('isempty', lines));
 
 fprintf('unitgather: %d of %d units done in %s (master seed %d)\n', sum(done), n, folder, master);
-fprintf('  %s\n', lines{1:min(20, end)});
+for i = 1:min(20, numel(lines))
+    fprintf('  %s\n', lines{i});
+end
 if numel(lines) > 20
     fprintf('  ... and %d lines more (all the units in the outputs MISSING, FAILED and REJECTED)\n', numel(lines) - 20);
 end
@@ -527,7 +529,7 @@ end
 %!   assert(~isempty(regexp(text, ['\n  units 17-40: no result \(not run yet, still running, killed, or their node lost\)\n' ...
 %!                                 '.*MaxArraySize \d+.*\n  sbatch --array=3-5,10-15,17-40 job\.sbatch 40 1\n$'])));
 %!   text = evalc('unitgather(folder, 5, 2)');
-%!   assert(isempty(strfind(text, 'sbatch')));
+%!   assert(text, sprintf('unitgather: 2 of 2 units done in %s (master seed 5)\n', folder));
 %!   % At most 20 lines: units 1, 3, ..., 49 missing, a line each.
 %!   evalc('unitrun(fullfile(folder, ''even''), 5, 2:2:50, @(k) k);');
 %!   text = evalc('unitgather(fullfile(folder, ''even''), 5, 50);');

@@ -240,7 +240,7 @@ the_commands "$gathered" "sbatch --array=1-8 $script $many $pertask" "sbatch --a
   "sbatch --array=1-4 $script $many $pertask 16"
 touch "$work/control/hold$killed" "$work/control/fail$failing"
 wait_for 30 "two idle nodes" nodes_idle
-jobs=$(run_printed "$gathered")
+jobs=$(run_printed "$gathered" | tr '\n' ' ')
 [ "$(echo $jobs | wc -w)" = 3 ] || fail "the printed commands did not submit three jobs: $jobs"
 wait_for 120 "start of unit $killed" test -s "$work/control/started$killed"
 read -r pid node <"$work/control/started$killed"
@@ -251,7 +251,7 @@ first=${jobs%% *}
 grep "ArrayJobId=$first ArrayTaskId=3 " "$work/jobcomp.txt" | grep -q "JobState=FAILED .*ExitCode=0:9" ||
   fail "Slurm did not see task 3 killed by SIGKILL"
 gathered=$(run_octave "unitgather('$work/many/results', $master, $many, '$script', $pertask);")
-say "jobs $jobs: $many units, unit $killed killed, unit $failing failed; gather says:"
+say "jobs ${jobs% }: $many units, unit $killed killed, unit $failing failed; gather says:"
 echo "$gathered"
 echo "$gathered" | grep -q "^unitgather: 1948 of $many units done" || fail "gather's count"
 echo "$gathered" | grep -q "^  units $killed-300: no result" || fail "gather does not name the units of the killed task"
@@ -262,11 +262,11 @@ finished=$(cd "$work/many/results" && ls | grep '^unit[0-9]*\.mat$')
 kept() { (cd "$work/many/results" && stat -c '%n %y' $finished && md5sum $finished); }
 before=$(kept)
 rm -f "$work/control/fail$failing"
-jobs=$(run_printed "$gathered")
+jobs=$(run_printed "$gathered" | tr '\n' ' ')
 for job in $jobs; do wait_for 60 "end of job $job (resubmitted)" job_done "$job"; done
 [ "$(kept)" = "$before" ] || fail "resubmitting changed results that were there"
 [ ! -e "$work/many/results/unit$failing.error.mat" ] || fail "the record of unit $failing's failure was not removed"
-say "jobs $jobs (the printed commands) done; the other results untouched"
+say "jobs ${jobs% } (the printed commands) done; the other results untouched"
 unset TESTUNIT_SWEEPS
 
 # Node n1 lost while it runs units: every unit held until n1 is gone.
