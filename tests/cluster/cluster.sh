@@ -6,7 +6,8 @@
 # the end, also when a check fails or the script is interrupted. Every wait is bounded.
 #
 # Before sourcing, the script may set cluster_config (lines added to slurm.conf),
-# cluster_scheduler (added to its SchedulerParameters, starting with a comma) and octave_seconds (the bound of run_octave, default 120); its first argument, if any, is the
+# cluster_scheduler (its SchedulerParameters; by default the scheduler runs every second) and
+# octave_seconds (the bound of run_octave, default 120); its first argument, if any, is the
 # folder of the Octave modules (default build/octave of this source tree). After it: $work (the
 # scratch folder: configuration, daemon logs, results; removed at the end unless KEEP_WORK=1),
 # $ctl, $n1, $n2 (the namespaces), $slurmd_n1, $script (the demo's sbatch script), jobs see
@@ -154,7 +155,7 @@ MailProg=/bin/true
 ReturnToService=1
 SlurmdTimeout=5
 MessageTimeout=5
-SchedulerParameters=sched_interval=1,sched_min_interval=100000${cluster_scheduler:-}
+SchedulerParameters=${cluster_scheduler:-sched_interval=1,sched_min_interval=100000}
 KillWait=2
 StateSaveLocation=$work/state
 SlurmdSpoolDir=$work/spool/%n

@@ -26,7 +26,7 @@
 units=4
 master=2026
 many=2000 pertask=100 killed=250 failing=1650   # units 250 and 1650: in tasks 3 and 17
-cluster_config=MaxArraySize=11 cluster_scheduler=,max_array_tasks=8
+cluster_config=MaxArraySize=11 cluster_scheduler=sched_interval=1,sched_min_interval=100000,max_array_tasks=8
 source "$(dirname "$0")/cluster.sh"
 
 export UNIT=testunit MASTER=$master TESTUNIT_CONTROL=$work/control
