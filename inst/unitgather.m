@@ -174,8 +174,9 @@ for k = find(hasResult | hasError)
                 host = thisHost;
                 hostUnit = k;
             elseif ~strcmp(thisHost, host)
-                error('montemex:unitgather:mixedRuns', ['The results in %s come from different hosts: %s (unit %d) and %s (unit %d). ' ...
-                      'Octave and MATLAB draw different numbers: keep the results of one.'], folder, host, hostUnit, thisHost, k);
+                error('montemex:unitgather:mixedRuns', ['The results in %s come from different hosts: ' ...
+                      '%s (unit %d) and %s (unit %d). Octave and MATLAB draw different numbers: ' ...
+                      'keep the results of one.'], folder, host, hostUnit, thisHost, k);
             end
         else
             isrejected(k) = true;
@@ -193,7 +194,8 @@ for k = find(hasResult | hasError)
             lines{k} = sprintf('unit %d: failed on node %s: %s', k, textfield(saved.failure, 'node'), reason);
         else
             isrejected(k) = true;
-            lines{k} = sprintf('unit %d: its failure record %s is not counted: %s. Move it aside, then run the unit.', k, file, why);
+            lines{k} = sprintf('unit %d: its failure record %s is not counted: %s. Move it aside, then run the unit.', ...
+                               k, file, why);
         end
     end
     if toc(timer) - shown >= 2
