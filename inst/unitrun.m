@@ -560,6 +560,12 @@ end
 %!     assert(e.identifier, 'montemex:unitrun:notThisUnit');
 %!     assert(strfind(e.message, whys{k - 1}) > 0);
 %!   end
+%!   % A file of the helpers before "function" was recorded is done when it is this unit's.
+%!   old = struct('result', 8, 'unit', struct('index', 8, 'master', 7, 'host', 'Octave 7.3.0', ...
+%!                'node', 'n1', 'seconds', 1, 'finished', '2025-01-01 00:00:00'));
+%!   save('-v7', fullfile(folder, 'unit8.mat'), '-struct', 'old');
+%!   evalc('r = unitrun(folder, 7, 8, @(k) error(''run again''));');
+%!   assert(r, 8);
 %! unwind_protect_cleanup
 %!   confirm_recursive_rmdir(false, 'local');
 %!   rmdir(folder, 's');
