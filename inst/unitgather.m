@@ -1,189 +1,563 @@
-function [results, missing, failed] = unitgather(folder, n, script)
+function [results, missing, failed, rejected] = unitgather(folder, master, n, script, pertask, maxarray)
 %UNITGATHER  Load the results of units 1 to N in index order, and name every unit not done.
 %
-%   RESULTS = unitgather(FOLDER, N) loads the result of each unit k = 1, ..., N that unitrun
-%   saved to FOLDER/unit<k>.mat, into RESULTS{k} (a 1-by-N cell; empty for a unit not
-%   done). It prints how many units are done, one line for each unit that is not, and the
-%   command that runs just those units again as a Slurm job array, for example:
-%       unitgather: 6 of 8 units done in results
-%         unit 3: no result (not run yet, still running, killed, or its node lost)
+%   RESULTS = unitgather(FOLDER, MASTER, N) loads the result of each unit k = 1, ..., N that
+%   unitrun saved to FOLDER/unit<k>.mat with master seed MASTER, into RESULTS{k} (a 1-by-N
+%   cell; empty for a unit not done). It prints how many units are done, a line for each
+%   unit that is not, and the sbatch commands that run again just the tasks holding them,
+%   for example:
+%       unitgather: 4 of 8 units done in /home/me/chains/results (master seed 2026)
+%         units 2-3: no result (not run yet, still running, killed, or their node lost)
 %         unit 5: failed on node n2: my:id: Matrix is singular.
-%       resubmit just these: sbatch --array=3,5 job.sbatch
-%   A unit with no result is failed when unitrun recorded an error for it
-%   (FOLDER/unit<k>.error.mat); the line shows the error's identifier and message. A result
-%   counts whatever records of earlier failures remain. A FOLDER that does not exist holds
-%   no results.
+%         unit 7: /home/me/chains/results/unit7.mat is not counted: it records unit 1 of
+%           master seed 2026. Move it aside, then run the unit.
+%       run the tasks that hold them again (1 unit a task; MaxArraySize 1001, from
+%       scontrol show config):
+%         sbatch --array=2-3,5,7 job.sbatch 8 1
+%   Each line of the commands works as pasted into a shell in the folder the job was
+%   submitted from. A result counts only when its file is whole and records unit k and
+%   master seed MASTER, as unitrun checks it; a file that cannot be read, records another
+%   unit or master seed (a copied file, a folder left from another run) or is not a regular
+%   file is rejected. A failed unit is one with no result whose error unitrun recorded
+%   (FOLDER/unit<k>.error.mat); its line shows the error's identifier and message. A result
+%   counts whatever records of earlier failures remain. Every unit is looked at in one
+%   pass; a folder that does not exist holds no results. Consecutive missing units share a
+%   line; at most 20 lines are printed. A gather that takes longer than two seconds prints
+%   how far it has got every two seconds.
+%   Hidden files that saves cut off by a signal left behind (.unit<k>.<tag>.mat) are named,
+%   with the command that deletes them once no task of the run is running.
 %
-%   [RESULTS, MISSING, FAILED] = unitgather(...) also returns the indices of the units with
-%   no result and no recorded error (MISSING) and of those whose error was recorded
-%   (FAILED), as rows in increasing order. The set is complete when both are empty.
+%   [RESULTS, MISSING, FAILED, REJECTED] = unitgather(...) also returns the indices of the
+%   units with no result and no recorded error (MISSING), of those whose error was recorded
+%   (FAILED) and of those whose file is rejected (REJECTED), as rows in increasing order.
+%   The set is complete when all three are empty.
 %
-%   unitgather(FOLDER, N, SCRIPT) names the batch script in the command: SCRIPT instead of
-%   job.sbatch.
+%   unitgather(FOLDER, MASTER, N, SCRIPT) names the batch script in the commands: SCRIPT
+%   instead of job.sbatch.
+%   unitgather(FOLDER, MASTER, N, SCRIPT, PERTASK) is for a job array whose tasks run
+%   PERTASK units each, unittask(T, N, PERTASK) in task T (as the sbatch script of
+%   demo/cluster does): the commands name the tasks that hold the units not done.
+%   unitgather(FOLDER, MASTER, N, SCRIPT, PERTASK, MAXARRAY) takes the cluster's
+%   MaxArraySize as MAXARRAY instead of asking Slurm (scontrol show config) for it, or
+%   taking Slurm's default, 1001, when that gives none.
 %
-%   Results saved with different master seeds, or some by Octave and some by MATLAB (which
-%   draw different numbers from the same seed), do not belong together: unitgather refuses
-%   them (mixedRuns), naming the two runs and a unit of each.
+%   Slurm runs an array index only below MaxArraySize. Tasks up to MaxArraySize-1 are run
+%   as they are; the commands for the tasks after them pass an offset that the script adds
+%   to the index (task = index + offset), one command for each MaxArraySize-1 tasks (or
+%   for each max_array_tasks, when scontrol show config gives a smaller one):
+%       sbatch --array=1-1000 job.sbatch 3000000 1000
+%       sbatch --array=1-1000 job.sbatch 3000000 1000 1000
+%   so the script gets the arguments N PERTASK [OFFSET]. Array indices are written in
+%   ranges (3-5,9).
+%
+%   Results saved by Octave and by MATLAB (which draw different numbers from the same seed)
+%   do not belong together: unitgather refuses them (mixedRuns), naming a unit of each.
 %
 %   Arguments:
-%     FOLDER  the folder given to unitrun, as text.
-%     N       the number of units, a whole number from 0.
-%     SCRIPT  the file name of the batch script, as text. Default job.sbatch.
+%     FOLDER    the folder given to unitrun, as text (relative names are taken from the
+%               current folder, as in unitrun).
+%     MASTER    the master seed given to unitrun, as in unitseed.
+%     N         the number of units, a whole number from 0 (to the largest unit index, as in
+%               unitseed).
+%     SCRIPT    the file name of the batch script, as text. Default (or []) job.sbatch.
+%     PERTASK   the number of units each task runs, a whole number from 1. Default (or []) 1.
+%     MAXARRAY  the cluster's MaxArraySize, a whole number from 0. Default (or []) read
+%               from scontrol show config, else 1001.
 %
 %   Errors (identifier, message):
 %     montemex:unitgather:wrongInputCount  Wrong number of input arguments.
 %     montemex:unitgather:badFolder        The folder must be given as text.
-%     montemex:unitgather:badCount         The number of units must be a whole number from 0.
+%     montemex:unitgather:wildcardFolder   MATLAB cannot use the folder /data/run*: its name
+%                                          contains *. (with the folder)
+%     montemex:unitgather:badSeed          The master seed must be a whole number from 0 to
+%                                          4294967295.
+%     montemex:unitgather:badCount         The number of units must be a whole number from 0
+%                                          to 4294967295. (2^53 in MATLAB)
 %     montemex:unitgather:badScript        The script must be given as text.
-%     montemex:unitgather:unreadable       Cannot read results/unit3.mat: <reason>. Delete it
-%                                          and run unit 3 again.
-%     montemex:unitgather:mixedRuns        The results in results come from different runs:
-%                                          master seed 2026 in Octave (unit 1) and master
-%                                          seed 7 in Octave (unit 4).
+%     montemex:unitgather:badGroup         The number of units per task must be a whole
+%                                          number from 1.
+%     montemex:unitgather:badMaxArray      MaxArraySize must be a whole number from 0.
+%     montemex:unitgather:cannotRead       Cannot read the folder /data/results: Permission
+%                                          denied. (with the folder and the system's reason)
+%     montemex:unitgather:mixedRuns        The results in /data/results come from different
+%                                          hosts: Octave (unit 1) and MATLAB (unit 4).
+%                                          Octave and MATLAB draw different numbers: keep the
+%                                          results of one.
 %
-%   Example:
-%     [chains, missing, failed] = unitgather('results', 8, 'chains.sbatch');
-%     if isempty(missing) && isempty(failed), tau = cellfun(@(c) c.tau, chains); end
+%   Example (the chains of demo/cluster are structs of columns of draws, as these are):
+%     folder = tempname();
+%     unitrun(folder, 2026, 1:3, @(k) struct('tau', waitdraw(1, 100, 1)));
+%     [chains, missing] = unitgather(folder, 2026, 4, 'chains.sbatch');   % prints its report
+%     missing
+%     tau = cellfun(@(c) mean(c.tau), chains(1:3))   % each chain's mean of tau
 %
-%   See also unitrun, unitseed.
+%   See also unitrun, unitseed, unittask.
 
-if nargin < 2 || nargin > 3
+if nargin < 3 || nargin > 6
     error('montemex:unitgather:wrongInputCount', 'Wrong number of input arguments.');
 end
 if ~ischar(folder) || isempty(folder) || size(folder, 1) ~= 1
     error('montemex:unitgather:badFolder', 'The folder must be given as text.');
 end
-if ~isnumeric(n) || ~isscalar(n) || ~isreal(n) || ~isfinite(n) || n < 0 || n ~= fix(n)
-    error('montemex:unitgather:badCount', 'The number of units must be a whole number from 0.');
+if ~iswhole(master) || master < 0 || master > 4294967295
+    error('montemex:unitgather:badSeed', 'The master seed must be a whole number from 0 to 4294967295.');
 end
-if nargin < 3
+octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
+if octave
+    [largest, largestText] = deal(4294967295, '4294967295');
+else
+    [largest, largestText] = deal(2^53, '2^53');
+end
+if ~iswhole(n) || n < 0 || n > largest
+    error('montemex:unitgather:badCount', 'The number of units must be a whole number from 0 to %s.', largestText);
+end
+if nargin < 4 || (isnumeric(script) && isempty(script))
     script = 'job.sbatch';
 elseif ~ischar(script) || isempty(script) || size(script, 1) ~= 1
     error('montemex:unitgather:badScript', 'The script must be given as text.');
 end
+if nargin < 5 || (isnumeric(pertask) && isempty(pertask))
+    pertask = 1;
+elseif ~iswhole(pertask) || pertask < 1
+    error('montemex:unitgather:badGroup', 'The number of units per task must be a whole number from 1.');
+end
+if nargin < 6 || (isnumeric(maxarray) && isempty(maxarray))
+    maxarray = [];
+elseif ~iswhole(maxarray) || maxarray < 0
+    error('montemex:unitgather:badMaxArray', 'MaxArraySize must be a whole number from 0.');
+end
+master = double(master);
 n = double(n);
+pertask = double(pertask);
+folder = wholename(folder);
+if ~octave && any(folder == '*')
+    error('montemex:unitgather:wildcardFolder', 'MATLAB cannot use the folder %s: its name contains *.', folder);
+end
+
+% One listing of the folder says which units have files at all.
+names = listfolder(folder);
+found = regexp(names, '^unit(\d+)((?:\.error)?)\.mat$', 'tokens', 'once');
+hasResult = false(1, n);
+hasError = false(1, n);
+listed = find(~cellfun('isempty', found));
+for i = listed
+    k = str2double(found{i}{1});
+    % unit007.mat is no unit's file: the name must be the one unitrun writes
+    if k >= 1 && k <= n && strcmp(found{i}{1}, sprintf('%d', k))
+        if isempty(found{i}{2})
+            hasResult(k) = true;
+        else
+            hasError(k) = true;
+        end
+    end
+end
+leftovers = names(~cellfun('isempty', regexp(names, '^\.unit\d+(\.error)?\.[^.]+\.mat$', 'once')));
 
 results = cell(1, n);
 done = false(1, n);
-missing = zeros(1, 0);
-failed = zeros(1, 0);
-lines = {};
-run = '';
-runUnit = 0;
-for k = 1:n
-    resultFile = fullfile(folder, sprintf('unit%d.mat', k));
-    errorFile = fullfile(folder, sprintf('unit%d.error.mat', k));
-    if exist(resultFile, 'file')
-        try
-            saved = load(resultFile);
+isfailed = false(1, n);
+isrejected = false(1, n);
+lines = cell(1, n);
+host = '';
+hostUnit = 0;
+timer = tic;
+shown = 0;
+for k = find(hasResult | hasError)
+    if hasResult(k)
+        file = sprintf('%s%sunit%d.mat', folder, filesep, k);
+        [state, saved, why] = readunit(file, 'unit', master, k);
+        if strcmp(state, 'done')
             results{k} = saved.result;
-            thisRun = sprintf('master seed %d in %s', saved.unit.master, strtok(saved.unit.host));
-        catch err
-            error('montemex:unitgather:unreadable', 'Cannot read %s: %s. Delete it and run unit %d again.', ...
-                  resultFile, regexprep(err.message, '\.$', ''), k);
-        end
-        if isempty(run)
-            run = thisRun;
-            runUnit = k;
-        elseif ~strcmp(thisRun, run)
-            error('montemex:unitgather:mixedRuns', 'The results in %s come from different runs: %s (unit %d) and %s (unit %d).', ...
-                  folder, run, runUnit, thisRun, k);
-        end
-        done(k) = true;
-    elseif exist(errorFile, 'file')
-        failed(end + 1) = k; %#ok<AGROW>
-        try
-            saved = load(errorFile);
-            why = saved.failure.message;
-            if ~isempty(saved.failure.identifier)
-                why = [saved.failure.identifier ': ' why];
+            done(k) = true;
+            thisHost = firstword(textfield(saved.unit, 'host'));
+            if isempty(host)
+                host = thisHost;
+                hostUnit = k;
+            elseif ~strcmp(thisHost, host)
+                error('montemex:unitgather:mixedRuns', ['The results in %s come from different hosts: ' ...
+                      '%s (unit %d) and %s (unit %d). Octave and MATLAB draw different numbers: ' ...
+                      'keep the results of one.'], folder, host, hostUnit, thisHost, k);
             end
-            lines{end + 1} = sprintf('unit %d: failed on node %s: %s', k, saved.failure.node, why); %#ok<AGROW>
-        catch err
-            lines{end + 1} = sprintf('unit %d: failed (its record %s cannot be read: %s)', ...
-                                     k, errorFile, err.message); %#ok<AGROW>
+        else
+            isrejected(k) = true;
+            lines{k} = sprintf('unit %d: %s is not counted: %s. Move it aside, then run the unit.', k, file, why);
         end
     else
-        missing(end + 1) = k; %#ok<AGROW>
-        lines{end + 1} = sprintf('unit %d: no result (not run yet, still running, killed, or its node lost)', k); %#ok<AGROW>
+        file = sprintf('%s%sunit%d.error.mat', folder, filesep, k);
+        [state, saved, why] = readunit(file, 'failure', master, k);
+        if strcmp(state, 'done')
+            isfailed(k) = true;
+            reason = textfield(saved.failure, 'message');
+            if ~isempty(textfield(saved.failure, 'identifier'))
+                reason = [textfield(saved.failure, 'identifier') ': ' reason];
+            end
+            lines{k} = sprintf('unit %d: failed on node %s: %s', k, textfield(saved.failure, 'node'), reason);
+        else
+            isrejected(k) = true;
+            lines{k} = sprintf('unit %d: its failure record %s is not counted: %s. Move it aside, then run the unit.', ...
+                               k, file, why);
+        end
+    end
+    if toc(timer) - shown >= 2
+        shown = toc(timer);
+        fprintf('unitgather: %d of %d units read\n', k, n);
+        if octave
+            fflush(stdout);
+        end
     end
 end
+missing = find(~done & ~isfailed & ~isrejected);
+failed = find(isfailed);
+rejected = find(isrejected);
+% Missing units: one line for each run of consecutive ones, in index order with the others.
+[first, last] = runs(missing);
+for i = 1:numel(first)
+    if first(i) == last(i)
+        lines{first(i)} = sprintf('unit %d: no result (not run yet, still running, killed, or its node lost)', first(i));
+    else
+        lines{first(i)} = sprintf('units %d-%d: no result (not run yet, still running, killed, or their node lost)', ...
+                                  first(i), last(i));
+    end
+end
+lines = lines(~cellfun('isempty', lines));
 
-fprintf('unitgather: %d of %d units done in %s\n', sum(done), n, folder);
+fprintf('unitgather: %d of %d units done in %s (master seed %d)\n', sum(done), n, folder, master);
+for i = 1:min(20, numel(lines))
+    fprintf('  %s\n', lines{i});
+end
+if numel(lines) > 20
+    fprintf('  ... and %d lines more (all the units in the outputs MISSING, FAILED and REJECTED)\n', numel(lines) - 20);
+end
+if isscalar(leftovers)
+    fprintf('  a save cut off left its hidden file %s: delete it once no task of the run is running:\n', leftovers{1});
+elseif ~isempty(leftovers)
+    fprintf('  saves cut off left %d hidden files (%s, ...): delete them once no task of the run is running:\n', ...
+            numel(leftovers), leftovers{1});
+end
+if ~isempty(leftovers)
+    fprintf('    rm -- %s/.unit*.mat\n', shellquote(folder));
+end
 if ~all(done)
-    fprintf('  %s\n', lines{:});
-    fprintf('resubmit just these: sbatch --array=%s %s\n', ranges(find(~done)), script);
+    printcommands(unittask(find(~done), n, pertask, 'tasks'), n, pertask, maxarray, script);
+end
+end
+
+function printcommands(tasks, n, pertask, maxarray, script)
+% The sbatch commands that run TASKS: array indices below MaxArraySize, in ranges, with the
+% offset the script adds to them for the tasks past MaxArraySize - 1.
+width = Inf;   % the most tasks one array may hold: Slurm's max_array_tasks
+if isempty(maxarray)
+    [maxarray, width, source] = readmaxarray();
+else
+    source = 'as given';
+end
+if maxarray < 2
+    fprintf('job arrays are off on this cluster (MaxArraySize %d, %s): run these tasks some other way: %s\n', ...
+            maxarray, source, ranges(tasks));
+    return;
+end
+limits = sprintf('MaxArraySize %d', maxarray);
+if width < maxarray - 1
+    limits = sprintf('%s, max_array_tasks %d', limits, width);
+end
+fprintf('run the tasks that hold them again (%d %s a task; %s, %s):\n', ...
+        pertask, plural(pertask, 'unit', 'units'), limits, source);
+width = min(width, maxarray - 1);
+windows = floor((tasks - 1) / width);
+if strncmp(script, '-', 1)
+    script = ['./' script];   % not an option of sbatch's
+end
+for window = unique(windows)
+    offset = window * width;
+    command = sprintf('sbatch --array=%s %s %d %d', ranges(tasks(windows == window) - offset), ...
+                      shellquote(script), n, pertask);
+    if offset > 0
+        command = sprintf('%s %d', command, offset);
+    end
+    fprintf('  %s\n', command);
+end
+end
+
+function [value, tasks, source] = readmaxarray()
+% The cluster's MaxArraySize and max_array_tasks from Slurm, else Slurm's defaults.
+value = 1001;
+tasks = Inf;
+source = 'Slurm''s default: scontrol show config gave none';
+if ispc
+    return;
+end
+[status, text] = system('timeout 10 scontrol show config 2>/dev/null');
+found = regexp(text, 'MaxArraySize\s*=\s*(\d+)', 'tokens', 'once');
+if status == 0 && ~isempty(found)
+    value = str2double(found{1});
+    source = 'from scontrol show config';
+    found = regexp(text, 'SchedulerParameters\s*=\s*\S*max_array_tasks=(\d+)', 'tokens', 'once');
+    if ~isempty(found)
+        tasks = str2double(found{1});
+    end
 end
 end
 
 function text = ranges(indices)
 % Increasing indices as Slurm writes an array: runs of consecutive ones as first-last.
-text = '';
-first = 1;
-for i = 1:numel(indices)
-    if i == numel(indices) || indices(i + 1) ~= indices(i) + 1
-        if i == first
-            part = sprintf('%d', indices(i));
-        else
-            part = sprintf('%d-%d', indices(first), indices(i));
-        end
-        if isempty(text)
-            text = part;
-        else
-            text = [text ',' part]; %#ok<AGROW>
-        end
-        first = i + 1;
+[first, last] = runs(indices);
+parts = cell(1, numel(first));
+for i = 1:numel(first)
+    if last(i) == first(i)
+        parts{i} = sprintf('%d', first(i));
+    else
+        parts{i} = sprintf('%d-%d', first(i), last(i));
     end
 end
+text = strjoin(parts, ',');
+end
+
+function [first, last] = runs(indices)
+% The first and the last index of each run of consecutive ones in the increasing INDICES.
+first = zeros(1, 0);
+last = zeros(1, 0);
+if ~isempty(indices)
+    ends = [find(diff(indices) ~= 1), numel(indices)];
+    first = indices([1, ends(1:end - 1) + 1]);
+    last = indices(ends);
+end
+end
+
+function text = shellquote(text)
+% TEXT as one word of a POSIX shell, quoted when it has to be.
+if isempty(regexp(text, '^[A-Za-z0-9_./=:,+@%-]+$', 'once'))
+    text = ['''' strrep(text, '''', '''\''''') ''''];
+end
+end
+
+function text = plural(count, one, many)
+if count == 1
+    text = one;
+else
+    text = many;
+end
+end
+
+function names = listfolder(folder)
+% The names in FOLDER, read by its exact name (dir would expand wildcards in Octave).
+if exist('OCTAVE_VERSION', 'builtin')
+    [names, err, reason] = readdir(folder);
+    if err ~= 0 && exist(folder, 'dir') ~= 7 && exist(folder, 'file') == 0
+        names = {};
+    elseif err ~= 0
+        error('montemex:unitgather:cannotRead', 'Cannot read the folder %s: %s.', folder, sentence(reason));
+    end
+else
+    listed = dir(folder);
+    names = {listed.name};
+end
+names = reshape(names, 1, numel(names));
+end
+
+function text = textfield(record, name)
+% Field NAME of RECORD as text for a message, whatever it holds.
+text = '?';
+if isfield(record, name) && ischar(record.(name)) && size(record.(name), 1) <= 1
+    text = record.(name);
+elseif isfield(record, name)
+    text = describe(record.(name));
+end
+end
+
+function word = firstword(text)
+% The program's name in a host's name and version (strtok takes longer).
+word = text(1:min([find(text == ' ', 1) - 1, numel(text)]));
+end
+
+function ok = iswhole(x)
+% A real numeric scalar with a whole value.
+ok = isnumeric(x) && isscalar(x) && isreal(x) && ~issparse(x) && isfinite(x) && x == fix(x);
+end
+
+% The functions below are unitrun's own, the same rules for the same files.
+
+function [state, saved, why] = readunit(file, record, master, k)
+% Whether FILE is a whole record ('unit' with a result, or 'failure') of unit K of master
+% seed MASTER: STATE 'done', 'none' (no such file) or 'bad' (WHY says what is wrong).
+saved = [];
+why = '';
+state = 'bad';
+[kind, bytes] = filekind(file);
+if strcmp(kind, 'none')
+    state = 'none';
+    return;
+elseif ~strcmp(kind, 'file')
+    why = 'it is not a regular file';
+    return;
+elseif bytes == 0
+    why = 'it is empty';
+    return;
+end
+try
+    saved = load(file, '-mat');
+catch err
+    why = ['it cannot be read (' sentence(err.message) ')'];
+    return;
+end
+if ~isfield(saved, record) || ~isstruct(saved.(record)) || numel(saved.(record)) ~= 1 || ...
+        ~isfield(saved.(record), 'index') || ~isfield(saved.(record), 'master') || ...
+        (strcmp(record, 'unit') && ~isfield(saved, 'result'))
+    why = 'it is not a file of unitrun''s';
+    return;
+end
+r = saved.(record);
+if ~isnumber(r.index, k) || ~isnumber(r.master, master)
+    why = sprintf('it records unit %s of master seed %s', describe(r.index), describe(r.master));
+    return;
+end
+state = 'done';
+end
+
+function [kind, bytes] = filekind(file)
+% 'none', 'file' (a regular file of BYTES bytes) or 'other', for the file of exactly this name.
+bytes = 0;
+if exist('OCTAVE_VERSION', 'builtin')
+    [info, err] = stat(file);
+    if err ~= 0
+        kind = 'none';
+    elseif S_ISREG(info.mode)
+        kind = 'file';
+        bytes = info.size;
+    else
+        kind = 'other';
+    end
+elseif exist(file, 'dir') == 7
+    kind = 'other';
+elseif exist(file, 'file') == 2
+    kind = 'file';
+    listed = dir(file);
+    bytes = listed(1).bytes;
+else
+    kind = 'none';
+end
+end
+
+function ok = isnumber(x, value)
+% X is a real numeric scalar equal to VALUE.
+ok = isnumeric(x) && isscalar(x) && isreal(x) && double(x) == value;
+end
+
+function text = describe(x)
+% X as a message can show it, whatever it is.
+if isnumeric(x) && isscalar(x) && isreal(x)
+    text = sprintf('%.17g', double(x));
+elseif ischar(x) && size(x, 1) <= 1
+    text = ['''' x ''' (text)'];
+else
+    text = sprintf('(a %s of size %s)', class(x), mat2str(size(x)));
+end
+end
+
+function folder = wholename(folder)
+% FOLDER as an absolute name: relative names are taken from the current folder.
+if ispc
+    absolute = any(folder(1) == '/\') || (numel(folder) >= 3 && folder(2) == ':' && any(folder(3) == '/\'));
+else
+    absolute = folder(1) == '/';
+    if strcmp(folder, '~') || strncmp(folder, '~/', 2)
+        folder = [getenv('HOME') folder(2:end)];
+        absolute = true;
+    end
+end
+if ~absolute
+    folder = [pwd filesep folder];
+end
+separators = '/';
+if ispc
+    separators = '/\';
+end
+while numel(folder) > 1 && any(folder(end) == separators) && ~any(folder(end - 1) == ':')
+    folder = folder(1:end - 1);   % results/ is results; / stays /, C:\ stays C:\
+end
+end
+
+function text = sentence(reason)
+% A system's or host's reason, to end a message of ours: without its own full stop.
+text = regexprep(reason, '\.$', '');
 end
 
 %!test
 %! folder = tempname();
 %! unwind_protect
-%!   evalc('[results, missing, failed] = unitgather(folder, 2);');
-%!   assert({results, missing, failed}, {{[], []}, [1 2], zeros(1, 0)});
-%!   for k = [1 2 6 7 8]
-%!     evalc('unitrun(folder, 5, k, @(k) k * rand());');
-%!   end
+%!   evalc('[results, missing, failed, rejected] = unitgather(folder, 5, 2);');
+%!   assert({results, missing, failed, rejected}, {{[], []}, [1 2], zeros(1, 0), zeros(1, 0)});
+%!   evalc('unitrun(folder, 5, [1 2 6:9], @(k) k * rand());');
 %!   evalc('try, unitrun(folder, 5, 4, @(k) error(''my:id'', ''broke.'')); end');
-%!   text = evalc('[results, missing, failed] = unitgather(folder, 9, ''chains.sbatch'');');
-%!   assert(missing, [3 5 9]);
-%!   assert(failed, 4);
+%!   % Files that are not counted, all named in one pass: a copied file, an empty one, one
+%!   % that is no MAT-file, a folder, one whose master seed is text, another run's failure.
+%!   copyfile(fullfile(folder, 'unit1.mat'), fullfile(folder, 'unit10.mat'));
+%!   fclose(fopen(fullfile(folder, 'unit11.mat'), 'w'));
+%!   file = fopen(fullfile(folder, 'unit12.mat'), 'w');
+%!   fwrite(file, uint8(0:255));
+%!   fclose(file);
+%!   mkdir(fullfile(folder, 'unit13.mat'));
+%!   bad = struct('result', 1, 'unit', struct('index', 14, 'master', '5'));
+%!   save('-v7', fullfile(folder, 'unit14.mat'), '-struct', 'bad');
+%!   evalc('try, unitrun(folder, 6, 15, @(k) error(''broke.'')); end');
+%!   % A file of the helpers before "function" was recorded counts; a hidden file of a save
+%!   % cut off is named.
+%!   old = struct('result', 16, 'unit', struct('index', 16, 'master', 5, 'host', 'Octave 7.3.0', ...
+%!                'node', 'n1', 'seconds', 1, 'finished', '2025-01-01 00:00:00'));
+%!   save('-v7', fullfile(folder, 'unit16.mat'), '-struct', 'old');
+%!   fclose(fopen(fullfile(folder, '.unit3.oct-Ab12.mat'), 'w'));
+%!   text = evalc('[results, missing, failed, rejected] = unitgather(folder, 5, 17, ''my job.sbatch'', 2, 5);');
+%!   assert({missing, failed, rejected}, {[3 5 17], 4, 10:15});
 %!   unitseed(5, 7);
 %!   assert(results{7}, 7 * rand());
-%!   assert(isempty(results{3}) && numel(results) == 9);
-%!   assert(~isempty(strfind(text, 'unitgather: 5 of 9 units done')));
-%!   assert(~isempty(regexp(text, 'unit 4: failed on node \S+: my:id: broke\.')));
-%!   assert(~isempty(strfind(text, 'unit 5: no result')));
-%!   assert(~isempty(strfind(text, 'resubmit just these: sbatch --array=3-5,9 chains.sbatch')));
-%!   text = evalc('unitgather(folder, 2)');
-%!   assert(isempty(strfind(text, 'resubmit')));
-%!   % A unit saved with another master seed, or by another host, does not belong to the run.
-%!   evalc('unitrun(folder, 6, 3, @(k) k);');
-%!   try
-%!     evalc('unitgather(folder, 3);');
-%!     assert(false, 'no error');
-%!   catch err
-%!     assert(err.message, sprintf(['The results in %s come from different runs: master seed 5 in Octave (unit 1) ' ...
-%!                                   'and master seed 6 in Octave (unit 3).'], folder));
+%!   assert(results{16}, 16);
+%!   assert(isempty(results{3}) && isempty(results{10}) && numel(results) == 17);
+%!   expected = {regexptranslate('escape', sprintf('unitgather: 7 of 17 units done in %s (master seed 5)', folder)), ...
+%!               'unit 4: failed on node \S+: my:id: broke\.', ...
+%!               'unit 5: no result \(not run yet, still running, killed, or its node lost\)', ...
+%!               'unit10\.mat is not counted: it records unit 1 of master seed 5\. Move it aside', ...
+%!               'unit11\.mat is not counted: it is empty\.', ...
+%!               'unit12\.mat is not counted: it cannot be read \(', ...
+%!               'unit13\.mat is not counted: it is not a regular file\.', ...
+%!               'unit14\.mat is not counted: it records unit 14 of master seed ''5'' \(text\)\.', ...
+%!               'unit 15: its failure record \S+unit15\.error\.mat is not counted: it records unit 15 of master seed 6\.', ...
+%!               ['a save cut off left its hidden file \.unit3\.oct-Ab12\.mat: .*\n    rm -- ' regexptranslate('escape', folder) '/\.unit\*\.mat\n'], ...
+%!               '\(2 units a task; MaxArraySize 5, as given\):', ...
+%!               '\n  sbatch --array=2-3 ''my job\.sbatch'' 17 2\n  sbatch --array=1-4 ''my job\.sbatch'' 17 2 4\n  sbatch --array=1 ''my job\.sbatch'' 17 2 8\n$'};
+%!   for i = 1:numel(expected)
+%!     assert(~isempty(regexp(text, expected{i}, 'once')), 'no "%s" in:\n%s', expected{i}, text);
 %!   end
-%!   saved = load(fullfile(folder, 'unit3.mat'));
-%!   saved.unit.master = 5;
+%!   % Missing units in runs; MaxArraySize from Slurm or its default.
+%!   text = evalc('unitgather(folder, 5, 40);');
+%!   assert(~isempty(regexp(text, ['\n  units 17-40: no result \(not run yet, still running, killed, or their node lost\)\n' ...
+%!                                 '.*MaxArraySize \d+.*\n  sbatch --array=3-5,10-15,17-40 job\.sbatch 40 1\n$'])));
+%!   text = evalc('unitgather(folder, 5, 2);');
+%!   assert(~isempty(regexp(text, '^unitgather: 2 of 2 units done in \S+ \(master seed 5\)\n  a save cut off [^\n]*\n    rm -- \S+\n$')));
+%!   % At most 20 lines: units 1, 3, ..., 49 missing, a line each.
+%!   evalc('unitrun(fullfile(folder, ''even''), 5, 2:2:50, @(k) k);');
+%!   text = evalc('unitgather(fullfile(folder, ''even''), 5, 50);');
+%!   assert(numel(strfind(text, sprintf('\n  unit '))), 20);
+%!   assert(~isempty(strfind(text, sprintf('\n  unit 39: no result (not run yet, still running, killed, or its node lost)\n  ... and 5 lines more'))));
+%!   % Results of Octave and of MATLAB do not belong together.
+%!   saved = load(fullfile(folder, 'unit2.mat'));
 %!   saved.unit.host = 'MATLAB 9.14.0 (R2023a)';
-%!   save('-v7', fullfile(folder, 'unit3.mat'), '-struct', 'saved');
+%!   save('-v7', fullfile(folder, 'unit2.mat'), '-struct', 'saved');
 %!   try
-%!     evalc('unitgather(folder, 3);');
+%!     evalc('unitgather(folder, 5, 3);');
 %!     assert(false, 'no error');
 %!   catch err
-%!     assert(err.identifier, 'montemex:unitgather:mixedRuns');
-%!     assert(strfind(err.message, 'master seed 5 in MATLAB (unit 3)') > 0);
+%!     assert({err.identifier, err.message}, {'montemex:unitgather:mixedRuns', sprintf(['The results in %s come from ' ...
+%!             'different hosts: Octave (unit 1) and MATLAB (unit 2). Octave and MATLAB draw different numbers: ' ...
+%!             'keep the results of one.'], folder)});
 %!   end
 %! unwind_protect_cleanup
 %!   confirm_recursive_rmdir(false, 'local');
 %!   rmdir(folder, 's');
 %! end_unwind_protect
-%!error <Wrong number of input arguments> unitgather('x')
-%!error <folder must be given as text> unitgather({'x'}, 1)
-%!error <number of units must be> unitgather('x', -1)
-%!error <number of units must be> unitgather('x', 1.5)
-%!error <script must be given as text> unitgather('x', 1, 2)
+%!error <Wrong number of input arguments> unitgather('x', 1)
+%!error <folder must be given as text> unitgather({'x'}, 1, 1)
+%!error <master seed must be> unitgather('x', -1, 1)
+%!error <number of units must be a whole number from 0 to 4294967295\.> unitgather('x', 1, 2^32)
+%!error <number of units must be> unitgather('x', 1, 1.5)
+%!error <script must be given as text> unitgather('x', 1, 1, 2)
+%!error <units per task must be> unitgather('x', 1, 1, 'a', 0)
+%!error <MaxArraySize must be> unitgather('x', 1, 1, 'a', 1, -1)
