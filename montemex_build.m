@@ -37,7 +37,10 @@ function montemex_build(outdir)
 %   and any error of the mex command.
 %
 %   Example:
-%     montemex_build(); addpath(fullfile(pwd, 'mex')); R = waitdraw(2, 3, 4);
+%     montemex_build                  % compiles into ./mex, then checks the build
+%     addpath(fullfile(pwd, 'mex'))
+%     rng(1)                          % in Octave: rand('state', 1)
+%     R = waitdraw(2, 3, 4)           % 3-by-4, mean 2
 
 root = fileparts(mfilename('fullpath'));
 if nargin < 1
