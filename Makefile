@@ -11,10 +11,10 @@ test:
 demo:
 	./scripts/demo.sh
 
-# The Octave package build/montemex-<version>.tar.gz
+# The Octave package build/montemex-<version>.tar.gz: sources and help files, compiled by
+# pkg install. Needs cmake alone.
 package:
-	cmake -S . -B build
-	cmake --build build --target octave_package
+	cmake -DSOURCE_DIR="$(CURDIR)" -DBINARY_DIR="$(CURDIR)/build" -P cmake/make_octave_package.cmake
 
 # Every build tree the scripts make: scripts/test.sh, scripts/windows.sh, the 32-bit Linux build,
 # the Debian 13 chroot with Octave 9 (scripts/octave9.sh).

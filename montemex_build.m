@@ -13,20 +13,34 @@ function montemex_build(outdir)
 %   whether the build is good. A build that fails the check ends with an error.
 %
 %   Module <name> is src/<family>/<name>.cpp, one for each such help file inst/<name>.m; every other
-%   source under src/ is shared code, compiled once and linked into each module. The code is
-%   compiled as C++17 with -ffp-contract=off (no fused multiply-add), so results are
-%   bit-identical to the other builds. Runs in MATLAB (mex with a g++ or clang compiler) and in
-%   GNU Octave (mex is mkoctfile there).
+%   source under src/ is shared code, compiled once and linked into each module. The code needs
+%   C++17, and results are bit-identical to the other builds only when a multiply and an add are
+%   never fused into one rounding, so each compiler gets those settings in the form it reads:
+%     Microsoft Visual C++ (MATLAB on Windows)  COMPFLAGS: /std:c++17 /fp:precise
+%     g++, clang, MinGW (MATLAB elsewhere)      CXXFLAGS:  -std=c++17 -ffp-contract=off
+%                                                          -fno-math-errno
+%     GNU Octave (mex is mkoctfile there)       CXXFLAGS as for g++, added to mkoctfile's own
+%   (-fno-math-errno changes no value; it lets the compiler vectorise loops with square roots.)
+%   Before compiling it names the compiler and the flags it passes.
+%
+%   Modules of an earlier build that are loaded in this session are cleared first (clear with
+%   their names), so that a second build in the same session can replace their files (on
+%   Windows a loaded module's file cannot be overwritten).
 %
 %   Errors (identifier, message):
 %     montemex:montemex_build:noSource        No single source for <name>.
 %     montemex:montemex_build:selfCheckFailed The build in <folder> failed its self-check.
 %                                             (montemex_selfcheck's lines above name the
 %                                             functions)
+%     montemex:montemex_build:noCompiler      No C++ compiler is set up for mex: run mex -setup
+%                                             C++ first. (MATLAB)
 %   and any error of the mex command.
 %
 %   Example:
-%     montemex_build(); addpath(fullfile(pwd, 'mex')); R = waitdraw(2, 3, 4);
+%     montemex_build                  % compiles into ./mex, then checks the build
+%     addpath(fullfile(pwd, 'mex'))
+%     rng(1)                          % in Octave: rand('state', 1)
+%     R = waitdraw(2, 3, 4)           % 3-by-4, mean 2
 
 root = fileparts(mfilename('fullpath'));
 if nargin < 1
@@ -65,16 +79,34 @@ for k = 1:numel(allSources)
     end
 end
 
-% C++17, and no contraction of a multiply and an add into one rounding. -fno-math-errno
-% changes no value; it lets the compiler vectorise loops with square roots.
+% C++17, and no contraction of a multiply and an add into one rounding, in the form the
+% compiler reads (see the help above).
+gccFlags = '-std=c++17 -ffp-contract=off -fno-math-errno';
 if isOctave
+    compiler = strtrim(mkoctfile('-p', 'CXX'));
     oldFlags = getenv('CXXFLAGS');
-    setenv('CXXFLAGS', [strtrim(mkoctfile('-p', 'CXXFLAGS')) ' -std=c++17 -ffp-contract=off -fno-math-errno']);
+    setenv('CXXFLAGS', [strtrim(mkoctfile('-p', 'CXXFLAGS')) ' ' gccFlags]);
     restoreFlags = onCleanup(@() setenv('CXXFLAGS', oldFlags));
     flags = {};
+    fprintf('montemex_build: compiling with %s (mkoctfile), CXXFLAGS += %s\n', compiler, gccFlags);
 else
-    flags = {'CXXFLAGS=$CXXFLAGS -std=c++17 -ffp-contract=off -fno-math-errno'};
+    cc = mex.getCompilerConfigurations('C++', 'Selected');
+    if isempty(cc)
+        error('montemex:montemex_build:noCompiler', ...
+              'No C++ compiler is set up for mex: run mex -setup C++ first.');
+    end
+    if strncmpi(cc(1).ShortName, 'MSVC', 4) || strcmpi(cc(1).Manufacturer, 'Microsoft')
+        flags = {'COMPFLAGS=$COMPFLAGS /std:c++17 /fp:precise'};
+    else
+        flags = {['CXXFLAGS=$CXXFLAGS ' gccFlags]};
+    end
+    fprintf('montemex_build: compiling with %s %s (%s), %s\n', cc(1).Name, cc(1).Version, ...
+            cc(1).ShortName, flags{1});
 end
+
+% A module loaded from an earlier build keeps its file open (on Windows it cannot be replaced
+% then): clear them all before compiling.
+clear(names{:});
 
 objects = cell(1, numel(sharedSources));
 for k = 1:numel(sharedSources)

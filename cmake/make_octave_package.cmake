@@ -1,8 +1,14 @@
 # Assembles the Octave package montemex-<VERSION>.tar.gz in BINARY_DIR:
-#   cmake -DSOURCE_DIR=<repo> -DBINARY_DIR=<dir> -DVERSION=<x.y.z> -P make_octave_package.cmake
+#   cmake -DSOURCE_DIR=<repo> -DBINARY_DIR=<dir> [-DVERSION=<x.y.z>] -P make_octave_package.cmake
+# It compiles nothing (pkg install does), so it needs cmake alone: "make package" runs it. VERSION
+# defaults to the one project() sets in CMakeLists.txt.
 # Layout: DESCRIPTION, INDEX, COPYING, post_install.m, inst/<name>.m (help), inst/Contents.m,
 # inst/montemex.m and inst/montemex_selfcheck.m (cmake/Contents.cmake), src/ (sources and a
 # Makefile that builds every module with mkoctfile --mex).
+if(NOT VERSION)
+  file(STRINGS ${SOURCE_DIR}/CMakeLists.txt project_line REGEX "^project\\(montemex VERSION ")
+  string(REGEX REPLACE "^project\\(montemex VERSION ([0-9.]+).*" "\\1" VERSION "${project_line}")
+endif()
 set(stage_root ${BINARY_DIR}/octave-package)
 set(stage ${stage_root}/montemex-${VERSION})
 file(REMOVE_RECURSE ${stage_root})

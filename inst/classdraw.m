@@ -81,7 +81,8 @@
 %   when it fails. The guide finds the same index as the bisection, with fewer reads.
 %
 %   Example:
-%     rand("state", 1); R = classdraw([1 1 2], 2, 3);   % 2-by-3, P(3) twice as likely
+%     rand('state', 1);                   % in MATLAB: rng(1)
+%     R = classdraw([1 1 2], 2, 3)       % 2-by-3 indices 1 to 3; 3 twice as likely as 1 or 2
 %
 %   See also plainpick, rand.
 

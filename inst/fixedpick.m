@@ -8,8 +8,9 @@
 %   sum started at 0.5 gives particle i one more copy when adding its remainder brings the sum
 %   to 1 or above (then the sum drops by 1). Each particle's copies are contiguous.
 %
-%   Random numbers: none. The same W always gives the same result, and the host's generator is
-%   not touched.
+%   Random numbers: none. The same W always gives the same result, and the host's generators are
+%   left alone: the one host function a call may use is an empty mexEvalString every few
+%   milliseconds of a long call, which lets the host act on Ctrl-C.
 %
 %   Arguments:
 %     W   real numeric or logical, any class (converted to double); dimensions beyond the
@@ -43,19 +44,17 @@
 %   N + 2 units of 2^-52, relative: (1/49)*49 is 1 - 2^-53) counts as k, so equal weights keep
 %   their whole copies: fixedpick(ones(1, N)) is 1:N for every N.
 %
-%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
-%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
-%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
-%   number of bytes written as digits with an optional fraction and exponent and nothing else
-%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
-%   montemex:fixedpick:memoryLimit, which names it and the default that applies, before
-%   anything is drawn, once per value while the function stays loaded. A smaller request the
-%   host still cannot serve ends with the host's own error (Octave: "out of memory or dimension
-%   too large for Octave's index type", or "fixedpick: failed to allocate N bytes of memory"
-%   with an empty identifier). Ctrl-C ends a long call within a few milliseconds in Octave,
-%   with no result; the generators have then moved on by what was drawn, so reseed to
-%   reproduce.
+%   Limits: before it creates anything, a call adds up the memory it will hold at once (its
+%   result, scratch, converted copies of arguments) and refuses with tooLarge what exceeds 90
+%   percent of the machine's memory (2 GB in a 32-bit process); the environment variable
+%   MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive number of bytes written as
+%   digits with an optional fraction and exponent and nothing else (4e9, 2.5e9, 4000000000); any
+%   other value is ignored with the warning montemex:fixedpick:memoryLimit, which names it and
+%   the default that applies, at the start of the call, once per value while the function stays
+%   loaded. A smaller request the host still cannot serve ends with the host's own error
+%   (Octave: "out of memory or dimension too large for Octave's index type", or "fixedpick:
+%   failed to allocate N bytes of memory" with an empty identifier). Ctrl-C ends a long call
+%   within a few milliseconds in Octave, with no result.
 %
 %   Memory: none besides the result; the expected counts are not stored.
 %
@@ -65,7 +64,7 @@
 %   give 1, 2, ..., N (the current build gives all zeros).
 %
 %   Example:
-%     idx = fixedpick([1 2 1]);   % [1 2 3]
+%     idx = fixedpick([1 2 1])    % [1 2 3]
 %
 %   See also plainpick, remainderpick, layeredpick.
 

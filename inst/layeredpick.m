@@ -77,7 +77,8 @@
 %   either.
 %
 %   Example:
-%     rand("state", 1); idx = layeredpick([1 3]);   % [1 2] or [2 2]
+%     rand('state', 1);            % in MATLAB: rng(1)
+%     idx = layeredpick([1 3])     % [1 2] or [2 2]
 %
 %   See also plainpick, remainderpick, fixedpick.
 

@@ -10,8 +10,8 @@
 %   and a particle of weight 0 is never chosen (unless all are 0, below).
 %
 %   Random numbers: exactly one call rand(size(W, 1), size(W, 2)), whose array becomes the
-%   result: uniform k decides element k. After rand("state", s); IDX = plainpick(W) the
-%   generator stands where rand(size(W, 1), size(W, 2)) leaves it.
+%   result: uniform k decides element k. After rand('state', s); IDX = plainpick(W) (in MATLAB
+%   rng(s) seeds) the generator stands where rand(size(W, 1), size(W, 2)) leaves it.
 %
 %   Arguments:
 %     W   real numeric or logical, any class (converted to double); dimensions beyond the
@@ -75,7 +75,8 @@
 %   weights give N in every element (the current build gives 2).
 %
 %   Example:
-%     rand("state", 1); idx = plainpick([0.1 0.2 0.3 0.4]);   % 1-by-4, values 1 to 4
+%     rand('state', 1);                      % in MATLAB: rng(1)
+%     idx = plainpick([0.1 0.2 0.3 0.4])     % 1-by-4, values 1 to 4
 %
 %   See also remainderpick, layeredpick, fixedpick, classdraw.
 

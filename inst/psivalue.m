@@ -11,7 +11,9 @@
 %   it, with one logarithm per element. Negative arguments from -65536 up go through the same
 %   recurrence, so psivalue(-0.5) is 2 - gamma - 2*log(2) up to the expansion's truncation.
 %
-%   Random numbers: none. psivalue calls no host function and leaves the generators alone.
+%   Random numbers: none; the generators are left alone. The one host function a call may use
+%   is an empty mexEvalString every few milliseconds of a long call, which lets the host act on
+%   Ctrl-C.
 %
 %   Special values:
 %     +0 and every negative integer   -Inf  (the poles; the recurrence subtracts 1/+0)
@@ -55,18 +57,17 @@
 %                                        22.7 GB a call may use here. (with the call's own
 %                                        figures: see Limits below)
 %
-%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
-%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
-%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
-%   number of bytes written as digits with an optional fraction and exponent and nothing else
-%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
-%   montemex:psivalue:memoryLimit, which names it and the default that applies, before anything
-%   is drawn, once per value while the function stays loaded. A smaller request the host still
-%   cannot serve ends with the host's own error (Octave: "out of memory or dimension too large
-%   for Octave's index type", or "psivalue: failed to allocate N bytes of memory" with an empty
-%   identifier). Ctrl-C ends a long call within a few milliseconds in Octave, with no result;
-%   the generators have then moved on by what was drawn, so reseed to reproduce.
+%   Limits: before it creates anything, a call adds up the memory it will hold at once (its
+%   result, scratch, converted copies of arguments) and refuses with tooLarge what exceeds 90
+%   percent of the machine's memory (2 GB in a 32-bit process); the environment variable
+%   MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive number of bytes written as
+%   digits with an optional fraction and exponent and nothing else (4e9, 2.5e9, 4000000000); any
+%   other value is ignored with the warning montemex:psivalue:memoryLimit, which names it and
+%   the default that applies, at the start of the call, once per value while the function stays
+%   loaded. A smaller request the host still cannot serve ends with the host's own error
+%   (Octave: "out of memory or dimension too large for Octave's index type", or "psivalue:
+%   failed to allocate N bytes of memory" with an empty identifier). Ctrl-C ends a long call
+%   within a few milliseconds in Octave, with no result.
 %
 %   Builds: current build only.
 %

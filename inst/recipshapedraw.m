@@ -78,7 +78,8 @@
 %   Legacy build: the same values from the same random numbers, for every input.
 %
 %   Example:
-%     rand("state", 1); R = recipshapedraw(2, 10, 3, 1);   % 3-by-1, scale 2, 10 d.o.f.
+%     rand('state', 1);                   % in MATLAB: rng(1)
+%     R = recipshapedraw(2, 10, 3, 1)    % 3-by-1, scale 2, 10 degrees of freedom
 %
 %   See also recipshapedrawone, shapedraw.
 

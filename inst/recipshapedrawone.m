@@ -40,7 +40,8 @@
 %   Legacy build: the same values from the same random numbers, for every input.
 %
 %   Example:
-%     rand("state", 1); r = recipshapedrawone(2, 10);   % scale 2, 10 degrees of freedom
+%     rand('state', 1);                % in MATLAB: rng(1)
+%     r = recipshapedrawone(2, 10)    % scale 2, 10 degrees of freedom
 %
 %   See also recipshapedraw, shapedrawone.
 

@@ -82,7 +82,8 @@
 %   element (the current build gives 2).
 %
 %   Example:
-%     rand("state", 1); idx = remainderpick([1 1 2]);   % 3 first, then two drawn indices
+%     rand('state', 1);             % in MATLAB: rng(1)
+%     idx = remainderpick([1 1 2])  % 3 first, then two drawn indices
 %
 %   See also plainpick, layeredpick, fixedpick.
 

@@ -22,8 +22,9 @@
 %   the position in the segment, the acceptance test. The number of proposals is random (mostly
 %   1 to 10). The searches draw nothing. Each proposal fetches its three uniforms with one call
 %   rand(3, 1), which yields exactly the numbers of three rand() calls, so after
-%   rand("state", s) the result is the same as if every uniform were drawn alone, and the
-%   generator is left exactly where those draws leave it. No randn numbers are used.
+%   rand('state', s) (in MATLAB rng(s)) the result is the same as if every uniform were drawn
+%   alone, and the generator is left exactly where those draws leave it. No randn numbers are
+%   used.
 %
 %   Arguments: five real numeric or logical arrays (converted to double), of which only the
 %   first element is used. The density is proper and log-concave exactly when S*NU0 >= 0,
@@ -91,7 +92,8 @@
 %   Builds: current build only (no legacy build).
 %
 %   Example:
-%     rand("state", 1); y = scalehyperdraw(2, 5, 4, 3, 20);   % about 3, give or take 0.5
+%     rand('state', 1);                      % in MATLAB: rng(1)
+%     y = scalehyperdraw(2, 5, 4, 3, 20)     % about 2.9, give or take 0.5
 %
 %   See also rand, randg.
 
@@ -136,3 +138,22 @@
 %!error id=montemex:scalehyperdraw:notPositive scalehyperdraw (1, 1, 1, 1, NaN)
 %!error id=montemex:scalehyperdraw:outOfRange scalehyperdraw (1, 1e9, 1, 1, 1)
 %!error id=montemex:scalehyperdraw:tooFarFromS scalehyperdraw (1e5, 1e-3, 1, 1, 1e8)
+
+%!demo
+%! % 4000 draws from p(y) proportional to y^((nu N - nu0)/2 - 1) exp(-S nu0 / (2y) - nu N y / (2H))
+%! % with S = 2, nu0 = 5, nu = 4, H = 3, N = 20, against that density normalised numerically.
+%! rand ("state", 1);
+%! y = zeros (4000, 1);
+%! for k = 1:4000
+%!   y(k) = scalehyperdraw (2, 5, 4, 3, 20);
+%! end
+%! g = linspace (0.5 * min (y), 1.5 * max (y), 2000);
+%! logp = ((4 * 20 - 5) / 2 - 1) * log (g) - 2 * 5 ./ (2 * g) - 4 * 20 * g / (2 * 3);
+%! p = exp (logp - max (logp));
+%! p = p / trapz (g, p);
+%! printf ("mean %.3f (exact %.3f), standard deviation %.3f (exact %.3f)\n", mean (y), ...
+%!         trapz (g, g .* p), std (y), sqrt (trapz (g, (g - trapz (g, g .* p)) .^ 2 .* p)));
+%! [counts, centres] = hist (y, 50);
+%! bar (centres, counts / (numel (y) * (centres(2) - centres(1))), 1);
+%! hold on; plot (g, p, "r", "linewidth", 2); hold off;
+%! title ("scalehyperdraw (2, 5, 4, 3, 20) against its density");

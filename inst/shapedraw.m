@@ -88,7 +88,8 @@
 %   Legacy build: the same values from the same random numbers, for every input.
 %
 %   Example:
-%     rand("state", 1); R = shapedraw(3, 8, 2, 4);   % 2-by-4, mean 3, 8 degrees of freedom
+%     rand('state', 1);              % in MATLAB: rng(1)
+%     R = shapedraw(3, 8, 2, 4)      % 2-by-4, mean 3, 8 degrees of freedom
 %
 %   See also shapedrawone, recipshapedraw, randg.
 

@@ -39,7 +39,8 @@
 %   Legacy build: the same values from the same random numbers, for every input.
 %
 %   Example:
-%     rand("state", 1); r = shapedrawone(3, 8);   % mean 3, 8 degrees of freedom
+%     rand('state', 1);           % in MATLAB: rng(1)
+%     r = shapedrawone(3, 8)     % mean 3, 8 degrees of freedom
 %
 %   See also shapedraw, recipshapedrawone.
 

@@ -9,10 +9,10 @@
 %   order. Each entry on its own follows Beta(1, K - 1): P(R(i, j) <= x) = 1 - (1 - x)^(K - 1).
 %
 %   Random numbers: exactly one call rand(K, M) (rand(K, 1) with one argument), whose uniforms
-%   are used in column-major order, column j for draw j. After rand("state", s);
-%   R = simplexdraw(3, 2) the result equals E ./ S for rand("state", s); E = -log(rand(3, 2))
+%   are used in column-major order, column j for draw j. After rand('state', s);
+%   R = simplexdraw(3, 2) the result equals E ./ S for rand('state', s); E = -log(rand(3, 2))
 %   and S the column sums of E taken top to bottom, bit for bit, and the generator is left
-%   where rand(3, 2) leaves it.
+%   where rand(3, 2) leaves it (in MATLAB seed with rng(s) instead).
 %
 %   Arguments:
 %     K, M  sizes, truncated toward zero (2.9 is 2), real numeric or logical of any class.
@@ -61,7 +61,9 @@
 %   Legacy build: identical results.
 %
 %   Example:
-%     rand("state", 1); R = simplexdraw(3, 5);   % 3-by-5, each column sums to 1
+%     rand('state', 1);          % in MATLAB: rng(1)
+%     R = simplexdraw(3, 5)     % 3-by-5: five points of the simplex, one per column
+%     sum(R)                    % 1 1 1 1 1
 %
 %   See also rand, weightavgdraw.
 
@@ -102,3 +104,15 @@
 %!error id=montemex:simplexdraw:badSize simplexdraw ("a")
 %!error id=montemex:simplexdraw:sizeTooLarge simplexdraw (1e300, 1e300)
 %!error id=montemex:simplexdraw:tooLarge simplexdraw (1e6, 1e6)
+
+%!demo
+%! % 3000 points uniform on the 3-simplex (flat Dirichlet): each column sums to 1, and each
+%! % coordinate follows Beta(1, 2), P(R(i, j) <= x) = 1 - (1 - x)^2.
+%! rand ("state", 1);
+%! R = simplexdraw (3, 3000);
+%! printf ("largest |column sum - 1|: %.2g\n", max (abs (sum (R) - 1)));
+%! printf ("P(R(1, j) <= 0.5): %.3f (exact 0.75)\n", mean (R(1, :) <= 0.5));
+%! plot (R(1, :) + R(2, :) / 2, R(2, :) * sqrt (3) / 2, ".", "markersize", 3);
+%! hold on; plot ([0 1 0.5 0], [0 0 sqrt(3)/2 0], "k", "linewidth", 2); hold off;
+%! axis equal; axis off;
+%! title ("simplexdraw (3, 3000): points spread evenly over the triangle");

@@ -14,7 +14,9 @@
 %   |x| the formula loses digits to cancellation, up to a relative error of about 1.3e-8 just
 %   above 1.5e-8 (about 2e-16/|x| in general).
 %
-%   Random numbers: none. squashfn calls no host function and leaves the generators alone.
+%   Random numbers: none; the generators are left alone. The one host function a call may use
+%   is an empty mexEvalString every few milliseconds of a long call, which lets the host act on
+%   Ctrl-C.
 %
 %   Arguments:
 %     X   real numeric or logical, any class (converted to double first). Values are not
@@ -29,18 +31,17 @@
 %                                        22.7 GB a call may use here. (with the call's own
 %                                        figures: see Limits below)
 %
-%   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
-%   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
-%   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
-%   the environment variable MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive
-%   number of bytes written as digits with an optional fraction and exponent and nothing else
-%   (4e9, 2.5e9, 4000000000); any other value is ignored with the warning
-%   montemex:squashfn:memoryLimit, which names it and the default that applies, before anything
-%   is drawn, once per value while the function stays loaded. A smaller request the host still
-%   cannot serve ends with the host's own error (Octave: "out of memory or dimension too large
-%   for Octave's index type", or "squashfn: failed to allocate N bytes of memory" with an empty
-%   identifier). Ctrl-C ends a long call within a few milliseconds in Octave, with no result;
-%   the generators have then moved on by what was drawn, so reseed to reproduce.
+%   Limits: before it creates anything, a call adds up the memory it will hold at once (its
+%   result, scratch, converted copies of arguments) and refuses with tooLarge what exceeds 90
+%   percent of the machine's memory (2 GB in a 32-bit process); the environment variable
+%   MONTEMEX_MEMORY_LIMIT replaces that limit when it is a positive number of bytes written as
+%   digits with an optional fraction and exponent and nothing else (4e9, 2.5e9, 4000000000); any
+%   other value is ignored with the warning montemex:squashfn:memoryLimit, which names it and
+%   the default that applies, at the start of the call, once per value while the function stays
+%   loaded. A smaller request the host still cannot serve ends with the host's own error
+%   (Octave: "out of memory or dimension too large for Octave's index type", or "squashfn:
+%   failed to allocate N bytes of memory" with an empty identifier). Ctrl-C ends a long call
+%   within a few milliseconds in Octave, with no result.
 %
 %   Legacy build: NaN counts as beyond the threshold and positive there, so a NaN element
 %   gives 1 where the current build returns NaN.
@@ -76,3 +77,14 @@
 %!error id=montemex:squashfn:tooManyOutputs [a, b] = squashfn (1)
 %!error id=montemex:squashfn:notRealNumeric squashfn ("abc")
 %!error id=montemex:squashfn:notRealNumeric squashfn (sparse ([1 0]))
+
+%!demo
+%! % squashfn against tanh: the same curve, within 5e-16, and exactly -1 and 1 beyond |x| = 18.
+%! x = linspace (-20, 20, 4001);
+%! d = squashfn (x) - tanh (x);
+%! printf ("largest |squashfn (x) - tanh (x)| on [-20, 20]: %.2g\n", max (abs (d)));
+%! printf ("squashfn (18) = %.17g, squashfn (18.5) = %.17g\n", squashfn (18), squashfn (18.5));
+%! subplot (2, 1, 1); plot (x, squashfn (x), "linewidth", 2); grid on;
+%! title ("squashfn (x)");
+%! subplot (2, 1, 2); plot (x, d); grid on;
+%! title ("squashfn (x) - tanh (x)"); xlabel ("x");

@@ -84,7 +84,8 @@
 %   reproduce.
 %
 %   Example:
-%     randn("state", 1); rand("state", 1); R = studentdraw(5, 2, 4);   % 2-by-4, 5 d.o.f.
+%     randn('state', 1); rand('state', 1);   % in MATLAB: rng(1)
+%     R = studentdraw(5, 2, 4)               % 2-by-4, 5 degrees of freedom
 %
 %   See also randn, shapedraw.
 

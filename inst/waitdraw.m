@@ -11,9 +11,9 @@
 %
 %   Random numbers: exactly one call rand(M, N) (rand(size(MU, 1), size(MU, 2)) without size
 %   arguments), whose uniforms become the result in column-major order. After
-%   rand("state", s); R = waitdraw(1, 3, 4) the result equals -log(U) for
-%   rand("state", s); U = rand(3, 4), bit for bit, and the generator is left where rand(3, 4)
-%   leaves it.
+%   rand('state', s); R = waitdraw(1, 3, 4) the result equals -log(U) for
+%   rand('state', s); U = rand(3, 4), bit for bit, and the generator is left where rand(3, 4)
+%   leaves it (in MATLAB seed with rng(s) instead).
 %
 %   Arguments:
 %     MU    real numeric or logical, any class (converted to double). Values are not checked:
@@ -65,7 +65,8 @@
 %   exponentials where the current build returns NaN.
 %
 %   Example:
-%     rand("state", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2
+%     rand('state', 1);         % in MATLAB: rng(1)
+%     R = waitdraw(2, 3, 4)     % 3-by-4, mean 2
 %
 %   See also rand.
 
@@ -95,3 +96,17 @@
 %!error id=montemex:waitdraw:badSize waitdraw (1, NaN, 2)
 %!error id=montemex:waitdraw:sizeMismatch waitdraw (ones (3, 4), 3, 5)
 %!error id=montemex:waitdraw:tooLarge waitdraw (1, 1e6, 1e6)
+
+%!demo
+%! % 20000 exponential variates with mean 2 against the density exp(-x/2)/2; the uniforms are
+%! % rand's own: -log(U) after the same seed gives the same numbers.
+%! rand ("state", 1);
+%! R = waitdraw (2, 20000, 1);
+%! printf ("mean %.3f (exact 2), variance %.3f (exact 4)\n", mean (R), var (R));
+%! rand ("state", 1);
+%! printf ("equal to -2 * log (rand (20000, 1)) after the same seed: %d\n", isequal (R, -2 * log (rand (20000, 1))));
+%! [counts, centres] = hist (R, 60);
+%! bar (centres, counts / (numel (R) * (centres(2) - centres(1))), 1);
+%! x = linspace (0, max (R), 300);
+%! hold on; plot (x, exp (-x / 2) / 2, "r", "linewidth", 2); hold off;
+%! title ("waitdraw (2, 20000, 1) against the exponential density");

@@ -17,8 +17,8 @@
 %   Random numbers: n uniforms per draw, draw s taking the s-th run of n, in the order of
 %   rand(n, B). They are fetched with rand(n, b) calls for b consecutive draws at a time (at
 %   most about a million numbers per call), which leave the generator exactly where B calls
-%   of rand(n, 1) leave it. After rand("state", s); M = weightavgdraw(X, B) the result equals,
-%   bit for bit, this code run after rand("state", s):
+%   of rand(n, 1) leave it. After rand('state', s); M = weightavgdraw(X, B) the result equals,
+%   bit for bit, this code run after rand('state', s) (in MATLAB seed with rng(s) instead):
 %       M = zeros(B, m);
 %       for s = 1:B
 %         e = -log(rand(n, 1));            % e = -log(rand(n, 1)) .* W with prior weights
@@ -72,6 +72,15 @@
 %                                             loop rejected 10000 times in a row.")
 %   All but badHostResult are raised before any random number is drawn.
 %
+%   Warning: an X of one row and several columns is one observation of several variables, so
+%   every draw returns that row. Typed where a sample was meant (weightavgdraw(x, B) with x a
+%   row), that is the commonest slip, so such a call warns montemex:weightavgdraw:oneRow, "X is
+%   one row, and each row is one observation: every draw returns that row (pass X(:) for a
+%   sample in a row).", and returns the row all the same. The warning comes once the call has
+%   drawn its random numbers, only when the result has values: made an error
+%   (warning('error', id)), it ends the call with no result and the generator where the call
+%   would have left it; warning('off', id) silences it.
+%
 %   Limits: before it creates anything or draws, a call adds up the memory it will hold at once
 %   (its result, scratch, converted copies of arguments, blocks of random numbers) and refuses
 %   with tooLarge what exceeds 90 percent of the machine's memory (2 GB in a 32-bit process);
@@ -91,7 +100,10 @@
 %   Legacy build: identical results.
 %
 %   Example:
-%     rand("state", 1); M = weightavgdraw(randn(50, 2), 4000);   % 4000-by-2 draws
+%     randn('state', 1); rand('state', 1);   % in MATLAB: rng(1)
+%     x = randn(50, 2);                      % 50 observations of two variables
+%     M = weightavgdraw(x, 4000);            % 4000-by-2: posterior draws of the two means
+%     [mean(M); std(M)]                      % near mean(x) and std(x) / sqrt(51)
 %
 %   See also weightquantdraw, simplexdraw, rand.
 
@@ -111,7 +123,7 @@
 %! rand ("state", 1); assert (weightavgdraw (X), expected(1, :));
 %!test
 %! % Unusual sizes: no draws for B below 1 or for X without rows; an X without columns still
-%! % uses n numbers per draw; one row comes back exactly.
+%! % uses n numbers per draw.
 %! before = rand ("state");
 %! assert (size (weightavgdraw (ones (3, 2), 0.4)), [0 2]);
 %! assert (size (weightavgdraw (ones (3, 2), -2.5)), [0 2]);
@@ -120,7 +132,18 @@
 %! rand (5, 3); after = rand ("state");
 %! rand ("state", before); assert (size (weightavgdraw (zeros (5, 0), 3)), [3 0]);
 %! assert (rand ("state"), after);
+%!test
+%! % One row is one observation, returned exactly by every draw, with a warning (a row typed
+%! % where a column was meant); a column, a single value and an empty result do not warn.
+%! warning ("off", "montemex:weightavgdraw:oneRow", "local");
 %! assert (weightavgdraw ([3 -1 2], 4), repmat ([3 -1 2], 4, 1));
+%! warning ("on", "montemex:weightavgdraw:oneRow", "local");
+%! lastwarn ("");
+%! weightavgdraw ([1; 2; 3], 2);
+%! weightavgdraw (7, 2);
+%! weightavgdraw ([1 2 3], 0);
+%! assert (lastwarn (), "");
+%!warning id=montemex:weightavgdraw:oneRow weightavgdraw ([1 2 3], 2);
 %!error id=montemex:weightavgdraw:tooManyOutputs [a, b] = weightavgdraw ()
 %!error id=montemex:weightavgdraw:wrongInputCount weightavgdraw ()
 %!error id=montemex:weightavgdraw:wrongInputCount weightavgdraw (1, 1, 1, 1)

@@ -19,7 +19,9 @@
 %   p = P / 100 goes to the first segment i with p <= G(i): X(1) for i = 1, else
 %   a + ((b - a) * (p - G(i - 1))) / (G(i) - G(i - 1)) with a = X(i - 1), b = X(i).
 %   So P = 0 (and any negative P) gives X(1), P = 100 gives X(n) up to rounding, and a P above
-%   100 is never reached and gives 0.
+%   100 is never reached and gives 0. Above 100 means P / 100 > 1 as computed: a percentile
+%   that rounding put just above 100, such as (0.1 + 0.2) / 0.3 * 100 = 100.00000000000003,
+%   gives 0 too (pass min(P, 100)).
 %
 %   NaN percentiles: sort places them last. The scan of a draw stops at the first NaN, so it
 %   and every percentile after it give 0. A NaN cumulative weight (from NaN or all-zero
@@ -85,6 +87,21 @@
 %                                               10000 times in a row.")
 %   All but badHostResult are raised before any random number is drawn.
 %
+%   Warnings: the result is computed as described all the same, but these calls warn, since
+%   the values they give are no percentiles of the sample, once per call each:
+%     montemex:weightquantdraw:oneRow        X is one row, and each row is one observation:
+%                                            only X(1) is read (pass X(:) for a sample in a
+%                                            row). (an X of one row and several columns:
+%                                            every percentile up to 100 gives X(1))
+%     montemex:weightquantdraw:percentRange  P holds values outside 0 to 100 or NaN, which are
+%                                            no percentiles: below 0 gives X(1), above 100
+%                                            gives 0. (a P below 0, above 100, or NaN; the
+%                                            legacy build places NaN as described below)
+%     montemex:weightquantdraw:unsortedX     (X not in ascending order: see below)
+%   They come in that order, once the call has drawn its random numbers, and only when the
+%   result has values: made an error (warning('error', id)), one ends the call with no result
+%   and the generator where the call would have left it; warning('off', id) silences it.
+%
 %   X must be sorted in ascending order for the result to be percentiles of the sample: the
 %   function does not sort it. When the column of X it uses is not ascending it warns
 %   montemex:weightquantdraw:unsortedX, "X is not sorted in ascending order: the percentiles
@@ -116,7 +133,10 @@
 %   gives NaN for percentiles up to 100 (0 when n = 1), the legacy build X(1) for all of them.
 %
 %   Example:
-%     rand("state", 1); Q = weightquantdraw(sort(randn(100, 1)), [5 50 95], 4000);
+%     randn('state', 1); rand('state', 1);        % in MATLAB: rng(1)
+%     x = sort(randn(100, 1));                    % a column, sorted: X is not sorted for you
+%     Q = weightquantdraw(x, [5 50 95], 4000);    % 4000-by-3 posterior draws
+%     median(Q)                                   % near the sample's percentiles
 %
 %   See also weightavgdraw, sort, rand.
 
@@ -133,10 +153,30 @@
 %! rand ("state", 1); assert (weightquantdraw (single ([1; 3]), int8 ([25; 50]), 4.5, [1; 1]), expected);
 %! rand ("state", 1); assert (weightquantdraw ([1; 3], [50 25]), expected(1, :));
 %!test
-%! % Percentiles outside 0 to 100: below gives X(1), above is never reached and gives 0.
-%! Q = weightquantdraw ([1; 2; 3], [-5 0 100 150], 3);
-%! assert (Q(:, [1 2 4]), [ones(3, 2), zeros(3, 1)]);
+%! % Percentiles outside 0 to 100 warn and keep their values: below gives X(1), above (just
+%! % above 100 by rounding too) is never reached and gives 0. 0 and 100 do not warn.
+%! warning ("off", "montemex:weightquantdraw:percentRange", "local");
+%! Q = weightquantdraw ([1; 2; 3], [-5 0 100 150 (0.1 + 0.2) / 0.3 * 100], 3);
+%! assert (Q(:, [1 2 4 5]), [ones(3, 2), zeros(3, 2)]);
 %! assert (Q(:, 3), 3 * ones (3, 1), 1e-12);
+%! warning ("on", "montemex:weightquantdraw:percentRange", "local");
+%! lastwarn ("");
+%! weightquantdraw ([1; 2; 3], [0 100], 3);
+%! assert (lastwarn (), "");
+%!warning id=montemex:weightquantdraw:percentRange weightquantdraw ([1; 2; 3], (0.1 + 0.2) / 0.3 * 100);
+%!warning id=montemex:weightquantdraw:percentRange weightquantdraw ([1; 2; 3], [50 -1e-300]);
+%!warning id=montemex:weightquantdraw:percentRange weightquantdraw ([1; 2; 3], [50 NaN]);
+%!test
+%! % A row typed where a column was meant: one observation, X(1), for every percentile, with a
+%! % warning; a column of the same values does not warn.
+%! warning ("off", "montemex:weightquantdraw:oneRow", "local");
+%! assert (weightquantdraw ([1 2 3], [5 50 100], 2), ones (2, 3));
+%! warning ("on", "montemex:weightquantdraw:oneRow", "local");
+%! lastwarn ("");
+%! weightquantdraw ([1; 2; 3], 50, 2);
+%! weightquantdraw (7, 50, 2);
+%! assert (lastwarn (), "");
+%!warning id=montemex:weightquantdraw:oneRow weightquantdraw ([1 2 3], 50, 2);
 %!test
 %! % Unusual sizes: no rows give zeros and use nothing; no percentiles still use n numbers per
 %! % draw; a negative B counts as 0.

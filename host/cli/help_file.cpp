@@ -39,4 +39,16 @@ std::string helpText(std::istream& file)
     return text;
 }
 
+bool isFunctionFile(std::istream& file)
+{
+    std::string line;
+    while (std::getline(file, line)) {
+        std::size_t start = line.find_first_not_of(" \t\r");
+        if (start == std::string::npos) continue;
+        if (line.compare(start, 8, "function") != 0) return false;
+        return start + 8 == line.size() || line[start + 8] == ' ' || line[start + 8] == '[';
+    }
+    return false;
+}
+
 }  // namespace montemex::cli

@@ -17,4 +17,8 @@ std::string findHelpFile(const std::string& name, const std::vector<std::string>
 // '#'); the block ends at the first other line, a blank line included.
 std::string helpText(std::istream& file);
 
+// Whether the file is a function written as an m-file (its first line that is not blank starts
+// with "function"): such a function runs in Octave or MATLAB, and this tool cannot call it.
+bool isFunctionFile(std::istream& file);
+
 }  // namespace montemex::cli

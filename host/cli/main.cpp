@@ -46,6 +46,23 @@ std::vector<std::string> helpPath(const std::string& exeDir)
     return {exeDir + "/../" + MONTEMEX_INSTALL_DATADIR + "/montemex/help", MONTEMEX_HELP_SOURCE_DIR};
 }
 
+// What the tool says of a function written as an m-file (unitrun and the like), which only
+// Octave and MATLAB can run.
+std::string mFileNote(const std::string& name)
+{
+    return "montemex: " + name + " is an m-file for Octave and MATLAB (help " + name +
+           " there), not a function this tool can call (montemex --list shows those).";
+}
+
+// Whether `name` is one of the functions written as m-files, by its help file.
+bool isMFileFunction(const std::string& name, const std::string& exeDir)
+{
+    std::string path = montemex::cli::findHelpFile(name, helpPath(exeDir));
+    if (path.empty()) return false;
+    std::ifstream file(path);
+    return montemex::cli::isFunctionFile(file);
+}
+
 int showHelp(const std::vector<std::string>& words, const std::string& exeDir)
 {
     if (words.empty()) {
@@ -58,6 +75,11 @@ int showHelp(const std::vector<std::string>& words, const std::string& exeDir)
         return 2;
     }
     std::ifstream file(path);
+    if (montemex::cli::isFunctionFile(file)) {
+        std::cerr << mFileNote(words[0]) << '\n';
+        return 2;
+    }
+    file.seekg(0);
     std::cout << montemex::cli::helpText(file);
     return 0;
 }
@@ -201,6 +223,10 @@ int run(int argc, char** argv)
                       << " has no legacy build (montemex --list --legacy shows those that have one).\n";
             return 1;
         }
+    }
+    if (!listed(host.listModules(), name) && isMFileFunction(name, exeDir)) {
+        std::cerr << mFileNote(name) << '\n';
+        return 1;
     }
     std::vector<std::string> literals(options.words.begin() + 1, options.words.end());
     return runCall(host, name, literals, options.nargout, options.style);

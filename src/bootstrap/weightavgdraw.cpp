@@ -80,4 +80,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     releaseScratch(side);
     releaseDoubles(w);
     releaseDoubles(x);
+    // After the draws, as in every module: a warning made an error leaves the generator where
+    // the call leaves it. A row of values typed where a column was meant is the usual slip.
+    if (summing && xShape.rows == 1 && xShape.cols > 1) {
+        warn(kName, "oneRow",
+             "X is one row, and each row is one observation: every draw returns that row (pass X(:) for a "
+             "sample in a row).");
+    }
 }

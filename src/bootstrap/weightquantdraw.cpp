@@ -87,12 +87,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     DoubleData x;
     DoubleData w;
     bool unsorted = false;
+    bool outOfRange = false;
     InterruptPoll poll;
     if (placing && n > 0) {
         DoubleData sortedValues = readDoubles(sorted, k);
         p = allocateDoubles(k);
         for (std::size_t c = 0; c < k; ++c) p[c] = sortedValues.values[c] / 100.0;
         releaseDoubles(sortedValues);
+        // Sorted, with any NaN last: the ends tell whether a fraction lies outside [0, 1].
+        outOfRange = p[0] < 0.0 || !(p[k - 1] <= 1.0);
         x = readDoubles(xArray, n);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
         unsorted = !isAscending(x.values, n, poll);
@@ -118,6 +121,15 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     releaseDoubles(x);
     // After the draws, as in every module: a warning made an error leaves the generator where
     // the call leaves it.
+    if (placing && n == 1 && xShape.cols > 1) {
+        warn(kName, "oneRow",
+             "X is one row, and each row is one observation: only X(1) is read (pass X(:) for a sample in a row).");
+    }
+    if (outOfRange) {
+        warn(kName, "percentRange",
+             "P holds values outside 0 to 100 or NaN, which are no percentiles: below 0 gives X(1), above 100 "
+             "gives 0.");
+    }
     if (unsorted) {
         warn(kName, "unsortedX",
              "X is not sorted in ascending order: the percentiles are not those of the sample (pass sort(X)).");

@@ -244,7 +244,7 @@ TEST(Cli, HelpPrintsEachFunctionsHelpFile)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("WAITDRAW  Exponential random variates with given means.\n\n   R = waitdraw(MU)", 0), 0u)
         << help.out;
-    EXPECT_TRUE(contains(help.out, "\n     rand(\"state\", 1); R = waitdraw(2, 3, 4);   % 3-by-4, mean 2\n"));
+    EXPECT_TRUE(contains(help.out, "\n     R = waitdraw(2, 3, 4)     % 3-by-4, mean 2\n"));
     EXPECT_EQ(help.out.substr(help.out.size() - 18), "   See also rand.\n");
     EXPECT_EQ(runTool("--help waitdraw").out, help.out);
     EXPECT_EQ(runTool("waitdraw --help").out, help.out);
@@ -260,6 +260,21 @@ TEST(Cli, HelpPrintsEachFunctionsHelpFile)
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_EQ(run.out.find("montemex: "), 0u) << bad << ": " << run.out;
     }
+    // The functions written as m-files run in Octave and MATLAB, not here: no help that would
+    // suggest otherwise, and no "Undefined function" for them either.
+    for (const char* name : {"unitrun", "unitgather", "unitseed"}) {
+        const std::string note = std::string("montemex: ") + name + " is an m-file for Octave and MATLAB (help " +
+                                 name + " there), not a function this tool can call (montemex --list shows those).\n";
+        ToolRun help = runTool(std::string("help ") + name);
+        EXPECT_EQ(help.status, 2);
+        EXPECT_EQ(help.out, note);
+        ToolRun call = runTool(std::string(name) + " 1 2");
+        EXPECT_EQ(call.status, 1);
+        EXPECT_EQ(call.out, note);
+    }
+    std::istringstream mFile("\nfunction [a, b] = f(x)\n%F  One line.\n"), module("%F  One line.\n");
+    EXPECT_TRUE(montemex::cli::isFunctionFile(mFile));
+    EXPECT_FALSE(montemex::cli::isFunctionFile(module));
     // Octave's rules for a help block, beyond what our help files use.
     std::istringstream file("\n  %% two\n##  hash\n%\n%\tx\n\n% not help\n");
     EXPECT_EQ(montemex::cli::helpText(file), " two\n  hash\n\n\tx\n");

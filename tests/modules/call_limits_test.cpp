@@ -214,35 +214,49 @@ TEST(CallLimits, AWarningMadeAnErrorLeavesTheGeneratorWhereTheCallWould)
     // Every warning about the arguments comes once the call has drawn its numbers, so a call that
     // a warning ends (warning("error", id)) has moved the generator exactly as far as the same
     // call that only warns; turned off, the warning goes unrecorded and the result is the same.
+    // Both builds warn alike.
     Host host;
     Array zeros = makeRow({0, 0, 0}), unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), p = makeRow({5, 95}),
-          draws = makeScalar(3);
-    const std::pair<std::string, std::vector<const mxArray*>> calls[] = {
-        {"plainpick", {zeros.get()}},
-        {"layeredpick", {zeros.get()}},
-        {"remainderpick", {zeros.get()}},
-        {"fixedpick", {zeros.get()}},
-        {"classdraw", {zeros.get(), draws.get()}},
-        {"weightquantdraw", {unsorted.get(), p.get(), draws.get()}}};
-    for (const auto& [name, args] : calls) {
-        const std::string id = "montemex:" + name + (name == "weightquantdraw" ? ":unsortedX" : ":degenerateWeights");
-        host.seed(5);
-        CallResult warned = callModule(Build::Current, name, 1, args);
-        ASSERT_EQ(warned.stats.warnings.size(), 1u) << name;
-        const RandomState after = host.randomState();
-        host.setWarningMode(id, WarningMode::Error);
-        host.seed(5);
-        CallResult ended = callModule(Build::Current, name, 1, args);
-        EXPECT_EQ(ended.identifier, id);
-        EXPECT_EQ(id + ": " + ended.message, warned.stats.warnings[0]);
-        EXPECT_TRUE(host.randomState() == after) << name;
-        host.setWarningMode(id, WarningMode::Off);
-        host.seed(5);
-        CallResult quiet = callModule(Build::Current, name, 1, args);
-        EXPECT_TRUE(quiet.stats.warnings.empty()) << name;
-        EXPECT_TRUE(sameValues(outputOf(warned).values, outputOf(quiet).values)) << name;
+          draws = makeScalar(3), row = makeRow({1, 2, 3}), sorted = makeMatrix(3, 1, {1, 2, 3}),
+          beyond = makeRow({50, (0.1 + 0.2) / 0.3 * 100}), below = makeRow({-1e-300, 50}), nan = makeRow({50, NAN});
+    const struct {
+        std::string name;
+        std::string reason;
+        std::vector<const mxArray*> args;
+    } calls[] = {{"plainpick", "degenerateWeights", {zeros.get()}},
+                 {"layeredpick", "degenerateWeights", {zeros.get()}},
+                 {"remainderpick", "degenerateWeights", {zeros.get()}},
+                 {"fixedpick", "degenerateWeights", {zeros.get()}},
+                 {"classdraw", "degenerateWeights", {zeros.get(), draws.get()}},
+                 {"weightquantdraw", "unsortedX", {unsorted.get(), p.get(), draws.get()}},
+                 {"weightquantdraw", "oneRow", {row.get(), p.get(), draws.get()}},
+                 {"weightquantdraw", "percentRange", {sorted.get(), beyond.get(), draws.get()}},
+                 {"weightquantdraw", "percentRange", {sorted.get(), below.get(), draws.get()}},
+                 {"weightquantdraw", "percentRange", {sorted.get(), nan.get(), draws.get()}},
+                 {"weightavgdraw", "oneRow", {row.get(), draws.get()}}};
+    for (Build build : {Build::Current, Build::Legacy}) {
+        for (const auto& [name, reason, args] : calls) {
+            if (build == Build::Legacy && name == "classdraw") continue;
+            const std::string id = "montemex:" + name + ":" + reason;
+            host.seed(5);
+            CallResult warned = callModule(build, name, 1, args);
+            ASSERT_EQ(warned.stats.warnings.size(), 1u) << name;
+            EXPECT_EQ(warned.stats.warnings[0].rfind(id + ": ", 0), 0u) << warned.stats.warnings[0];
+            const RandomState after = host.randomState();
+            host.setWarningMode(id, WarningMode::Error);
+            host.seed(5);
+            CallResult ended = callModule(build, name, 1, args);
+            EXPECT_EQ(ended.identifier, id);
+            EXPECT_EQ(id + ": " + ended.message, warned.stats.warnings[0]);
+            EXPECT_TRUE(host.randomState() == after) << name;
+            host.setWarningMode(id, WarningMode::Off);
+            host.seed(5);
+            CallResult quiet = callModule(build, name, 1, args);
+            EXPECT_TRUE(quiet.stats.warnings.empty()) << name;
+            EXPECT_TRUE(sameValues(outputOf(warned).values, outputOf(quiet).values)) << name;
+            host.clearWarningModes();
+        }
     }
-    host.clearWarningModes();
 }
 
 TEST(CallLimits, TheMemoryLimitVariableHasOneFormAndAnyOtherValueWarns)
@@ -283,13 +297,22 @@ TEST(CallLimits, TheMemoryLimitVariableHasOneFormAndAnyOtherValueWarns)
     host.setMemoryLimit(0);
 }
 
-TEST(CallLimits, PercentilesOfAnUnsortedSampleWarnOnce)
+TEST(CallLimits, OrdinaryBootstrapCallsDoNotWarn)
 {
-    Array unsorted = makeMatrix(4, 1, {3, 1, 2, 0}), sorted = makeMatrix(4, 1, {0, 1, 2, 3}), p = makeRow({5, 95});
-    Array draws = makeScalar(3);
-    CallResult warned = callModule(Build::Current, "weightquantdraw", 1, {unsorted.get(), p.get(), draws.get()});
-    ASSERT_EQ(warned.stats.warnings.size(), 1u);
-    EXPECT_EQ(warned.stats.warnings[0].rfind("montemex:weightquantdraw:unsortedX: ", 0), 0u);
-    EXPECT_TRUE(
-        callModule(Build::Current, "weightquantdraw", 1, {sorted.get(), p.get(), draws.get()}).stats.warnings.empty());
+    // Sorted columns, percentiles from 0 to 100 and single values: no warning. (The calls that
+    // warn are above.)
+    Array sorted = makeMatrix(4, 1, {0, 1, 2, 3}), p = makeRow({0, 5, 95, 100}), one = makeScalar(7),
+          draws = makeScalar(3), row = makeRow({1, 2, 3}), none = makeScalar(0);
+    for (Build build : {Build::Current, Build::Legacy}) {
+        const std::vector<std::vector<const mxArray*>> quantileCalls = {
+            {sorted.get(), p.get(), draws.get()}, {one.get(), p.get(), draws.get()}, {row.get(), p.get(), none.get()}};
+        for (const auto& args : quantileCalls) {
+            EXPECT_TRUE(callModule(build, "weightquantdraw", 1, args).stats.warnings.empty());
+        }
+        const std::vector<std::vector<const mxArray*>> meanCalls = {
+            {sorted.get(), draws.get()}, {one.get(), draws.get()}, {row.get(), none.get()}};
+        for (const auto& args : meanCalls) {
+            EXPECT_TRUE(callModule(build, "weightavgdraw", 1, args).stats.warnings.empty());
+        }
+    }
 }

@@ -26,4 +26,9 @@ contents = get_help_text ("montemex");
 names = setdiff (names, {"Contents", "montemex"});
 unlisted = names(cellfun (@(name) isempty (regexp (contents, ['\n +' name ' +- '], "once")), names));
 assert (isempty (unlisted), "help montemex does not list %s", strjoin (unlisted, ", "));
+% Every module shows itself at work (help montemex says "demo <name>" does).
+modules = files(cellfun (@(file) exist (nthargout (2, @fileparts, file)) == 3, files));
+demos = cellfun (@(file) nthargout (2, @test, file, "grabdemo"), modules, "UniformOutput", false);
+without = modules(cellfun ("isempty", demos));
+assert (numel (modules) == 17 && isempty (without), "modules without a demo: %s", strjoin (without, ", "));
 run_demos (files);

@@ -4,17 +4,21 @@
 % value, and the default limit applies.
 1;
 
-calls = {{"plainpick", [0 0 0]}, {"layeredpick", [0 0 0]}, {"remainderpick", [0 0 0]}, ...
-         {"fixedpick", [0 0 0]}, {"classdraw", [0 0 0], 3}, {"weightquantdraw", [3; 1; 2; 0], [5 95], 3}};
+calls = {{"degenerateWeights", "plainpick", [0 0 0]}, {"degenerateWeights", "layeredpick", [0 0 0]}, ...
+         {"degenerateWeights", "remainderpick", [0 0 0]}, {"degenerateWeights", "fixedpick", [0 0 0]}, ...
+         {"degenerateWeights", "classdraw", [0 0 0], 3}, {"unsortedX", "weightquantdraw", [3; 1; 2; 0], [5 95], 3}, ...
+         {"oneRow", "weightquantdraw", [1 2 3], 50, 3}, {"percentRange", "weightquantdraw", [1; 2], [50 101], 3}, ...
+         {"oneRow", "weightavgdraw", [1 2 3], 3}};
 for c = 1:numel (calls)
-  name = calls{c}{1};
-  id = ["montemex:" name ":" merge(strcmp (name, "weightquantdraw"), "unsortedX", "degenerateWeights")];
+  [reason, name] = calls{c}{1:2};
+  call = calls{c}(2:end);
+  id = ["montemex:" name ":" reason];
   warning ("off", id);
-  rand ("state", 5); feval (calls{c}{:}); after = rand ("state");
+  rand ("state", 5); feval (call{:}); after = rand ("state");
   warning ("error", id);
   rand ("state", 5);
   try
-    feval (calls{c}{:});
+    feval (call{:});
     error ("%s: the warning made an error did not end the call", name);
   catch err
     assert (err.identifier, id);
