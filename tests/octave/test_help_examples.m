@@ -7,10 +7,8 @@
 % README's first seeded call and Gibbs sweep run as printed too.
 1;
 
-% Examples that do not work yet (unitrun's writes into the shared tempdir, so a later run returns
-% a stale result; unitseed's shows nothing). Once one works the test fails until it is taken off
-% this list.
-known = {"unitrun", "unitseed"};
+% Examples that do not work yet; once one works the test fails until it is taken off this list.
+known = {};
 
 function [shown, checks] = run_example (lines__)
   % Runs LINES__ in this workspace, one by one as a user would paste them. SHOWN is what they
@@ -44,9 +42,10 @@ function [code, comment] = split_comment (line)
 end
 
 function lines = example_lines (file)
-  % The lines after "Example:" in FILE's help text, up to the next blank comment line.
+  % The lines after "Example:" (or "Example (what it shows):") in FILE's help text, up to the
+  % next blank comment line.
   text = fileread (file);
-  block = regexp (text, '(?m)^%\s+Examples?:\n((?:%  +\S[^\n]*\n)+)', "tokens", "once");
+  block = regexp (text, '(?m)^%\s+Examples?(?: \([^\n]*\))?:\n((?:%  +\S[^\n]*\n)+)', "tokens", "once");
   if (isempty (block))
     lines = {};
   else
