@@ -3,8 +3,9 @@ function [state, saved, why] = readunit(file, record, master, k)
 %   [STATE, SAVED, WHY] = readunit(FILE, RECORD, MASTER, K) reads FILE as RECORD 'unit' (a
 %   result: the variables "result" and "unit") or 'failure' (the variable "failure"). STATE is
 %   'done' (SAVED holds the file's variables), 'none' (no file of exactly this name) or 'bad'
-%   (WHY says what is wrong, as the end of a sentence). unitrun and unitgather read files with
-%   these same rules.
+%   (WHY says what is wrong, as the end of a sentence). MASTER [] takes any master seed that
+%   unitrun accepts (a whole number from 0 to 4294967295): the caller compares the one SAVED
+%   records. unitrun and unitgather read files with these same rules.
 saved = [];
 why = '';
 state = 'bad';
@@ -40,6 +41,11 @@ state = 'done';
 end
 
 function ok = isnumber(x, value)
-% X is a real numeric scalar equal to VALUE.
-ok = isnumeric(x) && isscalar(x) && isreal(x) && double(x) == value;
+% X is a real numeric scalar equal to VALUE; for VALUE [], a whole number from 0 to 4294967295.
+ok = isnumeric(x) && isscalar(x) && isreal(x);
+if ok && isempty(value)
+    ok = x >= 0 && x <= 4294967295 && x == fix(x);
+elseif ok
+    ok = double(x) == value;
+end
 end
