@@ -3,7 +3,8 @@ function montemex_build(outdir)
 %
 %   montemex_build() compiles the modules into the folder "mex" of the current folder (created
 %   if needed), copies each function's help file beside its module and the functions written
-%   as m-files (unitrun, unitgather, unitseed) beside them; then addpath that folder.
+%   as m-files (unitrun, unitgather, unitseed, unittask) beside them, with the helpers they
+%   share in its folder private; then addpath that folder.
 %   montemex_build(OUTDIR) writes them to OUTDIR instead. Beside them go Contents.m and
 %   montemex.m (the list of functions for "help montemex", with the version for MATLAB's ver)
 %   and montemex_selfcheck.m.
@@ -126,6 +127,14 @@ for k = 1:numel(names)
 end
 for k = 1:numel(mFunctions)
     copyfile(fullfile(root, 'inst', mFunctions{k}), outdir);
+end
+% The m-files' shared helpers: in private/, which only the m-files beside it see.
+privateFiles = dir(fullfile(root, 'inst', 'private', '*.m'));
+if ~isempty(privateFiles) && ~exist(fullfile(outdir, 'private'), 'dir')
+    mkdir(fullfile(outdir, 'private'));
+end
+for k = 1:numel(privateFiles)
+    copyfile(fullfile(root, 'inst', 'private', privateFiles(k).name), fullfile(outdir, 'private'));
 end
 writeContents(root, outdir);
 copyfile(fullfile(root, 'montemex_selfcheck.m'), outdir);

@@ -130,9 +130,9 @@ function(montemex_add_module name)
   endif()
 endfunction()
 
-# The functions written as m-files: every inst/<name>.m that is not the help file of a module.
-# They go beside the Octave modules (build/octave), where the same path finds both, and are
-# installed there too. Call after every module is added.
+# The functions written as m-files: every inst/<name>.m that is not the help file of a module,
+# and the helpers they share (inst/private/). They go beside the Octave modules (build/octave),
+# where the same path finds both, and are installed there too. Call after every module is added.
 function(montemex_add_m_functions)
   if(NOT MONTEMEX_HAVE_OCTAVE)
     return()
@@ -152,5 +152,16 @@ function(montemex_add_m_functions)
     list(APPEND copies ${copy})
     install(FILES ${file} DESTINATION ${CMAKE_INSTALL_LIBDIR}/montemex/octave)
   endforeach()
+  # Their helpers, in private/ beside them: found by these m-files only, off the user's path.
+  file(GLOB private_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/inst/private/*.m)
+  foreach(file ${private_files})
+    get_filename_component(name ${file} NAME)
+    set(copy ${PROJECT_BINARY_DIR}/octave/private/${name})
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${copy}
+      DEPENDS ${file})
+    list(APPEND copies ${copy})
+  endforeach()
+  install(FILES ${private_files} DESTINATION ${CMAKE_INSTALL_LIBDIR}/montemex/octave/private)
   add_custom_target(m_functions ALL DEPENDS ${copies})
 endfunction()

@@ -2,7 +2,8 @@
 #   cmake -DSOURCE_DIR=<repo> -DBINARY_DIR=<dir> [-DVERSION=<x.y.z>] -P make_octave_package.cmake
 # It compiles nothing (pkg install does), so it needs cmake alone: "make package" runs it. VERSION
 # defaults to the one project() sets in CMakeLists.txt.
-# Layout: DESCRIPTION, INDEX, COPYING, post_install.m, inst/<name>.m (help), inst/Contents.m,
+# Layout: DESCRIPTION, INDEX, COPYING, post_install.m, inst/<name>.m (help, or a function written
+# as an m-file), inst/private/ (their shared helpers; pkg install copies it), inst/Contents.m,
 # inst/montemex.m and inst/montemex_selfcheck.m (cmake/Contents.cmake), src/ (sources and a
 # Makefile that builds every module with mkoctfile --mex).
 if(NOT VERSION)
@@ -21,6 +22,7 @@ file(COPY ${SOURCE_DIR}/packaging/octave/INDEX ${SOURCE_DIR}/packaging/octave/po
           ${SOURCE_DIR}/COPYING DESTINATION ${stage})
 file(GLOB help_files ${SOURCE_DIR}/inst/*.m)
 file(COPY ${help_files} DESTINATION ${stage}/inst)
+file(COPY ${SOURCE_DIR}/inst/private DESTINATION ${stage}/inst FILES_MATCHING PATTERN "*.m")
 include(${SOURCE_DIR}/cmake/Contents.cmake)
 montemex_write_contents(${SOURCE_DIR} ${stage}/inst ${VERSION})
 file(COPY ${SOURCE_DIR}/src/ DESTINATION ${stage}/src FILES_MATCHING PATTERN "*.cpp" PATTERN "*.hpp")

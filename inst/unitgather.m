@@ -41,6 +41,20 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %   MaxArraySize as MAXARRAY instead of asking Slurm (scontrol show config) for it, or
 %   taking Slurm's default, 1001, when that gives none.
 %
+%   unitgather(FOLDER, N) and unitgather(FOLDER, N, SCRIPT), the forms of the first release
+%   (a text SCRIPT tells the second from unitgather(FOLDER, MASTER, N)), are still accepted.
+%   They give no master seed: the one the results record is taken, and the report says which,
+%       unitgather: 4 of 8 units done in /home/me/chains/results (master seed 2026, found in
+%       the results)
+%   (or "no result records a master seed" when no result is whole). Every result must record
+%   the same master seed: a folder that mixes them is refused (mixedRuns), naming a unit of
+%   each. A result is otherwise checked as above (whole, recording its own unit index; a
+%   copied file is rejected), and so is a failure record, against the results' master seed.
+%   The commands are those for one unit a task. A script of the first release runs unit
+%   $SLURM_ARRAY_TASK_ID and ignores the arguments: it runs them as printed as long as every
+%   task lies below MaxArraySize; past it, gather notes that the script must add the offset,
+%   its third argument, to the array index (as demo/cluster/chains.sbatch does).
+%
 %   Slurm runs an array index only below MaxArraySize. Tasks up to MaxArraySize-1 are run
 %   as they are; the commands for the tasks after them pass an offset that the script adds
 %   to the index (task = index + offset), one command for each MaxArraySize-1 tasks (or
@@ -83,6 +97,9 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %                                          hosts: Octave (unit 1) and MATLAB (unit 4).
 %                                          Octave and MATLAB draw different numbers: keep the
 %                                          results of one.
+%                                          Without MASTER: The results in /data/results come
+%                                          from different runs: master seed 2026 in Octave
+%                                          (unit 1) and master seed 7 in Octave (unit 4).
 %
 %   Example (the chains of demo/cluster are structs of columns of draws, as these are):
 %     folder = tempname();
@@ -93,13 +110,23 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %
 %   See also unitrun, unitseed, unittask.
 
-if nargin < 3 || nargin > 6
+% unitgather(FOLDER, N) and unitgather(FOLDER, N, SCRIPT), the first release's forms, give no
+% master seed: the results' own is taken. GIVEN counts the arguments as the form with MASTER.
+oldform = nargin == 2 || (nargin == 3 && ischar(n));
+given = nargin + oldform;
+if oldform
+    if nargin == 3
+        script = n;
+    end
+    n = master;
+    master = [];
+elseif nargin < 3 || nargin > 6
     error('montemex:unitgather:wrongInputCount', 'Wrong number of input arguments.');
 end
 if ~ischar(folder) || isempty(folder) || size(folder, 1) ~= 1
     error('montemex:unitgather:badFolder', 'The folder must be given as text.');
 end
-if ~iswhole(master) || master < 0 || master > 4294967295
+if ~oldform && (~iswhole(master) || master < 0 || master > 4294967295)
     error('montemex:unitgather:badSeed', 'The master seed must be a whole number from 0 to 4294967295.');
 end
 octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
@@ -111,17 +138,17 @@ end
 if ~iswhole(n) || n < 0 || n > largest
     error('montemex:unitgather:badCount', 'The number of units must be a whole number from 0 to %s.', largestText);
 end
-if nargin < 4 || (isnumeric(script) && isempty(script))
+if given < 4 || (isnumeric(script) && isempty(script))
     script = 'job.sbatch';
 elseif ~ischar(script) || isempty(script) || size(script, 1) ~= 1
     error('montemex:unitgather:badScript', 'The script must be given as text.');
 end
-if nargin < 5 || (isnumeric(pertask) && isempty(pertask))
+if given < 5 || (isnumeric(pertask) && isempty(pertask))
     pertask = 1;
 elseif ~iswhole(pertask) || pertask < 1
     error('montemex:unitgather:badGroup', 'The number of units per task must be a whole number from 1.');
 end
-if nargin < 6 || (isnumeric(maxarray) && isempty(maxarray))
+if given < 6 || (isnumeric(maxarray) && isempty(maxarray))
     maxarray = [];
 elseif ~iswhole(maxarray) || maxarray < 0
     error('montemex:unitgather:badMaxArray', 'MaxArraySize must be a whole number from 0.');
@@ -153,6 +180,15 @@ for i = listed
 end
 leftovers = names(~cellfun('isempty', regexp(names, '^\.unit\d+(\.error)?\.[^.]+\.mat$', 'once')));
 
+% The first release's forms: the master seed is the one the first whole result records, and
+% every other result must record it too; failure records are checked against it (any master
+% seed when no result is whole).
+resultMaster = master;
+if oldform
+    [master, masterUnit, masterHost] = firstmaster(folder, find(hasResult));
+    resultMaster = [];
+end
+
 results = cell(1, n);
 done = false(1, n);
 isfailed = false(1, n);
@@ -165,11 +201,18 @@ shown = 0;
 for k = find(hasResult | hasError)
     if hasResult(k)
         file = sprintf('%s%sunit%d.mat', folder, filesep, k);
-        [state, saved, why] = readunit(file, 'unit', master, k);
+        [state, saved, why] = readunit(file, 'unit', resultMaster, k);
         if strcmp(state, 'done')
             results{k} = saved.result;
             done(k) = true;
             thisHost = firstword(textfield(saved.unit, 'host'));
+            if oldform && isempty(master)   % whole only since firstmaster looked
+                [master, masterUnit, masterHost] = deal(double(saved.unit.master), k, thisHost);
+            elseif oldform && double(saved.unit.master) ~= master
+                error('montemex:unitgather:mixedRuns', ['The results in %s come from different runs: ' ...
+                      'master seed %d in %s (unit %d) and master seed %d in %s (unit %d).'], ...
+                      folder, master, masterHost, masterUnit, double(saved.unit.master), thisHost, k);
+            end
             if isempty(host)
                 host = thisHost;
                 hostUnit = k;
@@ -221,7 +264,14 @@ for i = 1:numel(first)
 end
 lines = lines(~cellfun('isempty', lines));
 
-fprintf('unitgather: %d of %d units done in %s (master seed %d)\n', sum(done), n, folder, master);
+if ~oldform
+    seed = sprintf('master seed %d', master);
+elseif isempty(master)
+    seed = 'no result records a master seed';
+else
+    seed = sprintf('master seed %d, found in the results', master);
+end
+fprintf('unitgather: %d of %d units done in %s (%s)\n', sum(done), n, folder, seed);
 for i = 1:min(20, numel(lines))
     fprintf('  %s\n', lines{i});
 end
@@ -238,13 +288,27 @@ if ~isempty(leftovers)
     fprintf('    rm -- %s/.unit*.mat\n', shellquote(folder));
 end
 if ~all(done)
-    printcommands(unittask(find(~done), n, pertask, 'tasks'), n, pertask, maxarray, script);
+    printcommands(unittask(find(~done), n, pertask, 'tasks'), n, pertask, maxarray, script, oldform);
 end
 end
 
-function printcommands(tasks, n, pertask, maxarray, script)
+function [master, unit, host] = firstmaster(folder, units)
+% The master seed that the first whole result of UNITS records, that unit and its host's
+% name ([], 0 and '' when none is whole).
+[master, unit, host] = deal([], 0, '');
+for k = units
+    [state, saved] = readunit(sprintf('%s%sunit%d.mat', folder, filesep, k), 'unit', [], k);
+    if strcmp(state, 'done')
+        [master, unit, host] = deal(double(saved.unit.master), k, firstword(textfield(saved.unit, 'host')));
+        return;
+    end
+end
+end
+
+function printcommands(tasks, n, pertask, maxarray, script, oldform)
 % The sbatch commands that run TASKS: array indices below MaxArraySize, in ranges, with the
-% offset the script adds to them for the tasks past MaxArraySize - 1.
+% offset the script adds to them for the tasks past MaxArraySize - 1. OLDFORM: gather was
+% called as in the first release, whose scripts ran unit $SLURM_ARRAY_TASK_ID, offset or not.
 width = Inf;   % the most tasks one array may hold: Slurm's max_array_tasks
 if isempty(maxarray)
     [maxarray, width, source] = readmaxarray();
@@ -275,6 +339,10 @@ for window = unique(windows)
         command = sprintf('%s %d', command, offset);
     end
     fprintf('  %s\n', command);
+end
+if oldform && numel(unique(windows)) > 1
+    fprintf(['  (the script must add its third argument to the array index, as demo/cluster/chains.sbatch\n' ...
+             '   does: a script that runs unit $SLURM_ARRAY_TASK_ID cannot run the tasks past %d)\n'], width);
 end
 end
 
@@ -374,113 +442,6 @@ function ok = iswhole(x)
 ok = isnumeric(x) && isscalar(x) && isreal(x) && ~issparse(x) && isfinite(x) && x == fix(x);
 end
 
-% The functions below are unitrun's own, the same rules for the same files.
-
-function [state, saved, why] = readunit(file, record, master, k)
-% Whether FILE is a whole record ('unit' with a result, or 'failure') of unit K of master
-% seed MASTER: STATE 'done', 'none' (no such file) or 'bad' (WHY says what is wrong).
-saved = [];
-why = '';
-state = 'bad';
-[kind, bytes] = filekind(file);
-if strcmp(kind, 'none')
-    state = 'none';
-    return;
-elseif ~strcmp(kind, 'file')
-    why = 'it is not a regular file';
-    return;
-elseif bytes == 0
-    why = 'it is empty';
-    return;
-end
-try
-    saved = load(file, '-mat');
-catch err
-    why = ['it cannot be read (' sentence(err.message) ')'];
-    return;
-end
-if ~isfield(saved, record) || ~isstruct(saved.(record)) || numel(saved.(record)) ~= 1 || ...
-        ~isfield(saved.(record), 'index') || ~isfield(saved.(record), 'master') || ...
-        (strcmp(record, 'unit') && ~isfield(saved, 'result'))
-    why = 'it is not a file of unitrun''s';
-    return;
-end
-r = saved.(record);
-if ~isnumber(r.index, k) || ~isnumber(r.master, master)
-    why = sprintf('it records unit %s of master seed %s', describe(r.index), describe(r.master));
-    return;
-end
-state = 'done';
-end
-
-function [kind, bytes] = filekind(file)
-% 'none', 'file' (a regular file of BYTES bytes) or 'other', for the file of exactly this name.
-bytes = 0;
-if exist('OCTAVE_VERSION', 'builtin')
-    [info, err] = stat(file);
-    if err ~= 0
-        kind = 'none';
-    elseif S_ISREG(info.mode)
-        kind = 'file';
-        bytes = info.size;
-    else
-        kind = 'other';
-    end
-elseif exist(file, 'dir') == 7
-    kind = 'other';
-elseif exist(file, 'file') == 2
-    kind = 'file';
-    listed = dir(file);
-    bytes = listed(1).bytes;
-else
-    kind = 'none';
-end
-end
-
-function ok = isnumber(x, value)
-% X is a real numeric scalar equal to VALUE.
-ok = isnumeric(x) && isscalar(x) && isreal(x) && double(x) == value;
-end
-
-function text = describe(x)
-% X as a message can show it, whatever it is.
-if isnumeric(x) && isscalar(x) && isreal(x)
-    text = sprintf('%.17g', double(x));
-elseif ischar(x) && size(x, 1) <= 1
-    text = ['''' x ''' (text)'];
-else
-    text = sprintf('(a %s of size %s)', class(x), mat2str(size(x)));
-end
-end
-
-function folder = wholename(folder)
-% FOLDER as an absolute name: relative names are taken from the current folder.
-if ispc
-    absolute = any(folder(1) == '/\') || (numel(folder) >= 3 && folder(2) == ':' && any(folder(3) == '/\'));
-else
-    absolute = folder(1) == '/';
-    if strcmp(folder, '~') || strncmp(folder, '~/', 2)
-        folder = [getenv('HOME') folder(2:end)];
-        absolute = true;
-    end
-end
-if ~absolute
-    folder = [pwd filesep folder];
-end
-separators = '/';
-if ispc
-    separators = '/\';
-end
-while numel(folder) > 1 && any(folder(end) == separators) && ~any(folder(end - 1) == ':')
-    folder = folder(1:end - 1);   % results/ is results; / stays /, C:\ stays C:\
-end
-end
-
-function text = sentence(reason)
-% A system's or host's reason, to end a message of ours: without its own full stop.
-text = regexprep(reason, '\.$', '');
-end
-
 %!test
 %! folder = tempname();
 %! unwind_protect
@@ -553,7 +514,57 @@ end
 %!   confirm_recursive_rmdir(false, 'local');
 %!   rmdir(folder, 's');
 %! end_unwind_protect
-%!error <Wrong number of input arguments> unitgather('x', 1)
+%!test
+%! % The first release's forms: no master seed given, the results' own is taken.
+%! folder = tempname();
+%! unwind_protect
+%!   text = evalc('[results, missing, failed, rejected] = unitgather(folder, 2);');
+%!   assert({results, missing, failed, rejected}, {{[], []}, [1 2], zeros(1, 0), zeros(1, 0)});
+%!   assert(~isempty(strfind(text, '(no result records a master seed)')));
+%!   % Unit 1 empty, 2 and 4 done, 3 failed, 5 a copy of unit 2's file, 6 failed under another
+%!   % master seed, 7 not run.
+%!   evalc('unitrun(folder, 5, [2 4], @(k) k * rand());');
+%!   evalc('try, unitrun(folder, 5, 3, @(k) error(''my:id'', ''broke.'')); end');
+%!   evalc('try, unitrun(folder, 6, 6, @(k) error(''broke.'')); end');
+%!   fclose(fopen(fullfile(folder, 'unit1.mat'), 'w'));
+%!   copyfile(fullfile(folder, 'unit2.mat'), fullfile(folder, 'unit5.mat'));
+%!   text = evalc('[results, missing, failed, rejected] = unitgather(folder, 7, ''my job.sbatch'');');
+%!   assert({missing, failed, rejected}, {7, 3, [1 5 6]});
+%!   unitseed(5, 4);
+%!   assert(results{4}, 4 * rand());
+%!   expected = {regexptranslate('escape', sprintf('unitgather: 2 of 7 units done in %s (master seed 5, found in the results)', folder)), ...
+%!               'unit1\.mat is not counted: it is empty\.', ...
+%!               'unit 3: failed on node \S+: my:id: broke\.', ...
+%!               'unit5\.mat is not counted: it records unit 2 of master seed 5\.', ...
+%!               'unit 6: its failure record \S+unit6\.error\.mat is not counted: it records unit 6 of master seed 6\.', ...
+%!               '\n  sbatch --array=1,3,5-7 ''my job\.sbatch'' 7 1\n$'};
+%!   for i = 1:numel(expected)
+%!     assert(~isempty(regexp(text, expected{i}, 'once')), 'no "%s" in:\n%s', expected{i}, text);
+%!   end
+%!   % Results of two master seeds: refused in both forms, naming a unit of each.
+%!   evalc('unitrun(folder, 6, 7, @(k) k);');
+%!   for form = {{7}, {7, 'job.sbatch'}}
+%!     try
+%!       evalc('unitgather(folder, form{1}{:});');
+%!       assert(false, 'no error');
+%!     catch err
+%!       assert({err.identifier, err.message}, {'montemex:unitgather:mixedRuns', sprintf(['The results in %s come ' ...
+%!               'from different runs: master seed 5 in Octave (unit 2) and master seed 6 in Octave (unit 7).'], folder)});
+%!     end
+%!   end
+%!   evalc('[~, missing, failed, rejected] = unitgather(folder, 6, 7);');   % given the master seed: listed
+%!   assert({missing, failed, rejected}, {zeros(1, 0), 6, 1:5});
+%!   % Tasks past MaxArraySize (Slurm's or its default): scripts of the first release cannot run them.
+%!   text = evalc('unitgather(fullfile(folder, ''none''), 2500);');
+%!   assert(numel(strfind(text, 'sbatch --array=')) > 1, ~isempty(strfind(text, 'cannot run the tasks past')));
+%! unwind_protect_cleanup
+%!   confirm_recursive_rmdir(false, 'local');
+%!   rmdir(folder, 's');
+%! end_unwind_protect
+%!error <Wrong number of input arguments> unitgather('x')
+%!error <master seed must be> unitgather('x', [], 1)
+%!error <script must be given as text> unitgather('x', 1, '')
+%!error <number of units must be> unitgather('x', -1, 'a')
 %!error <folder must be given as text> unitgather({'x'}, 1, 1)
 %!error <master seed must be> unitgather('x', -1, 1)
 %!error <number of units must be a whole number from 0 to 4294967295\.> unitgather('x', 1, 2^32)

@@ -242,9 +242,13 @@ try
         errno(0);
     end
     save(temp, '-struct', 'data', '-v7');
+    code = 0;
+    if octave
+        code = errno();   % save's reason, read before other calls (loading a function) change it
+    end
     [state, ~, why] = readunit(temp, record, master, k);
     if ~strcmp(state, 'done')
-        error('montemex:unitrun:cannotSave', 'Cannot save %s: %s.', file, writereason(octave, why));
+        error('montemex:unitrun:cannotSave', 'Cannot save %s: %s.', file, writereason(code, why));
     end
     if strcmp(record, 'unit') && strcmp(readunit(file, record, master, k), 'done')
         kept = true;
@@ -272,99 +276,20 @@ catch err
 end
 end
 
-function text = writereason(octave, why)
+function text = writereason(code, why)
 % Why a file just saved cannot be read back whole: the system's reason when Octave's save
-% left one (it reports none of its own), else what reading it back said.
+% left one in errno, CODE (it reports none of its own), else what reading it back said.
 text = ['the file written cannot be read back whole: ' why];
-if ~octave
+if code == 0
     return;
 end
-code = errno();
 codes = errno_list();
 reasons = {'ENOSPC', 'No space left on device'; 'EDQUOT', 'Disk quota exceeded'; ...
            'EFBIG', 'File too large'; 'EIO', 'Input/output error'};
 for i = 1:size(reasons, 1)
-    if code ~= 0 && isfield(codes, reasons{i, 1}) && code == codes.(reasons{i, 1})
+    if isfield(codes, reasons{i, 1}) && code == codes.(reasons{i, 1})
         text = reasons{i, 2};
     end
-end
-end
-
-function [state, saved, why] = readunit(file, record, master, k)
-% Whether FILE is a whole record ('unit' with a result, or 'failure') of unit K of master
-% seed MASTER: STATE 'done', 'none' (no such file) or 'bad' (WHY says what is wrong).
-% unitgather reads files with the same rules.
-saved = [];
-why = '';
-state = 'bad';
-[kind, bytes] = filekind(file);
-if strcmp(kind, 'none')
-    state = 'none';
-    return;
-elseif ~strcmp(kind, 'file')
-    why = 'it is not a regular file';
-    return;
-elseif bytes == 0
-    why = 'it is empty';
-    return;
-end
-try
-    saved = load(file, '-mat');
-catch err
-    why = ['it cannot be read (' sentence(err.message) ')'];
-    return;
-end
-if ~isfield(saved, record) || ~isstruct(saved.(record)) || numel(saved.(record)) ~= 1 || ...
-        ~isfield(saved.(record), 'index') || ~isfield(saved.(record), 'master') || ...
-        (strcmp(record, 'unit') && ~isfield(saved, 'result'))
-    why = 'it is not a file of unitrun''s';
-    return;
-end
-r = saved.(record);
-if ~isnumber(r.index, k) || ~isnumber(r.master, master)
-    why = sprintf('it records unit %s of master seed %s', describe(r.index), describe(r.master));
-    return;
-end
-state = 'done';
-end
-
-function [kind, bytes] = filekind(file)
-% 'none', 'file' (a regular file of BYTES bytes) or 'other', for the file of exactly this name.
-bytes = 0;
-if exist('OCTAVE_VERSION', 'builtin')
-    [info, err] = stat(file);
-    if err ~= 0
-        kind = 'none';
-    elseif S_ISREG(info.mode)
-        kind = 'file';
-        bytes = info.size;
-    else
-        kind = 'other';
-    end
-elseif exist(file, 'dir') == 7
-    kind = 'other';
-elseif exist(file, 'file') == 2
-    kind = 'file';
-    listed = dir(file);
-    bytes = listed(1).bytes;
-else
-    kind = 'none';
-end
-end
-
-function ok = isnumber(x, value)
-% X is a real numeric scalar equal to VALUE.
-ok = isnumeric(x) && isscalar(x) && isreal(x) && double(x) == value;
-end
-
-function text = describe(x)
-% X as a message can show it, whatever it is.
-if isnumeric(x) && isscalar(x) && isreal(x)
-    text = sprintf('%.17g', double(x));
-elseif ischar(x) && size(x, 1) <= 1
-    text = ['''' x ''' (text)'];
-else
-    text = sprintf('(a %s of size %s)', class(x), mat2str(size(x)));
 end
 end
 
@@ -377,34 +302,6 @@ if ~strcmp(filekind(file), 'none')
         delete(file);
     end
 end
-end
-
-function folder = wholename(folder)
-% FOLDER as an absolute name: relative names are taken from the current folder.
-if ispc
-    absolute = any(folder(1) == '/\') || (numel(folder) >= 3 && folder(2) == ':' && any(folder(3) == '/\'));
-else
-    absolute = folder(1) == '/';
-    if strcmp(folder, '~') || strncmp(folder, '~/', 2)
-        folder = [getenv('HOME') folder(2:end)];
-        absolute = true;
-    end
-end
-if ~absolute
-    folder = [pwd filesep folder];
-end
-separators = '/';
-if ispc
-    separators = '/\';
-end
-while numel(folder) > 1 && any(folder(end) == separators) && ~any(folder(end - 1) == ':')
-    folder = folder(1:end - 1);   % results/ is results; / stays /, C:\ stays C:\
-end
-end
-
-function text = sentence(reason)
-% A system's or host's reason, to end a message of ours: without its own full stop.
-text = regexprep(reason, '\.$', '');
 end
 
 function text = timestamp()

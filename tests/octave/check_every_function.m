@@ -2,7 +2,8 @@ function check_every_function (inst_dir)
   % CHECK_EVERY_FUNCTION  Every function with a help file in inst_dir is a compiled module on the
   % path, answers "help" with its own text, and returns a result from one typical call; the
   % functions written as m-files there (their file starts with "function") are on the path and
-  % answer "help" with their own text.
+  % answer "help" with their own text; unitrun's results come back through unitgather (both use
+  % the helpers in private/ beside them).
   calls = struct ("shapedraw", {{3, 8, 2, 4}}, "recipshapedraw", {{2, 10, 3, 1}}, ...
                   "shapedrawone", {{3, 8}}, "recipshapedrawone", {{2, 10}}, ...
                   "studentdraw", {{[1 2 5]}}, "waitdraw", {{2, 3, 4}}, "simplexdraw", {{3, 4}}, ...
@@ -25,6 +26,9 @@ function check_every_function (inst_dir)
     text = evalc (sprintf ("help %s", name));
     assert (! isempty (strfind (text, upper (name))), "help %s does not show its own text", name);
     if (m_file)
+      if (strcmp (name, "unitgather"))
+        check_unit_round_trip ();
+      end
       printf ("%-18s ok (m-file)\n", name);
       continue;
     end
@@ -35,4 +39,17 @@ function check_every_function (inst_dir)
     printf ("%-18s ok (%s)\n", name, mat2str (size (result)));
   end
   printf ("%d functions checked\n", numel (files));
+end
+
+function check_unit_round_trip ()
+  folder = tempname ();
+  unwind_protect
+    evalc ("unitrun (folder, 7, 1:2, @(k) rand ())");
+    evalc ("[results, missing] = unitgather (folder, 7, 3)");
+    unitseed (7, 2);
+    assert (results{2} == rand () && isequal (missing, 3), "unitrun and unitgather do not agree");
+  unwind_protect_cleanup
+    confirm_recursive_rmdir (false, "local");
+    rmdir (folder, "s");
+  end_unwind_protect
 end
