@@ -11,5 +11,5 @@ if [ "$found" != "$expected" ]; then
   echo "common_subset.sh flags lines $found of $sample, not $expected"
   exit 1
 fi
-sh "$lint" "$root"/inst/*.m "$root"/montemex_build.m "$root"/montemex_selfcheck.m \
+sh "$lint" "$root"/inst/*.m "$root"/inst/private/*.m "$root"/montemex_build.m "$root"/montemex_selfcheck.m \
   "$root"/demo/eight_schools.m "$root"/demo/cluster/*.m
