@@ -54,7 +54,8 @@ function killed_save (run, work)
   pid = str2double (pid);
   wait_for (@() ! isempty (glob (fullfile (folder, ".unit1.*.mat"))), 60, "the save of unit 1");
   kill (pid, 9);
-  wait_for (@() system (sprintf ("kill -0 %d 2>/dev/null", pid)) != 0, 10, "the end of the killed process");
+  % Ended, or a zombie that whatever adopted it has not reaped yet.
+  wait_for (@() system (sprintf ("ps -o stat= -p %d | grep -qv '^Z'", pid)) != 0, 10, "the end of the killed process");
   text = evalc ("[~, missing] = unitgather (folder, 7, 1);");
   assert (isequal (missing, 1), "the save was not cut off (a faster disk?):\n%s", text);
   command = regexp (text, "a save cut off left its hidden file \\.unit1\\.\\S+\\.mat: .*\\n    (rm -- \\S+)\\n", "tokens", "once");
