@@ -24,8 +24,9 @@ function [results, missing, failed, rejected] = unitgather(folder, master, n, sc
 %   pass; a folder that does not exist holds no results. Consecutive missing units share a
 %   line; at most 20 lines are printed. A gather that takes longer than two seconds prints
 %   how far it has got every two seconds.
-%   Hidden files that saves cut off by a signal left behind (.unit<k>.<tag>.mat) are named,
-%   with the command that deletes them once no task of the run is running.
+%   Hidden files that saves cut off by a signal left behind (.unit<k>.<tag>.mat, and in
+%   Octave 9 .unit<k>.<tag>.mat.saving_in_progress) are named, with the command that
+%   deletes them once no task of the run is running.
 %
 %   [RESULTS, MISSING, FAILED, REJECTED] = unitgather(...) also returns the indices of the
 %   units with no result and no recorded error (MISSING), of those whose error was recorded
@@ -178,7 +179,10 @@ for i = listed
         end
     end
 end
-leftovers = names(~cellfun('isempty', regexp(names, '^\.unit\d+(\.error)?\.[^.]+\.mat$', 'once')));
+% Octave 9's save writes FILE.saving_in_progress beside FILE and renames it to FILE at the
+% end: a save cut off leaves one or both, named as one.
+leftovers = names(~cellfun('isempty', regexp(names, '^\.unit\d+(\.error)?\.[^.]+\.mat(\.saving_in_progress)?$', 'once')));
+leftovers = unique(regexprep(leftovers, '\.saving_in_progress$', ''));
 
 % The first release's forms: the master seed is the one the first whole result records, and
 % every other result must record it too; failure records are checked against it (any master
@@ -285,7 +289,7 @@ elseif ~isempty(leftovers)
             numel(leftovers), leftovers{1});
 end
 if ~isempty(leftovers)
-    fprintf('    rm -- %s/.unit*.mat\n', shellquote(folder));
+    fprintf('    rm -f -- %s/.unit*.mat*\n', shellquote(folder));
 end
 if ~all(done)
     printcommands(unittask(find(~done), n, pertask, 'tasks'), n, pertask, maxarray, script, oldform);
@@ -481,7 +485,7 @@ end
 %!               'unit13\.mat is not counted: it is not a regular file\.', ...
 %!               'unit14\.mat is not counted: it records unit 14 of master seed ''5'' \(text\)\.', ...
 %!               'unit 15: its failure record \S+unit15\.error\.mat is not counted: it records unit 15 of master seed 6\.', ...
-%!               ['a save cut off left its hidden file \.unit3\.oct-Ab12\.mat: .*\n    rm -- ' regexptranslate('escape', folder) '/\.unit\*\.mat\n'], ...
+%!               ['a save cut off left its hidden file \.unit3\.oct-Ab12\.mat: .*\n    rm -f -- ' regexptranslate('escape', folder) '/\.unit\*\.mat\*\n'], ...
 %!               '\(2 units a task; MaxArraySize 5, as given\):', ...
 %!               '\n  sbatch --array=2-3 ''my job\.sbatch'' 17 2\n  sbatch --array=1-4 ''my job\.sbatch'' 17 2 4\n  sbatch --array=1 ''my job\.sbatch'' 17 2 8\n$'};
 %!   for i = 1:numel(expected)
@@ -491,8 +495,11 @@ end
 %!   text = evalc('unitgather(folder, 5, 40);');
 %!   assert(~isempty(regexp(text, ['\n  units 17-40: no result \(not run yet, still running, killed, or their node lost\)\n' ...
 %!                                 '.*MaxArraySize \d+.*\n  sbatch --array=3-5,10-15,17-40 job\.sbatch 40 1\n$'])));
+%!   % Octave 9's save leaves FILE.saving_in_progress (beside FILE, or alone) when cut off.
+%!   fclose(fopen(fullfile(folder, '.unit3.oct-Ab12.mat.saving_in_progress'), 'w'));
+%!   fclose(fopen(fullfile(folder, '.unit9.oct-Cd34.mat.saving_in_progress'), 'w'));
 %!   text = evalc('unitgather(folder, 5, 2);');
-%!   assert(~isempty(regexp(text, '^unitgather: 2 of 2 units done in \S+ \(master seed 5\)\n  a save cut off [^\n]*\n    rm -- \S+\n$')));
+%!   assert(~isempty(regexp(text, '^unitgather: 2 of 2 units done in \S+ \(master seed 5\)\n  saves cut off left 2 hidden files [^\n]*\n    rm -f -- \S+\n$')));
 %!   % At most 20 lines: units 1, 3, ..., 49 missing, a line each.
 %!   evalc('unitrun(fullfile(folder, ''even''), 5, 2:2:50, @(k) k);');
 %!   text = evalc('unitgather(fullfile(folder, ''even''), 5, 50);');

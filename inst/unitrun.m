@@ -43,8 +43,8 @@ function result = unitrun(folder, master, k, fn, varargin)
 %       unitrun(FOLDER, MASTER, 1:N, FN)
 %   A unit killed part-way leaves no result, so running the whole set again (or just the
 %   tasks unitgather names) completes it without touching the results already there. A
-%   save cut off by a signal can leave its hidden file (.unit<K>.<tag>.mat) behind;
-%   unitgather names such files.
+%   save cut off by a signal can leave its hidden file (.unit<K>.<tag>.mat, or in Octave 9
+%   .unit<K>.<tag>.mat.saving_in_progress) behind; unitgather names such files.
 %
 %   R = unitrun(...) also returns the result, read from FOLDER/unit<K>.mat when the unit
 %   was done before; with a vector KS, a cell array of the results.
