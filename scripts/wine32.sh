@@ -19,9 +19,9 @@
 #
 #   scripts/wine32.sh --where         prints the first way that runs a program, or none
 #   scripts/wine32.sh --summary       prints the 32-bit Windows run's line for the test summary
-#                                     (scripts/summary.sh): "summary: how" when a way other than
-#                                     the machine's own wine runs, naming why each way before it
-#                                     did not; "skipped: why" when none does, with every reason
+#                                     (scripts/summary.sh): "summary: how", the way that runs and
+#                                     why each way before it did not; "skipped: why" when none
+#                                     does, with every way's reason
 #   scripts/wine32.sh --chroot-flag   tries the machine's own wine only (natively, then under
 #                                     qemu) and prints --wine32 when neither runs a program: the
 #                                     chroot must then bring its own (.ci/run)
@@ -198,7 +198,7 @@ case ${1:-} in
   --summary)
     choose host chroot host-qemu chroot-qemu
     case $WAY in
-      host) ;;
+      host) echo "summary: the machine's wine, natively" ;;
       none) echo "skipped: no 32-bit wine runs a program here: $(joined "${WHY_NOT[@]}")" ;;
       *)
         how=$(describe "$WAY")

@@ -165,7 +165,7 @@ k32="wine: could not load kernel32.dll, status c0000135"
 : >"$work/notes"
 
 wine_case ok ok absent absent
-expect host "" ""
+expect host "" "summary: the machine's wine, natively"
 [ "$(cat "$work/log")" = "host $work/wine-state/probe.exe" ] || fail "wine: tried more than the first way, or twice: $(cat "$work/log")"
 
 wine_case noexec ok absent absent
