@@ -55,10 +55,22 @@ void HostSource::reserveNormals(std::size_t count)
     reserve(normals_, "randn", count);
 }
 
+void HostSource::planUniforms(std::size_t current, std::size_t later)
+{
+    plan(uniforms_, "rand", current, later);
+}
+
+void HostSource::planNormals(std::size_t current, std::size_t later)
+{
+    plan(normals_, "randn", current, later);
+}
+
 void HostSource::skipUniforms(std::size_t count)
 {
     work_ += kNumberSteps * count;
     if (count == 0) return;
+    // Whole values were drawn from the block: their plan is used up.
+    uniforms_.certain = 0;
     if (count >= uniforms_.left) {
         drop(uniforms_);
         return;
@@ -71,6 +83,8 @@ void HostSource::release()
 {
     drop(uniforms_);
     drop(normals_);
+    uniforms_.certain = uniforms_.later = 0;
+    normals_.certain = normals_.later = 0;
 }
 
 std::size_t HostSource::takeWork()
@@ -91,8 +105,14 @@ void HostSource::rejectionLimitReached()
 double HostSource::take(Block& block, const char* hostFunction)
 {
     work_ += kNumberSteps;
+    if (block.left == 0) {
+        // The number wanted now is certain, whatever was said before.
+        if (block.certain == 0) block.certain = 1;
+        fetchCertain(block, hostFunction);
+    }
+    if (block.certain > 0) --block.certain;
     if (block.left > 0) {
-        double value = *block.next++;
+        const double value = *block.next++;
         if (--block.left == 0) drop(block);
         return value;
     }
@@ -100,15 +120,30 @@ double HostSource::take(Block& block, const char* hostFunction)
     mxArray* single = nullptr;
     mexCallMATLAB(1, &single, 0, nullptr, hostFunction);
     checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
-    double value = *mxGetPr(single);
+    const double value = *mxGetPr(single);
     mxDestroyArray(single);
     return value;
 }
 
 void HostSource::reserve(Block& block, const char* hostFunction, std::size_t count)
 {
-    if (kOneNumberPerHostCall || block.left > 0 || count < 2) return;
-    if (count > kMaxReserve) count = kMaxReserve;
+    if (count > block.certain) block.certain = count;
+    fetchCertain(block, hostFunction);
+}
+
+void HostSource::plan(Block& block, const char* hostFunction, std::size_t current, std::size_t later)
+{
+    block.certain = current;
+    block.later = later;
+    fetchCertain(block, hostFunction);
+}
+
+void HostSource::fetchCertain(Block& block, const char* hostFunction)
+{
+    if (kOneNumberPerHostCall || block.left > 0 || block.certain == 0) return;
+    std::size_t count = block.certain + block.later;
+    if (count > block.limit) count = block.limit;
+    if (count < 2) return;
     work_ += kHostCallSteps;
     drawHostArray(function_, &block.array, hostFunction, count, 1);
     block.next = mxGetPr(block.array);
@@ -118,7 +153,9 @@ void HostSource::reserve(Block& block, const char* hostFunction, std::size_t cou
 void HostSource::drop(Block& block)
 {
     if (block.array != nullptr) mxDestroyArray(block.array);
-    block = Block{};
+    block.array = nullptr;
+    block.next = nullptr;
+    block.left = 0;
 }
 
 }  // namespace montemex
