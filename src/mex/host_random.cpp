@@ -17,7 +17,8 @@ HostNumbers numbersOf(const char* hostFunction)
 
 }  // namespace
 
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols)
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows,
+                            std::size_t cols)
 {
     mxArray* sizes[2];
     sizes[0] = mxCreateDoubleScalar(static_cast<double>(rows));
@@ -26,13 +27,13 @@ void drawHostArray(const char* function, mxArray** slot, const char* hostFunctio
     mexCallMATLAB(1, slot, 2, sizes, hostFunction);
     mxDestroyArray(sizes[0]);
     mxDestroyArray(sizes[1]);
-    checkHostNumbers(function, hostFunction, *slot, rows, cols, numbersOf(hostFunction));
+    return checkHostNumbers(function, hostFunction, *slot, rows, cols, numbersOf(hostFunction));
 }
 
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
 {
-    drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows),
-                  static_cast<std::size_t>(shape.cols));
+    return drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows),
+                         static_cast<std::size_t>(shape.cols));
 }
 
 double HostSource::uniform()
@@ -119,8 +120,7 @@ double HostSource::take(Block& block, const char* hostFunction)
     work_ += kHostCallSteps;
     mxArray* single = nullptr;
     mexCallMATLAB(1, &single, 0, nullptr, hostFunction);
-    checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
-    const double value = *mxGetPr(single);
+    const double value = *checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
     mxDestroyArray(single);
     return value;
 }
@@ -145,8 +145,7 @@ void HostSource::fetchCertain(Block& block, const char* hostFunction)
     if (count > block.limit) count = block.limit;
     if (count < 2) return;
     work_ += kHostCallSteps;
-    drawHostArray(function_, &block.array, hostFunction, count, 1);
-    block.next = mxGetPr(block.array);
+    block.next = drawHostArray(function_, &block.array, hostFunction, count, 1);
     block.left = count;
 }
 

@@ -19,9 +19,11 @@ inline constexpr bool kOneNumberPerHostCall = false;
 
 // One host call of `hostFunction` ("rand" or "randn") for a rows-by-cols array, whose result goes
 // into *slot, checked (host_results.hpp) before anything uses it; `function` names the module in
-// the error. The two size scalars are created for the call and destroyed right after it.
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols);
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
+// the error. The two size scalars are created for the call and destroyed right after it. Returns
+// the numbers, or null when none were requested.
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows,
+                            std::size_t cols);
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
 
 // The source the sampling routines draw from: uniform() and normal() return the host's next
 // numbers, by default one host call per number (destroying each 1x1 result at once, so memory
