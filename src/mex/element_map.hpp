@@ -26,6 +26,12 @@ void mapElements(const char* function, const mxArray* argument, mxArray** out, F
     checkMemory(function, bytesOfDoubles((mxIsDouble(argument) ? 1.0 : 2.0) * static_cast<double>(count)));
     *out = mxCreateDoubleMatrix(static_cast<mwSize>(shape.rows), static_cast<mwSize>(shape.cols), mxREAL);
     double* y = mxGetPr(*out);
+    if (count == 1 && mxIsDouble(argument)) {
+        // One double, the common small call: mxGetScalar reads it for less than mxGetPr hands out
+        // an argument's data in Octave.
+        y[0] = f(mxGetScalar(argument));
+        return;
+    }
 
     DoubleData x = readDoubles(argument, count);
     InterruptPoll poll;
