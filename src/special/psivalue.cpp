@@ -17,6 +17,7 @@
 #include "mex.h"
 #include "mex/element_map.hpp"
 #include "mex/errors.hpp"
+#include "sampling/avx2.hpp"
 
 using namespace montemex;
 
@@ -120,9 +121,24 @@ void digammaChunk(const double* x, double* y, InterruptPoll& poll)
     }
 }
 
+#ifdef MONTEMEX_AVX2_COPIES
+// The same for processors with AVX2 (sampling/avx2.hpp): the loop of the series takes four
+// elements per instruction instead of two.
+__attribute__((target("avx2"), flatten)) void digammaChunkAvx2(const double* x, double* y, InterruptPoll& poll)
+{
+    digammaChunk(x, y, poll);
+}
+#endif
+
 void fillDigamma(const double* x, double* y, std::size_t count, InterruptPoll& poll)
 {
     if (count == kMapChunk) {
+#ifdef MONTEMEX_AVX2_COPIES
+        if (hasAvx2()) {
+            digammaChunkAvx2(x, y, poll);
+            return;
+        }
+#endif
         digammaChunk(x, y, poll);
         return;
     }
