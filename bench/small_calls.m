@@ -188,7 +188,8 @@ end
 % ---- Small calls ----------------------------------------------------------------------------
 % Each row: the call, the module's statement, the alternative's statement, the empty call with
 % the module's arguments, the sizes k of its first and of its later host calls (among `sizes`; 1
-% stands for a call without size arguments, such as rand() or sort(P)), how to count the fewest
+% stands for a call without size arguments, such as rand() or sort(P); classdraw(P) calls rand(1,1)),
+% how to count the fewest
 % host calls.
 table = {
   "shapedrawone(3,8)",           "x = shapedrawone(3,8);",           "x = 2*randg(4)*3/8;",                          "x = floor_empty(3,8);",           [2 2], {"gamma", 8};
@@ -202,7 +203,7 @@ table = {
   "studentdraw(1)",              "x = studentdraw(1);",              "x = randn/randn;",                             "x = floor_empty(1);",             [2 1], {"student", 1};
   "waitdraw(2)",                 "x = waitdraw(2);",                 "x = -2*log(rand);",                            "x = floor_empty(2);",             [2 2], {"constant", 1};
   "waitdraw(2*ones(1,5))",       "x = waitdraw(2*ones(1,5));",       "x = -2*log(rand(1,5));",                       "x = floor_empty(2*ones(1,5));",   [8 8], {"constant", 1};
-  "classdraw([.1 .2 .3 .4])",    "x = classdraw([.1 .2 .3 .4]);",    "x = lookup(cumsum([.1 .2 .3 .4]),rand)+1;",    "x = floor_empty([.1 .2 .3 .4]);", [1 1], {"constant", 1};
+  "classdraw([.1 .2 .3 .4])",    "x = classdraw([.1 .2 .3 .4]);",    "x = lookup(cumsum([.1 .2 .3 .4]),rand)+1;",    "x = floor_empty([.1 .2 .3 .4]);", [2 2], {"constant", 1};
   "simplexdraw(4)",              "x = simplexdraw(4);",              "e = -log(rand(4,1)); x = e/sum(e);",           "x = floor_empty(4);",             [8 8], {"constant", 1};
   "scalehyperdraw(1,1,6,2,8)",   "x = scalehyperdraw(1,1,6,2,8);",   "x = randg(3);",                                "x = floor_empty(1,1,6,2,8);",     [2 2], {"ars", [1 1 6 2 8]};
   "psivalue(3.5)",               "x = psivalue(3.5);",               "x = psi(3.5);",                                "x = floor_empty(3.5);",           [1 1], {"constant", 0};
