@@ -188,9 +188,8 @@ end
 % ---- Small calls ----------------------------------------------------------------------------
 % Each row: the call, the module's statement, the alternative's statement, the empty call with
 % the module's arguments, the sizes k of its first and of its later host calls (among `sizes`; 1
-% stands for a call without size arguments, such as rand() or sort(P); classdraw(P) calls rand(1,1)),
-% how to count the fewest
-% host calls.
+% stands for a call without size arguments, such as rand() or sort(P), while classdraw(P) calls
+% rand(1,1)), how to count the fewest host calls.
 table = {
   "shapedrawone(3,8)",           "x = shapedrawone(3,8);",           "x = 2*randg(4)*3/8;",                          "x = floor_empty(3,8);",           [2 2], {"gamma", 8};
   "shapedraw(3,8)",              "x = shapedraw(3,8);",              "x = 2*randg(4)*3/8;",                          "x = floor_empty(3,8);",           [2 2], {"gamma", 8};
