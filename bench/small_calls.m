@@ -18,8 +18,8 @@
 % the same stream with the Octave-language references of tests/octave.
 %
 % Each time is the median of `runs` alternating runs of `loops` calls (module, alternative, empty
-% call, and before, in turn), in processor time; the ratio's range over the runs shows how noisy
-% the machine was. Not a test: timings depend on the machine's load (printed at the start and the
+% call, and before, in turn), in processor time; a ratio to the floor is the median over the runs
+% of each run's ratio, whose range shows how noisy the machine was. Not a test: timings depend on the machine's load (printed at the start and the
 % end).
 1;
 
@@ -157,7 +157,7 @@ before_dir = before_modules ();
 have_before = ! isempty (before_dir);
 
 loops = 3000;
-runs = 7;
+runs = 11;
 printf ("modules: %s%s\n", modules, ifelse_text (have_before, ["; before: " getenv("MONTEMEX_BENCH_BEFORE")], ""));
 printf ("load average at the start: %s (2 cores here)\n", load_average ());
 
@@ -167,29 +167,11 @@ w = rand (100, 1);
 x50 = sort (randn (50, 1));
 c = 3.5;
 
-% ---- The floor: an empty call, and what one host call adds ----------------------------------
-sizes = [1 2 8 50 100];
-t_empty = zeros (runs, numel (sizes));
-t_rand = zeros (runs, numel (sizes));
-for r = 1:runs
-  for s = 1:numel (sizes)
-    k = sizes(s);
-    t_empty(r, s) = time_body ("x = floor_empty (k);", loops);
-    t_rand(r, s) = time_body ("x = floor_rand (k);", loops);
-  end
-end
-host_call = median (t_rand - t_empty);
-t_empty_none = median (t_empty(:, 1));
-printf ("\nThe floor: floor_empty(k) %.2f us a call; one host call adds, for rand(k, 1):\n", 1e6 * t_empty_none);
-for s = 1:numel (sizes)
-  printf ("  k = %-4d %5.2f us (%s)\n", sizes(s), 1e6 * host_call(s), ifelse_text (sizes(s) == 1, "rand() without sizes", "two size scalars"));
-end
-
 % ---- Small calls ----------------------------------------------------------------------------
 % Each row: the call, the module's statement, the alternative's statement, the empty call with
-% the module's arguments, the sizes k of its first and of its later host calls (among `sizes`; 1
-% stands for a call without size arguments, such as rand() or sort(P), while classdraw(P) calls
-% rand(1,1)), how to count the fewest host calls.
+% the module's arguments, the sizes k of its first and of its later host calls (1 stands for a
+% call without size arguments, such as rand() or sort(P), while classdraw(P) calls rand(1,1)), how
+% to count the fewest host calls.
 table = {
   "shapedrawone(3,8)",           "x = shapedrawone(3,8);",           "x = 2*randg(4)*3/8;",                          "x = floor_empty(3,8);",           [2 2], {"gamma", 8};
   "shapedraw(3,8)",              "x = shapedraw(3,8);",              "x = 2*randg(4)*3/8;",                          "x = floor_empty(3,8);",           [2 2], {"gamma", 8};
@@ -236,7 +218,7 @@ end
 global HOST_CALLS HOST_NUMBERS
 warning ("off", "Octave:shadowed-function");
 addpath (count_dir);
-counted = 200;
+counted = loops;   % as many calls as a timed loop: the average is then within about 2%
 host_calls = zeros (nrows, 1);
 numbers = zeros (nrows, 1);
 fewest = zeros (nrows, 1);
@@ -259,23 +241,45 @@ confirm_recursive_rmdir (false);
 rmdir (count_dir, "s");
 clear rand randn sort
 
+% Each run times every row in turn: the module, the alternative, the empty call with the module's
+% arguments, and what one host call of the row's sizes adds, measured next to it (floor_rand(k)
+% against floor_empty(k)), so that a row's floor in a run uses what a host call cost then.
 t_mod = zeros (runs, nrows);
 t_alt = zeros (runs, nrows);
 t_flo = zeros (runs, nrows);
 t_bef = NaN (runs, nrows);
+call_first = zeros (runs, nrows);   % what the row's first host call adds
+call_later = zeros (runs, nrows);   % and each later one
 for r = 1:runs
   for k = 1:nrows
     t_mod(r, k) = time_body (table{k, 2}, loops);
     t_alt(r, k) = time_body (table{k, 3}, loops);
     t_flo(r, k) = time_body (table{k, 4}, loops);
+    q = table{k, 5};
+    empty = time_body (sprintf ("x = floor_empty (%d);", q(1)), loops);
+    call_first(r, k) = time_body (sprintf ("x = floor_rand (%d);", q(1)), loops) - empty;
+    call_later(r, k) = call_first(r, k);
+    if (q(2) != q(1))
+      call_later(r, k) = time_body (sprintf ("x = floor_rand (%d);", q(2)), loops) - empty;
+    end
     if (have_before)
       t_bef(r, k) = time_body (regexprep (table{k, 2}, "= (\\w+)\\(", "= $1_before("), loops);
     end
   end
 end
 
+firsts = cellfun (@(q) q(1), table(:, 5))';
+printf ("\nThe floor: an empty module call takes %.2f us; one host call adds, for rand(k, 1) (median of\n", ...
+        1e6 * median (t_flo(:, strcmp (table(:, 4), "x = floor_empty(1);"))(:)));
+printf ("its measurements next to the rows of its size):\n");
+for k = unique (firsts)
+  printf ("  k = %-4d %5.2f us (%s)\n", k, 1e6 * median (vec (call_first(:, firsts == k))), ...
+          ifelse_text (k == 1, "rand() without size arguments", "two size scalars, as the modules make them"));
+end
+
 printf ("\nSmall calls, microseconds of processor time a call (median of %d alternating runs of %d calls):\n", runs, loops);
-printf ("floor = the empty call with the same arguments + host calls x what one adds; ratio ranges over the runs\n");
+printf ("floor = the empty call with the same arguments + host calls x what one adds, in each run;\n");
+printf ("/floor = the median of the runs' module / floor, and its range over the runs\n");
 printf ("%-32s %-34s %7s %7s %7s %6s %6s %-11s %5s %6s %6s", "call", "alternative", "module", "altern", "floor", ...
         "/alt", "/floor", "(range)", "/empty", "host", "fewest");
 if (have_before)
@@ -284,9 +288,7 @@ end
 printf ("\n");
 for k = 1:nrows
   % The first host call of the size k(1), the others of k(2).
-  first = host_call(sizes == table{k, 5}(1));
-  others = host_call(sizes == table{k, 5}(2));
-  floor_time = t_flo(:, k) + min (host_calls(k), 1) * first + max (host_calls(k) - 1, 0) * others;
+  floor_time = t_flo(:, k) + min (host_calls(k), 1) * call_first(:, k) + max (host_calls(k) - 1, 0) * call_later(:, k);
   m = median (t_mod(:, k));
   f = median (floor_time);
   per_run = t_mod(:, k) ./ floor_time;
@@ -295,10 +297,10 @@ for k = 1:nrows
     alternative = [alternative(1:31) "..."];
   end
   printf ("%-32s %-34s %7.2f %7.2f %7.2f %6.2f %6.2f %-11s %5.2f %6.2f %6.2f", table{k, 1}, alternative, 1e6 * m, ...
-          1e6 * median (t_alt(:, k)), 1e6 * f, m / median (t_alt(:, k)), m / f, ...
+          1e6 * median (t_alt(:, k)), 1e6 * f, m / median (t_alt(:, k)), median (per_run), ...
           sprintf ("(%.2f-%.2f)", min (per_run), max (per_run)), m / median (t_flo(:, k)), host_calls(k), fewest(k));
   if (have_before)
-    printf (" %7.2f %6.2f", 1e6 * median (t_bef(:, k)), median (t_bef(:, k)) / f);
+    printf (" %7.2f %6.2f", 1e6 * median (t_bef(:, k)), median (t_bef(:, k) ./ floor_time));
   end
   printf ("\n");
 end
