@@ -18,8 +18,8 @@
 % the same stream with the Octave-language references of tests/octave.
 %
 % Each time is the median of `runs` alternating runs of `loops` calls (module, alternative, empty
-% call, and before, in turn), in processor time; a ratio to the floor is the median over the runs
-% of each run's ratio, whose range shows how noisy the machine was. Not a test: timings depend on the machine's load (printed at the start and the
+% call, and what a host call adds, in turn), in processor time; the range of the runs' module times
+% over the floor shows how noisy the machine was. Not a test: timings depend on the machine's load (printed at the start and the
 % end).
 1;
 
@@ -278,8 +278,8 @@ for k = unique (firsts)
 end
 
 printf ("\nSmall calls, microseconds of processor time a call (median of %d alternating runs of %d calls):\n", runs, loops);
-printf ("floor = the empty call with the same arguments + host calls x what one adds, in each run;\n");
-printf ("/floor = the median of the runs' module / floor, and its range over the runs\n");
+printf ("floor = the empty call with the same arguments + host calls x what one adds (medians);\n");
+printf ("the range is that of the runs' module times over the floor\n");
 printf ("%-32s %-34s %7s %7s %7s %6s %6s %-11s %5s %6s %6s", "call", "alternative", "module", "altern", "floor", ...
         "/alt", "/floor", "(range)", "/empty", "host", "fewest");
 if (have_before)
@@ -287,20 +287,20 @@ if (have_before)
 end
 printf ("\n");
 for k = 1:nrows
-  % The first host call of the size k(1), the others of k(2).
-  floor_time = t_flo(:, k) + min (host_calls(k), 1) * call_first(:, k) + max (host_calls(k) - 1, 0) * call_later(:, k);
+  % The first host call of the size k(1), the others of k(2); medians of the parts.
+  f = median (t_flo(:, k)) + min (host_calls(k), 1) * median (call_first(:, k)) + ...
+      max (host_calls(k) - 1, 0) * median (call_later(:, k));
   m = median (t_mod(:, k));
-  f = median (floor_time);
-  per_run = t_mod(:, k) ./ floor_time;
+  per_run = t_mod(:, k) / f;
   alternative = table{k, 3};
   if (numel (alternative) > 34)
     alternative = [alternative(1:31) "..."];
   end
   printf ("%-32s %-34s %7.2f %7.2f %7.2f %6.2f %6.2f %-11s %5.2f %6.2f %6.2f", table{k, 1}, alternative, 1e6 * m, ...
-          1e6 * median (t_alt(:, k)), 1e6 * f, m / median (t_alt(:, k)), median (per_run), ...
+          1e6 * median (t_alt(:, k)), 1e6 * f, m / median (t_alt(:, k)), m / f, ...
           sprintf ("(%.2f-%.2f)", min (per_run), max (per_run)), m / median (t_flo(:, k)), host_calls(k), fewest(k));
   if (have_before)
-    printf (" %7.2f %6.2f", 1e6 * median (t_bef(:, k)), median (t_bef(:, k) ./ floor_time));
+    printf (" %7.2f %6.2f", 1e6 * median (t_bef(:, k)), median (t_bef(:, k)) / f);
   end
   printf ("\n");
 end
