@@ -41,7 +41,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // The result, a block of uniforms, the scratch of the sums and converted copies of X and W.
     const double xCopy = mxIsDouble(xArray) ? 0.0 : static_cast<double>(n) * static_cast<double>(m);
     const double wCopy = call.weights != nullptr && !mxIsDouble(call.weights) ? static_cast<double>(n) : 0.0;
-    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(kMeanScratch) + xCopy + wCopy) +
+    checkMemory(kName, bytesOfDoubles(results + static_cast<double>(meanScratch(n)) + xCopy + wCopy) +
                            blockBytes(n, call.draws));
     const std::size_t resultCount = checkedCount(kName, call.draws, xShape.cols);
     const std::size_t draws = static_cast<std::size_t>(call.draws);
@@ -62,8 +62,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     if (summing) {
         x = readDoubles(xArray, n * m);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        side = allocateDoubles(kMeanScratch);
-        std::memset(side, 0, kMeanScratch * sizeof(double));
+        side = allocateDoubles(meanScratch(n));
+        std::memset(side, 0, meanScratch(n) * sizeof(double));
     }
     InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {

@@ -105,6 +105,7 @@ void fillStudent(HostSource& source, const ElementwiseCall& call, double* r)
     constexpr std::size_t kBatch = 4096;
     double gammas[kBatch];
     StudentRun run;
+    source.limitUniformBlocks(kGammaBlock);
     if (!nu.isArray() && call.count > 0) {
         // One nu for all: one run of all elements, planned at once.
         run.end = call.count;
@@ -121,8 +122,8 @@ void fillStudent(HostSource& source, const ElementwiseCall& call, double* r)
         extendRun(run, nu, call.count, poll);
         const double v = nu.at(i);
         const StudentDraws element = minimumStudentDraws(v);
-        if (element.uniforms > 0) source.reserveUniforms(smaller(run.left.uniforms, kGammaBlock));
-        if (element.normals > 0) source.reserveNormals(run.left.normals);
+        if (element.uniforms > 0) source.planUniforms(element.uniforms, run.left.uniforms - element.uniforms);
+        if (element.normals > 0) source.planNormals(element.normals, run.left.normals - element.normals);
         std::size_t drawn = 0;
         if (studentUsesGamma(v)) {
             drawn = drawGammaRun(source, v / 2.0, equal.length(i, run.end, kBatch), gammas);

@@ -114,9 +114,9 @@ inline double gammaReserveBytes(std::size_t minimumUniforms)
 //
 // `minimumUniforms` is minimumGammaFamilyUniforms(call).
 //
-// At each element boundary where no uniforms are held, the minimum uniforms of the elements not
-// yet drawn (at most kGammaBlock) are fetched in one host call; draws beyond them come one per
-// host call.
+// Before each element the source is told the minimum uniforms of that element and of the
+// elements after it: whenever it holds none, it fetches what those and the draw in progress are
+// certain to use (at most kGammaBlock) in one host call.
 template <typename FromGamma>
 void fillGammaFamily(HostSource& source, const ElementwiseCall& call, std::size_t minimumUniforms, double* out,
                      FromGamma fromGamma)
@@ -126,11 +126,13 @@ void fillGammaFamily(HostSource& source, const ElementwiseCall& call, std::size_
     std::size_t remaining = minimumUniforms;  // minimum uniforms of the elements not yet drawn
     EqualRuns runs(dof);
     InterruptPoll poll;
+    source.limitUniformBlocks(kGammaBlock);
     std::size_t i = 0;
     while (i < call.count) {
         const double v = dof.at(i);
         const double shape = v / 2.0;
-        source.reserveUniforms(remaining < kGammaBlock ? remaining : kGammaBlock);  // not while uniforms are held
+        const std::size_t element = minimumGammaUniforms(shape);
+        source.planUniforms(element, remaining - element);
         std::size_t drawn = drawGammaRun(source, shape, runs.length(i, call.count, kProgressChunk), out + i);
         if (first.isArray()) {
             for (std::size_t k = i; k < i + drawn; ++k) out[k] = fromGamma(out[k], first.data.values[k], v);
@@ -142,7 +144,7 @@ void fillGammaFamily(HostSource& source, const ElementwiseCall& call, std::size_
             out[i] = isHugeGammaShape(shape) ? first.at(i) : fromGamma(drawGamma(source, shape), first.at(i), v);
             drawn = 1;
         }
-        remaining -= minimumGammaUniforms(shape) * drawn;
+        remaining -= element * drawn;
         i += drawn;
         poll(kElementSteps * drawn + runs.takeWork() + source.takeWork());
     }
@@ -163,8 +165,8 @@ double studentReserveBytes(const StudentDraws& minimum);
 // the call's only parameter.
 //
 // Exact bulk drawing, one run at a time: a run is a stretch of elements none of which draws the
-// other kind of number than the run's first drawing element, and each reserve covers at most the
-// minimum draws of what is left of its run (see host_random.hpp for why), at most kGammaBlock
+// other kind of number than the run's first drawing element, and the source's plan covers at
+// most what is left of its run (see host_random.hpp for why); a block holds at most kGammaBlock
 // uniforms or HostSource::kMaxReserve normals. All of it is used before the run ends, so a block
 // of one kind is never held while the other kind is drawn.
 void fillStudent(HostSource& source, const ElementwiseCall& call, double* r);

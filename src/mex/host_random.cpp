@@ -17,7 +17,8 @@ HostNumbers numbersOf(const char* hostFunction)
 
 }  // namespace
 
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols)
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows,
+                            std::size_t cols)
 {
     mxArray* sizes[2];
     sizes[0] = mxCreateDoubleScalar(static_cast<double>(rows));
@@ -26,13 +27,13 @@ void drawHostArray(const char* function, mxArray** slot, const char* hostFunctio
     mexCallMATLAB(1, slot, 2, sizes, hostFunction);
     mxDestroyArray(sizes[0]);
     mxDestroyArray(sizes[1]);
-    checkHostNumbers(function, hostFunction, *slot, rows, cols, numbersOf(hostFunction));
+    return checkHostNumbers(function, hostFunction, *slot, rows, cols, numbersOf(hostFunction));
 }
 
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape)
 {
-    drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows),
-                  static_cast<std::size_t>(shape.cols));
+    return drawHostArray(function, slot, hostFunction, static_cast<std::size_t>(shape.rows),
+                         static_cast<std::size_t>(shape.cols));
 }
 
 double HostSource::uniform()
@@ -55,10 +56,22 @@ void HostSource::reserveNormals(std::size_t count)
     reserve(normals_, "randn", count);
 }
 
+void HostSource::planUniforms(std::size_t current, std::size_t later)
+{
+    plan(uniforms_, "rand", current, later);
+}
+
+void HostSource::planNormals(std::size_t current, std::size_t later)
+{
+    plan(normals_, "randn", current, later);
+}
+
 void HostSource::skipUniforms(std::size_t count)
 {
     work_ += kNumberSteps * count;
     if (count == 0) return;
+    // Whole values were drawn from the block: their plan is used up.
+    uniforms_.certain = 0;
     if (count >= uniforms_.left) {
         drop(uniforms_);
         return;
@@ -71,6 +84,8 @@ void HostSource::release()
 {
     drop(uniforms_);
     drop(normals_);
+    uniforms_.certain = uniforms_.later = 0;
+    normals_.certain = normals_.later = 0;
 }
 
 std::size_t HostSource::takeWork()
@@ -91,34 +106,55 @@ void HostSource::rejectionLimitReached()
 double HostSource::take(Block& block, const char* hostFunction)
 {
     work_ += kNumberSteps;
+    if (block.left == 0) {
+        // The number wanted now is certain, whatever was said before.
+        if (block.certain == 0) block.certain = 1;
+        fetchCertain(block, hostFunction);
+    }
+    if (block.certain > 0) --block.certain;
     if (block.left > 0) {
-        double value = *block.next++;
+        const double value = *block.next++;
         if (--block.left == 0) drop(block);
         return value;
     }
     work_ += kHostCallSteps;
     mxArray* single = nullptr;
     mexCallMATLAB(1, &single, 0, nullptr, hostFunction);
-    checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
-    double value = *mxGetPr(single);
+    const double value = *checkHostNumbers(function_, hostFunction, single, 1, 1, numbersOf(hostFunction));
     mxDestroyArray(single);
     return value;
 }
 
 void HostSource::reserve(Block& block, const char* hostFunction, std::size_t count)
 {
-    if (kOneNumberPerHostCall || block.left > 0 || count < 2) return;
-    if (count > kMaxReserve) count = kMaxReserve;
+    if (count > block.certain) block.certain = count;
+    fetchCertain(block, hostFunction);
+}
+
+void HostSource::plan(Block& block, const char* hostFunction, std::size_t current, std::size_t later)
+{
+    block.certain = current;
+    block.later = later;
+    fetchCertain(block, hostFunction);
+}
+
+void HostSource::fetchCertain(Block& block, const char* hostFunction)
+{
+    if (kOneNumberPerHostCall || block.left > 0 || block.certain == 0) return;
+    std::size_t count = block.certain + block.later;
+    if (count > block.limit) count = block.limit;
+    if (count < 2) return;
     work_ += kHostCallSteps;
-    drawHostArray(function_, &block.array, hostFunction, count, 1);
-    block.next = mxGetPr(block.array);
+    block.next = drawHostArray(function_, &block.array, hostFunction, count, 1);
     block.left = count;
 }
 
 void HostSource::drop(Block& block)
 {
     if (block.array != nullptr) mxDestroyArray(block.array);
-    block = Block{};
+    block.array = nullptr;
+    block.next = nullptr;
+    block.left = 0;
 }
 
 }  // namespace montemex

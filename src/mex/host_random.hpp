@@ -19,19 +19,33 @@ inline constexpr bool kOneNumberPerHostCall = false;
 
 // One host call of `hostFunction` ("rand" or "randn") for a rows-by-cols array, whose result goes
 // into *slot, checked (host_results.hpp) before anything uses it; `function` names the module in
-// the error. The two size scalars are created for the call and destroyed right after it.
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows, std::size_t cols);
-void drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
+// the error. The two size scalars are created for the call and destroyed right after it. Returns
+// the numbers, or null when none were requested.
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, std::size_t rows,
+                            std::size_t cols);
+const double* drawHostArray(const char* function, mxArray** slot, const char* hostFunction, const Shape& shape);
 
 // The source the sampling routines draw from: uniform() and normal() return the host's next
 // numbers, by default one host call per number (destroying each 1x1 result at once, so memory
 // does not grow with the number of draws).
 //
-// Exact bulk drawing: a caller that knows the next k uniforms (or normals) will certainly be used
-// may reserve them, and the source fetches them with one rand(k, 1) (randn(k, 1)) call. The host's
-// stream then advances exactly as if each had been fetched alone, so every result is
-// bit-identical. A reserve must never reach past a draw of the other kind: on hosts where "rand"
-// and "randn" share one stream, that draw would otherwise take a number the reserve holds.
+// Exact bulk drawing: numbers the call is certain to use may be fetched together, with one
+// rand(k, 1) (randn(k, 1)) call. The host's stream then advances exactly as if each had been
+// fetched alone, so every result is bit-identical. The source is told what is certain in two
+// ways:
+//   - reserveUniforms(k): the draw in progress is certain to use its next k uniforms (the two of
+//     a rejection attempt, the three of a proposal); samplers say so at the start of each such
+//     group (source.hpp);
+//   - planUniforms(current, later): a caller that draws value after value says, before each
+//     value, what it is certain to use and what the values after it are certain to use together.
+// Whenever a uniform is needed and none is held, the source fetches every uniform it knows to be
+// certain (what is left of the draw's group, and the later values' share) in one host call, up to
+// a block limit: so a call makes the fewest host calls exact drawing allows. The same holds for
+// normals.
+//
+// A block must never reach past a draw of the other kind: on hosts where "rand" and "randn"
+// share one stream, that draw would otherwise take a number the block holds. Callers that draw
+// both kinds plan one kind at a time (see fillStudent).
 //
 // Every number is checked as it arrives (host_results.hpp): uniforms strictly inside (0, 1),
 // normals finite. A rejection loop that gives up on the numbers it got (which the host's own
@@ -48,13 +62,23 @@ public:
     double normal();
     [[noreturn]] void rejectionLimitReached();
 
-    // Fetches min(count, kMaxReserve) uniforms in one host call, unless uniforms are still held
-    // (or the unbuffered build is compiled).
+    // The draw in progress is certain to use its next `count` uniforms (normals): fetched now,
+    // with the planned later ones, unless some are still held (or the unbuffered build is
+    // compiled).
     void reserveUniforms(std::size_t count);
     void reserveNormals(std::size_t count);
 
+    // Before each value of a call: the value about to be drawn is certain to use `current`
+    // uniforms (normals), the values after it `later` more. Fetches them now when none are held.
+    void planUniforms(std::size_t current, std::size_t later);
+    void planNormals(std::size_t current, std::size_t later);
+
+    // The most uniforms one host call fetches (by default kMaxReserve).
+    void limitUniformBlocks(std::size_t count) { uniforms_.limit = count; }
+
     // The reserved uniforms not used yet, in order (none in the unbuffered build), for callers
-    // that work through a block themselves; skipUniforms(k) then marks the first k as used.
+    // that work through a block themselves; skipUniforms(k) then marks the first k as used. They
+    // must use whole values, whose numbers the plan counted: the plan of the next value follows.
     struct Span {
         const double* values = nullptr;
         std::size_t count = 0;
@@ -72,18 +96,26 @@ public:
     static constexpr std::size_t kNumberSteps = 2;
     static constexpr std::size_t kHostCallSteps = 512;
 
-    // Bounds the memory a reserve takes (8 MB), whatever the size of the call.
+    // Bounds the memory a block takes (8 MB), whatever the size of the call.
     static constexpr std::size_t kMaxReserve = std::size_t(1) << 20;
 
 private:
+    // The numbers of one kind: the block held, and what is known to be certain.
     struct Block {
         mxArray* array = nullptr;
         const double* next = nullptr;
         std::size_t left = 0;
+        std::size_t certain = 0;  // numbers the draw in progress is certain to use, held ones included
+        std::size_t later = 0;    // numbers the values after it are certain to use
+        std::size_t limit = kMaxReserve;
     };
 
     double take(Block& block, const char* hostFunction);
     void reserve(Block& block, const char* hostFunction, std::size_t count);
+    void plan(Block& block, const char* hostFunction, std::size_t current, std::size_t later);
+    // Fetches the certain numbers of an empty block when there are at least two of them (a single
+    // number is fetched by take(), without size arguments).
+    void fetchCertain(Block& block, const char* hostFunction);
     static void drop(Block& block);
 
     const char* function_;

@@ -30,10 +30,14 @@ void describeDimensions(const mxArray* array, char* text)
     }
 }
 
-// Whether the array's dimensions are rows, cols and then only ones. (Two dimensions, the common
-// case, are read without fetching the dimension list.)
+// Whether the array's dimensions are rows, cols and then only ones.
 bool hasSize(const mxArray* array, std::size_t rows, std::size_t cols)
 {
+    // A column of at least one row, the blocks of exact bulk drawing, is told by counts alone:
+    // `rows` rows and as many elements leave 1 for every further dimension. (Octave allocates a
+    // list for a request of the dimensions, which cost a twentieth of a host call.)
+    if (cols == 1 && rows > 0) return mxGetM(array) == rows && mxGetNumberOfElements(array) == rows;
+    // Two dimensions, the common case, are read without fetching the dimension list.
     const mwSize count = mxGetNumberOfDimensions(array);
     if (count == 2) return mxGetM(array) == rows && mxGetN(array) == cols;
     const mwSize* dims = mxGetDimensions(array);
@@ -120,8 +124,8 @@ bool sortedValuesInOrder(const mxArray* sorted, std::size_t count)
 
 }  // namespace
 
-void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
-                      std::size_t cols, HostNumbers numbers)
+const double* checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
+                               std::size_t cols, HostNumbers numbers)
 {
     char message[3 * kTextSize];
     const unsigned long long m = rows, n = cols;
@@ -146,7 +150,7 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
         raiseError(function, "badHostResult", message);
     }
     const std::size_t count = rows * cols;
-    if (count == 0) return;
+    if (count == 0) return nullptr;
     const double* values = mxGetPr(array);
     if (numbers == HostNumbers::Uniforms && !allUniform(values, count)) {
         std::snprintf(message, sizeof message, "%s returned a number outside the open interval (0, 1).", hostFunction);
@@ -156,6 +160,7 @@ void checkHostNumbers(const char* function, const char* hostFunction, const mxAr
         std::snprintf(message, sizeof message, "%s returned a number that is not finite.", hostFunction);
         raiseError(function, "badHostResult", message);
     }
+    return values;
 }
 
 void checkSorted(const char* function, const mxArray* sorted, const mxArray* input, std::size_t count)

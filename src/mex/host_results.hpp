@@ -19,9 +19,9 @@ enum class HostNumbers { Uniforms, Normals };
 
 // `array` is what host function `hostFunction` ("rand" or "randn") put into its output slot for a
 // request of rows-by-cols numbers. Raises, for instance, "rand returned a 1-by-1 array where
-// 3-by-4 was requested."
-void checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
-                      std::size_t cols, HostNumbers numbers);
+// 3-by-4 was requested." Returns the numbers (mxGetPr), or null when none were requested.
+const double* checkHostNumbers(const char* function, const char* hostFunction, const mxArray* array, std::size_t rows,
+                               std::size_t cols, HostNumbers numbers);
 
 // `sorted` is what "sort" returned for `input`: an array of the same class and dimensions whose
 // first `count` values (no more than it holds) are in ascending order with any NaN after every

@@ -25,7 +25,7 @@ const char* const kVariable = "MONTEMEX_MEMORY_LIMIT";
 bool warned = false;
 char warnedValue[64] = "";
 
-double physicalMemory()
+double readPhysicalMemory()
 {
 #ifdef _WIN32
     MEMORYSTATUSEX status;
@@ -36,10 +36,19 @@ double physicalMemory()
 #endif
 }
 
+double readDefaultLimit()
+{
+    double limit = 0.9 * readPhysicalMemory();
+    if (sizeof(void*) == 4 && !(limit <= 2147483648.0)) limit = 2147483648.0;
+    return limit;
+}
+
+// Read once per module load: asking the system is a system call (sysinfo on Linux), which cost a
+// fifth of a small call's time when made on every call, and the machine's memory does not change
+// while a module stays loaded.
 double defaultLimit()
 {
-    double limit = 0.9 * physicalMemory();
-    if (sizeof(void*) == 4 && !(limit <= 2147483648.0)) limit = 2147483648.0;
+    static const double limit = readDefaultLimit();
     return limit;
 }
 
@@ -61,11 +70,11 @@ void formatGigabytes(char* text, std::size_t size, double bytes)
     std::snprintf(text, size, bytes < 1e12 ? "%.3g" : "%.0f", bytes / 1e9);
 }
 
-// Warns montemex:<function>:memoryLimit when the variable is set but not in its form, once per value.
-void warnIfUnreadable(const char* function)
+// Warns montemex:<function>:memoryLimit when the variable is set (to `text`, not null) but not in its
+// form (`bytes` is 0), once per value.
+void warnIfUnreadable(const char* function, const char* text, double bytes)
 {
-    const char* text = std::getenv(kVariable);
-    if (text == nullptr || bytesFrom(text) > 0.0) {
+    if (text == nullptr || bytes > 0.0) {
         warned = false;
         return;
     }
@@ -95,8 +104,12 @@ double memoryLimit()
 
 void checkMemory(const char* function, double bytes)
 {
-    warnIfUnreadable(function);
-    const double limit = memoryLimit();
+    // The variable is read on every call (getenv reads the process's memory, no system call), so
+    // a change between calls counts from the next call on.
+    const char* text = std::getenv(kVariable);
+    const double variableBytes = text != nullptr ? bytesFrom(text) : 0.0;
+    warnIfUnreadable(function, text, variableBytes);
+    const double limit = variableBytes > 0.0 ? variableBytes : defaultLimit();
     if (bytes <= limit) return;
     char needed[32];
     char allowed[32];

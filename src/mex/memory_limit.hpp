@@ -14,6 +14,9 @@
 // montemex:<function>:memoryLimit, that names it and the default that applies; a module warns
 // once per value for as long as it stays loaded. The embedded host reads the variable by the
 // same rule for its own arrays.
+//
+// The machine's memory is read once per module load (a system call), the variable on every call
+// (no system call): a change of the variable between calls counts from the next call on.
 #pragma once
 
 #include <cstddef>

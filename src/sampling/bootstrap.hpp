@@ -49,8 +49,15 @@ double exponentialWeights(double* u, std::size_t n, const double* w, Progress&& 
 constexpr std::size_t kMeanBlock = 8;
 constexpr std::size_t kMeanSlabRows = 4096;
 
-// Scratch the accumulation needs, in doubles.
+// Scratch the accumulation needs, in doubles: at most a slab of rows, kMeanBlock doubles each.
 constexpr std::size_t kMeanScratch = kMeanBlock * kMeanSlabRows;
+
+// The scratch for n observations: a slab holds no more rows than there are (a small call would
+// otherwise allocate and clear 256 KB, which took as long as the rest of a call on 50 values).
+inline std::size_t meanScratch(std::size_t n)
+{
+    return kMeanBlock * (n < kMeanSlabRows ? n : kMeanSlabRows);
+}
 
 // Normalises rows first ... first + rows - 1 of the `width` draws whose unnormalised weights start
 // at columns[t] and lays them out in `side` (rows of kMeanBlock). Columns past `width` keep
@@ -92,7 +99,7 @@ void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std:
 // (draw t's at uniforms + t * n, overwritten by its weights): rows draw ... draw + count - 1 of the
 // result (resultRows rows, m columns).
 //
-// x is n-by-m, w the prior weights or null; `side` is kMeanScratch doubles of scratch,
+// x is n-by-m, w the prior weights or null; `side` is meanScratch(n) doubles of scratch,
 // zero-filled by the caller before its first use.
 template <typename Progress = NoProgress>
 void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std::size_t n, std::size_t m,

@@ -166,15 +166,18 @@ struct SliceCounts {
     }
 };
 
-// Fills the slice's counts for w[0 ... count), count <= kSliceParticles (the rest with zeros).
+// Fills the slice's counts for w[0 ... count), count <= kSliceParticles (the rest is left as it
+// is).
 inline void expectedCounts(const double* w, std::size_t count, const WeightTotal& total, std::size_t n,
                            SliceCounts& slice)
 {
     const detail::SnapLimits limits = detail::snapLimits(n);
     const double scale = total.scale, sum = total.total, particles = static_cast<double>(n);
     if (count < kSliceParticles) {
-        for (std::size_t k = 0; k < kSliceParticles; ++k) {
-            slice.quotients[k] = k < count ? (w[k] * scale / sum) * particles : 0.0;
+        // The last slice, or all of a small call (a whole slice's divisions for one weight took
+        // a third of the call).
+        for (std::size_t k = 0; k < count; ++k) {
+            slice.quotients[k] = (w[k] * scale / sum) * particles;
             slice.checks[k] = detail::snapCheck(slice.quotients[k], limits);
         }
         return;

@@ -120,6 +120,7 @@ double drawGammaByRejection(Source& source, double a)
     const double b = a - 1.0;
     const double c = 3.0 * a - 0.75;
     for (long attempt = 0; attempt < kMaxGammaAttempts; ++attempt) {
+        reserveUniforms(source, 2);  // every attempt uses both of its uniforms
         const double u = drawUniform(source);
         const double v = drawUniform(source);
         const BestAttempt t = bestAttempt(u, v, b, c);
@@ -139,6 +140,7 @@ double drawGamma(Source& source, double a)
     if (a != a) return a;
     if (a < kTinyGammaShape) return a;  // the clamp leaves it unchanged
     if (a <= 1.0) {
+        reserveUniforms(source, 3);  // its own uniform and the first attempt's two
         const double u = drawUniform(source);
         const double g = drawGamma(source, a + 1.0);  // a + 1 >= 1.00001: the rejection method
         return detail::clampGamma(g * std::pow(u, 1.0 / a), a);

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "avx2.hpp"
 #include "gamma.hpp"
 #include "quick_log.hpp"
 
@@ -276,31 +277,14 @@ inline GammaBatch drawGammaBatchPortable(const double* u, std::size_t count, dou
     return walkRejection(u, count, a, out, wanted);
 }
 
-// On 64-bit Linux with GCC or Clang, a second copy of the batch compiled for processors with
-// AVX2 (four doubles per instruction instead of two), chosen at run time; it gives the same values.
-//
-// It does the same operations in the same order: square roots and divisions are correctly rounded
-// at every width, and -ffp-contract=off keeps multiplications and additions apart, so both copies
-// give the same values (a test compares them). Elsewhere the portable copy alone: where the whole
-// build already targets AVX2, on 32-bit builds, and on Windows, where MinGW's GCC does not align
-// the stack for AVX variables.
-#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__) && !defined(__AVX2__)
-#define MONTEMEX_GAMMA_BATCH_AVX2 1
-
+// A second copy of the batch compiled for processors with AVX2 (avx2.hpp), chosen at run time; it
+// gives the same values (a test compares them).
+#ifdef MONTEMEX_AVX2_COPIES
 // flatten: every function the batch calls is compiled into this copy, for AVX2.
 __attribute__((target("avx2"), flatten)) inline GammaBatch drawGammaBatchAvx2(const double* u, std::size_t count,
                                                                               double a, double* out, std::size_t wanted)
 {
     return drawGammaBatchPortable(u, count, a, out, wanted);
-}
-
-inline bool hasAvx2()
-{
-    static const bool supported = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return supported;
 }
 #endif
 
@@ -316,8 +300,8 @@ inline bool hasAvx2()
 inline GammaBatch drawGammaBatch(const double* u, std::size_t count, double a, double* out, std::size_t wanted)
 {
     if (!hasGammaBatch(a) || count < detail::kShortestBatchBlock || wanted == 0) return GammaBatch{};
-#ifdef MONTEMEX_GAMMA_BATCH_AVX2
-    if (detail::hasAvx2()) return detail::drawGammaBatchAvx2(u, count, a, out, wanted);
+#ifdef MONTEMEX_AVX2_COPIES
+    if (hasAvx2()) return detail::drawGammaBatchAvx2(u, count, a, out, wanted);
 #endif
     return detail::drawGammaBatchPortable(u, count, a, out, wanted);
 }

@@ -9,8 +9,11 @@
 // and, optionally, two more that samplers call when the source has them:
 //
 //   void reserveUniforms(std::size_t count);   a hint before `count` uniforms the sampler is
-//                                              certain to use (the modules' host source fetches
-//                                              them in one host call)
+//                                              certain to use: each rejection attempt's two,
+//                                              a boosted gamma variate's first three, each
+//                                              proposal's three (the modules' host source
+//                                              fetches them, with whatever later draws are
+//                                              certain to use, in one host call)
 //   void rejectionLimitReached();              a rejection loop gave up on the numbers it got
 //                                              (a sound source never gets there); the sampler
 //                                              then returns NaN, unless this does not return

@@ -41,5 +41,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     // Only one result exists: a second output would be left unassigned, which Octave lets
     // through into a cell array ([c{:}] = squashfn(x)) as an undefined value.
     checkOutputCount(kName, nlhs);
-    mapElements(kName, prhs[0], &plhs[0], squash, [](double) { return std::size_t(2); });
+    mapElements(kName, prhs[0], &plhs[0], [](const double* x, double* y, std::size_t count, InterruptPoll& poll) {
+        for (std::size_t k = 0; k < count; ++k) y[k] = squash(x[k]);
+        poll(2 * count);
+    });
 }

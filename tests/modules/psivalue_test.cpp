@@ -155,6 +155,21 @@ TEST(Psivalue, AccuracyOnAGridFromMinus100To1e6)
     EXPECT_LT(worstNegative, 1e-9);
 }
 
+TEST(Psivalue, LongArraysGiveTheValuesOfSingleCalls)
+{
+    // Arrays are computed a chunk at a time, the series of a whole chunk in one loop; each value
+    // must be the one a call on that element alone gives. Every path, a partial last chunk, and a
+    // chunk with reflected elements among others.
+    std::vector<double> x;
+    const double pattern[] = {0.3, 7.5, -2.5, 1e-9, 5.0, 1e6, -70000.5, NAN, -1.0, 20.25, INFINITY, -1e300, 0.0};
+    for (int k = 0; k < 700; ++k) x.push_back(pattern[k % 13] * (1.0 + k * 1e-3));
+    const std::vector<double> chunked = psivalue(x);
+    ASSERT_EQ(chunked.size(), x.size());
+    for (std::size_t k = 0; k < x.size(); ++k) {
+        EXPECT_TRUE(sameValues(psivalue({x[k]}), {chunked[k]})) << "x = " << x[k];
+    }
+}
+
 TEST(Psivalue, ShapesClassesAndErrors)
 {
     Array matrix = makeMatrix(2, 3, {0.5, 1, 1.5, 2, 2.5, 3});
