@@ -131,11 +131,7 @@ if ~oldform && (~iswhole(master) || master < 0 || master > 4294967295)
     error('montemex:unitgather:badSeed', 'The master seed must be a whole number from 0 to 4294967295.');
 end
 octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
-if octave
-    [largest, largestText] = deal(4294967295, '4294967295');
-else
-    [largest, largestText] = deal(2^53, '2^53');
-end
+[largest, largestText] = largestunit();
 if ~iswhole(n) || n < 0 || n > largest
     error('montemex:unitgather:badCount', 'The number of units must be a whole number from 0 to %s.', largestText);
 end
@@ -439,11 +435,6 @@ end
 function word = firstword(text)
 % The program's name in a host's name and version (strtok takes longer).
 word = text(1:min([find(text == ' ', 1) - 1, numel(text)]));
-end
-
-function ok = iswhole(x)
-% A real numeric scalar with a whole value.
-ok = isnumeric(x) && isscalar(x) && isreal(x) && ~issparse(x) && isfinite(x) && x == fix(x);
 end
 
 %!test

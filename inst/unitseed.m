@@ -52,11 +52,7 @@ if ~iswhole(master) || master < 0 || master > 4294967295
     error('montemex:unitseed:badSeed', 'The master seed must be a whole number from 0 to 4294967295.');
 end
 octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
-if octave
-    [largest, largestText] = deal(4294967295, '4294967295');
-else
-    [largest, largestText] = deal(2^53, '2^53');
-end
+[largest, largestText] = largestunit();
 if ~iswhole(k) || k < 1 || k > largest
     error('montemex:unitseed:badIndex', 'The unit index must be a whole number from 1 to %s.', largestText);
 end
@@ -70,11 +66,6 @@ else
     stream.Substream = k;
     RandStream.setGlobalStream(stream);
 end
-end
-
-function ok = iswhole(x)
-% A real numeric scalar with a whole value.
-ok = isnumeric(x) && isscalar(x) && isreal(x) && ~issparse(x) && isfinite(x) && x == fix(x);
 end
 
 %!test
