@@ -156,17 +156,36 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
     return true;
 }
 
-// The same index as searchCumulative(q, n, x), through a guide that buildGuide accepted.
-inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* guide, std::size_t buckets, double x)
+namespace detail {
+
+// A guide has about one bucket per position, so that a bucket holds this many positions or fewer
+// in all but rare cases.
+constexpr std::size_t kShortBucket = 4;
+
+// The position searchGuided finds for x in [0, 1), through a guide of `scale` buckets (as a
+// double).
+inline std::size_t guidedPosition(const double* q, const std::uint32_t* guide, double scale, double x)
 {
-    // Outside [0, 1), and for NaN, the bisection's own answer is the one to give.
-    if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
-    // x * buckets is exact (a power of two), so b is the bucket with edge(b) <= x < edge(b + 1).
-    const std::size_t b = static_cast<std::size_t>(x * static_cast<double>(buckets));
+    // x * scale is exact (a power of two), so b is the bucket with edge(b) <= x < edge(b + 1).
+    const std::size_t b = static_cast<std::size_t>(static_cast<std::int64_t>(x * scale));
     // Every position before guide[b] is below edge(b) <= x, and the entry at guide[b + 1] (if
     // any) is at least edge(b + 1) > x: the first entry >= x lies in [guide[b], guide[b + 1]].
     std::size_t lo = guide[b];
     std::size_t hi = guide[b + 1];
+    if (hi - lo <= kShortBucket) {
+        // The table is nondecreasing and x is a number, so the entries of [lo, hi) below x come
+        // first: lo plus their count is the first entry >= x (or hi). Counted without a branch,
+        // in integers (the compiler turns a choice between two positions into one): comparisons
+        // that go either way at random cost a misprediction each. A place at or past hi reads
+        // q[lo] instead (hi <= n - 1, so q[lo] exists) and counts nothing.
+        const auto below = [&](std::size_t k) {
+            const std::size_t inBucket = static_cast<std::size_t>(lo + k < hi);
+            const std::size_t j = lo + (k & (std::size_t(0) - inBucket));
+            return inBucket & static_cast<std::size_t>(q[j] < x);
+        };
+        static_assert(kShortBucket == 4, "four places are counted");
+        return lo + below(0) + below(1) + below(2) + below(3);
+    }
     while (lo < hi) {
         std::size_t mid = lo + (hi - lo) / 2;
         if (q[mid] < x) {
@@ -175,7 +194,23 @@ inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* 
             hi = mid;
         }
     }
-    return static_cast<double>(lo + 1);
+    return lo;
+}
+
+// 1 + a position, as a double (positions stay below 2^32).
+inline double oneBased(std::size_t position)
+{
+    return static_cast<double>(static_cast<std::int64_t>(position + 1));
+}
+
+}  // namespace detail
+
+// The same index as searchCumulative(q, n, x), through a guide that buildGuide accepted.
+inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* guide, std::size_t buckets, double x)
+{
+    // Outside [0, 1), and for NaN, the bisection's own answer is the one to give.
+    if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
+    return detail::oneBased(detail::guidedPosition(q, guide, static_cast<double>(buckets), x));
 }
 
 // ---- Start guide, for any table ----
@@ -320,8 +355,12 @@ void searchEach(const CumulativeSearch& search, const double* x, double* out, st
     for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
         const std::size_t end = chunkEnd(begin, count);
         if (search.guide != nullptr) {
+            const double scale = static_cast<double>(search.buckets);
             for (std::size_t k = begin; k < end; ++k) {
-                out[k] = searchGuided(search.table, search.n, search.guide, search.buckets, x[k]);
+                const double value = x[k];
+                out[k] = value >= 0.0 && value < 1.0
+                             ? detail::oneBased(detail::guidedPosition(search.table, search.guide, scale, value))
+                             : searchCumulative(search.table, search.n, value);
             }
         } else if (search.starts != nullptr) {
             for (std::size_t k = begin; k < end; ++k) {
