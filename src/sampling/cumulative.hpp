@@ -11,6 +11,7 @@
 // steps for a bucket's values part (buildStarts), from which the bisection runs as it is.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -49,9 +50,16 @@ template <typename Progress = NoProgress>
 void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progress{})
 {
     const std::size_t last = n - 1;
+    // Held apart, so that the compiler need not read it again after every store (which it cannot
+    // tell from a store to it); groups of four of a count it knows, which it divides two at a time.
+    const double total = q[last];
     for (std::size_t begin = 0; begin < last; begin = chunkEnd(begin, last)) {
         const std::size_t end = chunkEnd(begin, last);
-        for (std::size_t i = begin; i < end; ++i) q[i] = q[i] / q[last];
+        std::size_t i = begin;
+        for (; i + 4 <= end; i += 4) {
+            for (std::size_t k = 0; k < 4; ++k) q[i + k] = q[i + k] / total;
+        }
+        for (; i < end; ++i) q[i] = q[i] / total;
         progress(end - begin);
     }
     q[last] = 1.0;
@@ -132,27 +140,29 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
         }
         progress(end - begin);
     }
-    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. Every
-    // bucket and every position passed is a step (all positions can lie in one bucket).
-    const double width = 1.0 / static_cast<double>(buckets);
-    std::size_t j = 0;
-    std::size_t work = 0;
-    for (std::size_t b = 0; b <= buckets; ++b) {
-        const double edge = static_cast<double>(b) * width;
-        while (j < positions && q[j] < edge) {
-            ++j;
-            if (++work == kProgressChunk) {
-                progress(work);
-                work = 0;
-            }
+    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. The table
+    // is nondecreasing, so the positions below edge(b) come first and guide[b] is their count:
+    // the positions whose first edge above their entry is edge(b) or an earlier one. Each
+    // position's such edge is counted, then the counts are summed, without a branch on where the
+    // entries fall (which a processor cannot predict, bucket after bucket).
+    for (std::size_t b = 0; b <= buckets; ++b) guide[b] = 0;
+    const double scale = static_cast<double>(buckets);
+    for (std::size_t begin = 0; begin < positions; begin = chunkEnd(begin, positions)) {
+        const std::size_t end = chunkEnd(begin, positions);
+        for (std::size_t j = begin; j < end; ++j) {
+            // y = q[j] * buckets is exact: edge(c) > q[j] exactly when c > y, first for
+            // c = floor(y) + 1, and for c = 0 when q[j] < 0; an entry of 1 or more (y >= buckets)
+            // is below no edge and counts at none.
+            const double y = q[j] * scale;
+            const std::size_t floorY =
+                static_cast<std::size_t>(static_cast<std::int64_t>(std::min(std::max(y, 0.0), scale)));
+            const std::size_t first = (floorY + 1) & (std::size_t(0) - static_cast<std::size_t>(y >= 0.0));
+            guide[std::min(first, buckets)] += static_cast<std::uint32_t>(first <= buckets);
         }
-        guide[b] = static_cast<std::uint32_t>(j);
-        if (++work == kProgressChunk) {
-            progress(work);
-            work = 0;
-        }
+        progress(end - begin);
     }
-    progress(work);
+    for (std::size_t b = 1; b <= buckets; ++b) guide[b] += guide[b - 1];
+    progress(2 * (buckets + 1));
     return true;
 }
 
