@@ -64,8 +64,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     if (summing) {
         x = readDoubles(xArray, n * m);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        side = scratch.doubles(meanScratch(n));
-        std::memset(side, 0, meanScratch(n) * sizeof(double));
+        // Blocks of one draw need no scratch (addWeightedMeans); the first block is the widest.
+        if (blockDraws(n, draws) > 1) {
+            side = scratch.doubles(meanScratch(n));
+            std::memset(side, 0, meanScratch(n) * sizeof(double));
+        }
     }
     InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {
