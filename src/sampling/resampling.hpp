@@ -90,7 +90,8 @@ double resampleMultinomial(const double* w, std::size_t n, const double* u, doub
 
 // The deterministic phase: writes the whole copies to out[0 ...] and each particle's fractional
 // remainder (or its whole expected count when that is below 1) to remainders[i]. Returns how many
-// copies were written; R = n minus that many places are left to draw.
+// copies were written; R = n minus that many places are left to draw, and the first of them may
+// have been written too (the draws of those places write them all).
 //
 // Copies never go past the n results: with negative weights the counts can add up to more, and
 // the surplus is dropped. The legacy build lets a NaN count through the test; it then gives no
@@ -105,6 +106,17 @@ std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& to
         const std::size_t first = pos;
         for (std::size_t i = begin; i < end; ++i) {
             double expected = expectedCount(w[i], total, n);
+            if (expected < 2.0 && pos < n) {
+                // The common case, at most one whole copy, without a branch on whether there is
+                // one (expected counts spread around 1 would make it mispredict every other
+                // particle): the particle is written at pos either way, and pos moves past it
+                // only for a copy; a place it does not keep is written again later (by a copy or
+                // by the draws of the places left). expected - 1 is exact for expected in [1, 2).
+                out[pos] = static_cast<double>(i + 1);
+                pos += static_cast<std::size_t>(expected >= 1.0);
+                remainders[i] = pickIfAtLeast(expected, 1.0, expected - 1.0, expected);
+                continue;
+            }
             if (legacyAtLeast(expected, 1.0)) {
                 const std::size_t copies = wholeCopies(expected, n - pos);
                 expected = expected - static_cast<double>(copies);
