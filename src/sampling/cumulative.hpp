@@ -155,7 +155,7 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
             // is below no edge and counts at none.
             const double y = q[j] * scale;
             const std::size_t floorY =
-                static_cast<std::size_t>(static_cast<std::int64_t>(std::min(std::max(y, 0.0), scale)));
+                static_cast<std::size_t>(static_cast<std::ptrdiff_t>(std::min(std::max(y, 0.0), scale)));
             const std::size_t first = (floorY + 1) & (std::size_t(0) - static_cast<std::size_t>(y >= 0.0));
             guide[std::min(first, buckets)] += static_cast<std::uint32_t>(first <= buckets);
         }
@@ -177,7 +177,7 @@ constexpr std::size_t kShortBucket = 4;
 inline std::size_t guidedPosition(const double* q, const std::uint32_t* guide, double scale, double x)
 {
     // x * scale is exact (a power of two), so b is the bucket with edge(b) <= x < edge(b + 1).
-    const std::size_t b = static_cast<std::size_t>(static_cast<std::int64_t>(x * scale));
+    const std::size_t b = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(x * scale));
     // Every position before guide[b] is below edge(b) <= x, and the entry at guide[b + 1] (if
     // any) is at least edge(b + 1) > x: the first entry >= x lies in [guide[b], guide[b + 1]].
     std::size_t lo = guide[b];
@@ -207,10 +207,11 @@ inline std::size_t guidedPosition(const double* q, const std::uint32_t* guide, d
     return lo;
 }
 
-// 1 + a position, as a double (positions stay below 2^32).
+// 1 + a position, as a double. Bucket numbers and positions here are counts of table entries, so
+// they fit a signed size, whose conversions to and from double are single instructions.
 inline double oneBased(std::size_t position)
 {
-    return static_cast<double>(static_cast<std::int64_t>(position + 1));
+    return static_cast<double>(static_cast<std::ptrdiff_t>(position + 1));
 }
 
 }  // namespace detail
