@@ -122,6 +122,27 @@ inline std::size_t guideBuckets(std::size_t n)
     return buckets;
 }
 
+namespace detail {
+
+// Whether q[j] <= q[j + 1] for every j < count (false where either is NaN). One pass without early
+// exit, eight pairs at a time: each outcome counted in its own sum, in loops of a count the
+// compiler knows, so that it compares several pairs at once.
+inline bool pairsInOrder(const double* q, std::size_t count)
+{
+    constexpr std::size_t group = 8;
+    double outOfOrder[group] = {};
+    std::size_t j = 0;
+    for (; j + group <= count; j += group) {
+        for (std::size_t k = 0; k < group; ++k) outOfOrder[k] += q[j + k] <= q[j + k + 1] ? 0.0 : 1.0;
+    }
+    for (; j < count; ++j) outOfOrder[0] += q[j] <= q[j + 1] ? 0.0 : 1.0;
+    double total = 0.0;
+    for (std::size_t k = 0; k < group; ++k) total += outOfOrder[k];
+    return total == 0.0;
+}
+
+}  // namespace detail
+
 // Fills guide[0..buckets] (buckets + 1 entries): guide[b] is the first position j <= n - 2 with
 // q[j] >= b / buckets, or n - 1 when there is none. Returns false, leaving the guide unusable,
 // when q[0..n-2] is not nondecreasing or holds NaN.
@@ -135,33 +156,44 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
     if (positions == 0 || q[0] != q[0]) return false;
     for (std::size_t begin = 0; begin + 1 < positions; begin = chunkEnd(begin, positions - 1)) {
         const std::size_t end = chunkEnd(begin, positions - 1);
-        for (std::size_t j = begin; j < end; ++j) {
-            if (!(q[j] <= q[j + 1])) return false;
-        }
+        if (!detail::pairsInOrder(q + begin, end - begin)) return false;
         progress(end - begin);
     }
     // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. The table
-    // is nondecreasing, so the positions below edge(b) come first and guide[b] is their count:
-    // the positions whose first edge above their entry is edge(b) or an earlier one. Each
-    // position's such edge is counted, then the counts are summed, without a branch on where the
-    // entries fall (which a processor cannot predict, bucket after bucket).
+    // is nondecreasing, so the positions below edge(b) come first and guide[b] is their count.
+    // Entries of 1 or more lie below no edge: they come last, and are left out.
+    std::size_t below = positions;
+    std::size_t work = 0;
+    while (below > 0 && !(q[below - 1] < 1.0)) {
+        --below;
+        if (++work == kProgressChunk) {
+            progress(work);
+            work = 0;
+        }
+    }
+    progress(work);
+    // Each other position j marks the first edge above its entry with j + 1 (a later position
+    // with the same edge marks it again), and guide[b] is the largest mark at edge b or before:
+    // no branch on where entries fall, which a processor cannot predict bucket after bucket.
     for (std::size_t b = 0; b <= buckets; ++b) guide[b] = 0;
     const double scale = static_cast<double>(buckets);
-    for (std::size_t begin = 0; begin < positions; begin = chunkEnd(begin, positions)) {
-        const std::size_t end = chunkEnd(begin, positions);
+    for (std::size_t begin = 0; begin < below; begin = chunkEnd(begin, below)) {
+        const std::size_t end = chunkEnd(begin, below);
         for (std::size_t j = begin; j < end; ++j) {
-            // y = q[j] * buckets is exact: edge(c) > q[j] exactly when c > y, first for
-            // c = floor(y) + 1, and for c = 0 when q[j] < 0; an entry of 1 or more (y >= buckets)
-            // is below no edge and counts at none.
+            // y = q[j] * buckets is exact and below buckets: edge(c) > q[j] exactly when c > y,
+            // first for c = floor(y) + 1, and for c = 0 when q[j] < 0.
             const double y = q[j] * scale;
-            const std::size_t floorY =
-                static_cast<std::size_t>(static_cast<std::ptrdiff_t>(std::min(std::max(y, 0.0), scale)));
+            const std::size_t floorY = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(std::max(y, 0.0)));
             const std::size_t first = (floorY + 1) & (std::size_t(0) - static_cast<std::size_t>(y >= 0.0));
-            guide[std::min(first, buckets)] += static_cast<std::uint32_t>(first <= buckets);
+            guide[first] = static_cast<std::uint32_t>(j + 1);
         }
         progress(end - begin);
     }
-    for (std::size_t b = 1; b <= buckets; ++b) guide[b] += guide[b - 1];
+    std::uint32_t largest = 0;
+    for (std::size_t b = 0; b <= buckets; ++b) {
+        largest = std::max(largest, guide[b]);
+        guide[b] = largest;
+    }
     progress(2 * (buckets + 1));
     return true;
 }
