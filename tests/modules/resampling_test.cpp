@@ -70,6 +70,11 @@ TEST(Resampling, SeededResultsEqualTheReferenceBitForBitInBothBuilds)
         {1, 3, {0.5, -0.1, 0.6}},                // a negative weight that overflows nothing
         {1, 3000, randomWeights(3000, 0.3, 1)},  // long enough for the guided search
         {1000, 3, randomWeights(3000, 0.0, 2)},
+        // Around the sizes where a call's tables leave the stack for host memory (Scratch): the
+        // guide alone, exactly the whole buffer, the table alone.
+        {1, 400, randomWeights(400, 0.3, 4)},
+        {512, 1, randomWeights(512, 0.1, 5)},
+        {1, 513, randomWeights(513, 0.0, 6)},
     };
     for (const char* module : kModules) {
         for (const Weights& c : cases) {
