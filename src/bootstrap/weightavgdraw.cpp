@@ -16,6 +16,7 @@
 #include "mex/errors.hpp"
 #include "mex/interrupt.hpp"
 #include "mex/memory_limit.hpp"
+#include "mex/scratch.hpp"
 #include "sampling/bootstrap.hpp"
 
 using namespace montemex;
@@ -58,12 +59,16 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     DoubleData x;
     DoubleData w;
+    Scratch scratch;
     double* side = nullptr;
     if (summing) {
         x = readDoubles(xArray, n * m);
         if (call.weights != nullptr) w = readDoubles(call.weights, n);
-        side = allocateDoubles(meanScratch(n));
-        std::memset(side, 0, meanScratch(n) * sizeof(double));
+        // Blocks of one draw need no scratch (addWeightedMeans); the first block is the widest.
+        if (blockDraws(n, draws) > 1) {
+            side = scratch.doubles(meanScratch(n));
+            std::memset(side, 0, meanScratch(n) * sizeof(double));
+        }
     }
     InterruptPoll poll;
     for (std::size_t first = 0; first < draws;) {
@@ -77,7 +82,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         mxDestroyArray(block);
         first += blockSize;
     }
-    releaseScratch(side);
+    scratch.release(side);
     releaseDoubles(w);
     releaseDoubles(x);
     // After the draws, as in every module: a warning made an error leaves the generator where

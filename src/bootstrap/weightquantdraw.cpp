@@ -17,6 +17,7 @@
 #include "mex/host_results.hpp"
 #include "mex/interrupt.hpp"
 #include "mex/memory_limit.hpp"
+#include "mex/scratch.hpp"
 #include "sampling/bootstrap.hpp"
 
 using namespace montemex;
@@ -83,6 +84,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(draws), static_cast<mwSize>(k), mxREAL);
     double* result = mxGetPr(plhs[0]);
 
+    Scratch scratch;
     double* p = nullptr;
     DoubleData x;
     DoubleData w;
@@ -91,7 +93,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     InterruptPoll poll;
     if (placing && n > 0) {
         DoubleData sortedValues = readDoubles(sorted, k);
-        p = allocateDoubles(k);
+        p = scratch.doubles(k);
         for (std::size_t c = 0; c < k; ++c) p[c] = sortedValues.values[c] / 100.0;
         releaseDoubles(sortedValues);
         // Sorted, with any NaN last: the ends tell whether a fraction lies outside [0, 1].
@@ -116,7 +118,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
         mxDestroyArray(block);
         first += blockSize;
     }
-    releaseScratch(p);
+    scratch.release(p);
     releaseDoubles(w);
     releaseDoubles(x);
     // After the draws, as in every module: a warning made an error leaves the generator where

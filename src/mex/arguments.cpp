@@ -53,6 +53,12 @@ void convertElements(const mxArray* array, double* target, std::size_t count)
 
 Shape shapeOf(const mxArray* array)
 {
+    // One element or a column: as many elements as rows, at least one, leave 1 for every further
+    // dimension. Told by the two counts, without asking for the dimension list, which Octave
+    // allocates for the request (as it does for mxGetN and mxGetNumberOfDimensions): that took a
+    // tenth of a small call for each argument.
+    const std::size_t count = mxGetNumberOfElements(array);
+    if (count > 0 && mxGetM(array) == count) return Shape{static_cast<std::int64_t>(count), 1};
     const mwSize* dims = mxGetDimensions(array);
     Shape shape;
     shape.rows = static_cast<std::int64_t>(dims[0]);
@@ -62,9 +68,6 @@ Shape shapeOf(const mxArray* array)
 
 Shape valuesShapeOf(const mxArray* array)
 {
-    // One element: every dimension is 1. Told by the count, without asking for the dimension
-    // list, which Octave allocates for the request (a tenth of a small call).
-    if (mxGetNumberOfElements(array) == 1) return Shape{1, 1};
     Shape shape = shapeOf(array);
     if (shape.count() > 0 && mxGetNumberOfElements(array) == 0) shape = Shape{};
     return shape;

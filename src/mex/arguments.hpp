@@ -23,7 +23,8 @@ struct Shape {
     bool operator!=(const Shape& other) const { return !(*this == other); }
 };
 
-// Through mxGetDimensions, which the current build binds to mxGetDimensions_700.
+// An array with as many elements as rows (one element, a column) from its counts; any other
+// through mxGetDimensions, which the current build binds to mxGetDimensions_700.
 Shape shapeOf(const mxArray* array);
 
 // The shape of the values an array holds: its first two dimensions, or 0-by-0 when they promise

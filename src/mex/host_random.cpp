@@ -36,26 +36,6 @@ const double* drawHostArray(const char* function, mxArray** slot, const char* ho
                          static_cast<std::size_t>(shape.cols));
 }
 
-double HostSource::uniform()
-{
-    return take(uniforms_, "rand");
-}
-
-double HostSource::normal()
-{
-    return take(normals_, "randn");
-}
-
-void HostSource::reserveUniforms(std::size_t count)
-{
-    reserve(uniforms_, "rand", count);
-}
-
-void HostSource::reserveNormals(std::size_t count)
-{
-    reserve(normals_, "randn", count);
-}
-
 void HostSource::planUniforms(std::size_t current, std::size_t later)
 {
     plan(uniforms_, "rand", current, later);

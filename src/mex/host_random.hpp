@@ -58,15 +58,17 @@ public:
     // `function` names the module in errors.
     explicit HostSource(const char* function) : function_(function) {}
 
-    double uniform();
-    double normal();
+    // A number from a block that holds more than it is handled here, without a call (a small
+    // call draws a few dozen).
+    double uniform() { return uniforms_.left > 1 ? next(uniforms_) : take(uniforms_, "rand"); }
+    double normal() { return normals_.left > 1 ? next(normals_) : take(normals_, "randn"); }
     [[noreturn]] void rejectionLimitReached();
 
     // The draw in progress is certain to use its next `count` uniforms (normals): fetched now,
     // with the planned later ones, unless some are still held (or the unbuffered build is
     // compiled).
-    void reserveUniforms(std::size_t count);
-    void reserveNormals(std::size_t count);
+    void reserveUniforms(std::size_t count) { reserveIn(uniforms_, "rand", count); }
+    void reserveNormals(std::size_t count) { reserveIn(normals_, "randn", count); }
 
     // Before each value of a call: the value about to be drawn is certain to use `current`
     // uniforms (normals), the values after it `later` more. Fetches them now when none are held.
@@ -110,7 +112,24 @@ private:
         std::size_t limit = kMaxReserve;
     };
 
+    // take() for a block that holds more than one number.
+    double next(Block& block)
+    {
+        work_ += kNumberSteps;
+        if (block.certain > 0) --block.certain;
+        --block.left;
+        return *block.next++;
+    }
     double take(Block& block, const char* hostFunction);
+    // reserve(), which fetches nothing while the block holds numbers.
+    void reserveIn(Block& block, const char* hostFunction, std::size_t count)
+    {
+        if (block.left == 0) {
+            reserve(block, hostFunction, count);
+        } else if (count > block.certain) {
+            block.certain = count;
+        }
+    }
     void reserve(Block& block, const char* hostFunction, std::size_t count);
     void plan(Block& block, const char* hostFunction, std::size_t current, std::size_t later);
     // Fetches the certain numbers of an empty block when there are at least two of them (a single

@@ -50,6 +50,15 @@ bool hasSize(const mxArray* array, std::size_t rows, std::size_t cols)
     return true;
 }
 
+// Whether both arrays are the same column (or one element): as many elements as rows, at least
+// one, leave 1 for every further dimension, and hosts drop trailing dimensions of 1, so both
+// dimension lists are (rows, 1).
+bool sameColumn(const mxArray* a, const mxArray* b)
+{
+    const std::size_t count = mxGetNumberOfElements(a);
+    return count > 0 && mxGetM(a) == count && mxGetNumberOfElements(b) == count && mxGetM(b) == count;
+}
+
 // "a complex array", "a sparse array", or null for a real full array.
 const char* irregularKind(const mxArray* array)
 {
@@ -167,19 +176,24 @@ void checkSorted(const char* function, const mxArray* sorted, const mxArray* inp
 {
     char message[3 * kTextSize];
     char wanted[kTextSize];
-    describeDimensions(input, wanted);
     if (sorted == nullptr) {
+        describeDimensions(input, wanted);
         std::snprintf(message, sizeof message, "sort returned nothing where a %s %s array was expected.", wanted,
                       mxGetClassName(input));
         raiseError(function, "badHostResult", message);
     }
     const char* kind = irregularKind(sorted);
-    bool same = kind == nullptr && mxGetClassID(sorted) == mxGetClassID(input) &&
-                mxGetNumberOfDimensions(sorted) == mxGetNumberOfDimensions(input);
-    for (mwSize k = 0; same && k < mxGetNumberOfDimensions(sorted); ++k) {
-        same = mxGetDimensions(sorted)[k] == mxGetDimensions(input)[k];
+    bool same = kind == nullptr && mxGetClassID(sorted) == mxGetClassID(input);
+    // The same column is told by the counts, without the dimension lists Octave allocates when
+    // asked for them.
+    if (same && !sameColumn(sorted, input)) {
+        same = mxGetNumberOfDimensions(sorted) == mxGetNumberOfDimensions(input);
+        for (mwSize k = 0; same && k < mxGetNumberOfDimensions(sorted); ++k) {
+            same = mxGetDimensions(sorted)[k] == mxGetDimensions(input)[k];
+        }
     }
     if (!same) {
+        describeDimensions(input, wanted);
         char got[kTextSize];
         describeDimensions(sorted, got);
         std::snprintf(message, sizeof message, "sort returned a %s %s%s array where a %s %s array was expected.", got,

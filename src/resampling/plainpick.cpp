@@ -9,6 +9,7 @@
 #include "mex.h"
 #include "mex/host_random.hpp"
 #include "mex/interrupt.hpp"
+#include "mex/scratch.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -24,13 +25,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 2.5);
     const std::size_t n = w.count;
 
-    double* table = allocateDoubles(n);
+    Scratch scratch;
+    double* table = scratch.doubles(n);
     drawHostArray(kName, &plhs[0], "rand", w.shape);
     double* result = mxGetPr(plhs[0]);
-    std::uint32_t* guide = allocateIndices(guideSize(n, n));
+    std::uint32_t* guide = scratch.indices(guideSize(n, n));
     InterruptPoll poll;
     warnIfDegenerate(kName, resampleMultinomial(w.values(), n, result, result, table, guide, poll));
-    releaseScratch(guide);
-    releaseScratch(table);
+    scratch.release(guide);
+    scratch.release(table);
     releaseWeights(w);
 }

@@ -9,6 +9,7 @@
 #include "mex.h"
 #include "mex/host_random.hpp"
 #include "mex/interrupt.hpp"
+#include "mex/scratch.hpp"
 #include "mex/weight_call.hpp"
 #include "sampling/resampling.hpp"
 
@@ -24,7 +25,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     WeightArray w = readResamplingCall(kName, nlhs, nrhs, prhs, 3.5);
     const std::size_t n = w.count;
 
-    double* table = allocateDoubles(n);
+    Scratch scratch;
+    double* table = scratch.doubles(n);
     plhs[0] = mxCreateDoubleMatrix(static_cast<mwSize>(w.shape.rows), static_cast<mwSize>(w.shape.cols), mxREAL);
     double* result = mxGetPr(plhs[0]);
     InterruptPoll poll;
@@ -39,11 +41,11 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     warnIfDegenerate(kName, n > 0 ? total.total : 1.0);
     if (n > 0) {
         residualTable(table, n, remaining, poll);
-        std::uint32_t* guide = allocateIndices(guideSize(n, remaining));
+        std::uint32_t* guide = scratch.indices(guideSize(n, remaining));
         residualDraws(table, n, mxGetPr(uniforms), remaining, result + pos, guide, poll);
-        releaseScratch(guide);
+        scratch.release(guide);
     }
-    releaseScratch(table);
+    scratch.release(table);
     mxDestroyArray(uniforms);
     releaseWeights(w);
 }

@@ -101,11 +101,35 @@ void addWeightedRows(const double* x, std::size_t stride, std::size_t rows, std:
 //
 // x is n-by-m, w the prior weights or null; `side` is meanScratch(n) doubles of scratch,
 // zero-filled by the caller before its first use.
+//
+// A block of one draw (the usual small call) sums its one column of weights directly: the same
+// divisions and the same additions in the same order as the first lane of the blocked sums, without
+// their other seven, and `side` is not used (it may be null).
 template <typename Progress = NoProgress>
 void addWeightedMeans(double* uniforms, std::size_t count, const double* x, std::size_t n, std::size_t m,
                       const double* w, double* result, std::size_t resultRows, std::size_t draw, double* side,
                       Progress&& progress = Progress{})
 {
+    if (count == 1) {
+        double* g = uniforms;
+        const double total = exponentialWeights(g, n, w, progress);
+        for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+            const std::size_t end = chunkEnd(begin, n);
+            for (std::size_t i = begin; i < end; ++i) g[i] = g[i] / total;
+            progress(end - begin);
+        }
+        for (std::size_t j = 0; j < m; ++j) {
+            const double* column = x + j * n;
+            double sum = result[j * resultRows + draw];
+            for (std::size_t begin = 0; begin < n; begin = chunkEnd(begin, n)) {
+                const std::size_t end = chunkEnd(begin, n);
+                for (std::size_t i = begin; i < end; ++i) sum += column[i] * g[i];
+                progress(end - begin);
+            }
+            result[j * resultRows + draw] = sum;
+        }
+        return;
+    }
     for (std::size_t start = 0; start < count; start += kMeanBlock) {
         const std::size_t width = count - start < kMeanBlock ? count - start : kMeanBlock;
         const double* columns[kMeanBlock];

@@ -11,6 +11,7 @@
 // steps for a bucket's values part (buildStarts), from which the bisection runs as it is.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -49,9 +50,16 @@ template <typename Progress = NoProgress>
 void normaliseCumulative(double* q, std::size_t n, Progress&& progress = Progress{})
 {
     const std::size_t last = n - 1;
+    // Held apart, so that the compiler need not read it again after every store (which it cannot
+    // tell from a store to it); groups of four of a count it knows, which it divides two at a time.
+    const double total = q[last];
     for (std::size_t begin = 0; begin < last; begin = chunkEnd(begin, last)) {
         const std::size_t end = chunkEnd(begin, last);
-        for (std::size_t i = begin; i < end; ++i) q[i] = q[i] / q[last];
+        std::size_t i = begin;
+        for (; i + 4 <= end; i += 4) {
+            for (std::size_t k = 0; k < 4; ++k) q[i + k] = q[i + k] / total;
+        }
+        for (; i < end; ++i) q[i] = q[i] / total;
         progress(end - begin);
     }
     q[last] = 1.0;
@@ -114,6 +122,27 @@ inline std::size_t guideBuckets(std::size_t n)
     return buckets;
 }
 
+namespace detail {
+
+// Whether q[j] <= q[j + 1] for every j < count (false where either is NaN). One pass without early
+// exit, eight pairs at a time: each outcome counted in its own sum, in loops of a count the
+// compiler knows, so that it compares several pairs at once.
+inline bool pairsInOrder(const double* q, std::size_t count)
+{
+    constexpr std::size_t group = 8;
+    double outOfOrder[group] = {};
+    std::size_t j = 0;
+    for (; j + group <= count; j += group) {
+        for (std::size_t k = 0; k < group; ++k) outOfOrder[k] += q[j + k] <= q[j + k + 1] ? 0.0 : 1.0;
+    }
+    for (; j < count; ++j) outOfOrder[0] += q[j] <= q[j + 1] ? 0.0 : 1.0;
+    double total = 0.0;
+    for (std::size_t k = 0; k < group; ++k) total += outOfOrder[k];
+    return total == 0.0;
+}
+
+}  // namespace detail
+
 // Fills guide[0..buckets] (buckets + 1 entries): guide[b] is the first position j <= n - 2 with
 // q[j] >= b / buckets, or n - 1 when there is none. Returns false, leaving the guide unusable,
 // when q[0..n-2] is not nondecreasing or holds NaN.
@@ -127,46 +156,78 @@ bool buildGuide(const double* q, std::size_t n, std::uint32_t* guide, std::size_
     if (positions == 0 || q[0] != q[0]) return false;
     for (std::size_t begin = 0; begin + 1 < positions; begin = chunkEnd(begin, positions - 1)) {
         const std::size_t end = chunkEnd(begin, positions - 1);
-        for (std::size_t j = begin; j < end; ++j) {
-            if (!(q[j] <= q[j + 1])) return false;
-        }
+        if (!detail::pairsInOrder(q + begin, end - begin)) return false;
         progress(end - begin);
     }
-    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. Every
-    // bucket and every position passed is a step (all positions can lie in one bucket).
-    const double width = 1.0 / static_cast<double>(buckets);
-    std::size_t j = 0;
+    // Bucket b covers [b / buckets, (b + 1) / buckets); both edges are exact doubles. The table
+    // is nondecreasing, so the positions below edge(b) come first and guide[b] is their count.
+    // Entries of 1 or more lie below no edge: they come last, and are left out.
+    std::size_t below = positions;
     std::size_t work = 0;
-    for (std::size_t b = 0; b <= buckets; ++b) {
-        const double edge = static_cast<double>(b) * width;
-        while (j < positions && q[j] < edge) {
-            ++j;
-            if (++work == kProgressChunk) {
-                progress(work);
-                work = 0;
-            }
-        }
-        guide[b] = static_cast<std::uint32_t>(j);
+    while (below > 0 && !(q[below - 1] < 1.0)) {
+        --below;
         if (++work == kProgressChunk) {
             progress(work);
             work = 0;
         }
     }
     progress(work);
+    // Each other position j marks the first edge above its entry with j + 1 (a later position
+    // with the same edge marks it again), and guide[b] is the largest mark at edge b or before:
+    // no branch on where entries fall, which a processor cannot predict bucket after bucket.
+    for (std::size_t b = 0; b <= buckets; ++b) guide[b] = 0;
+    const double scale = static_cast<double>(buckets);
+    for (std::size_t begin = 0; begin < below; begin = chunkEnd(begin, below)) {
+        const std::size_t end = chunkEnd(begin, below);
+        for (std::size_t j = begin; j < end; ++j) {
+            // y = q[j] * buckets is exact and below buckets: edge(c) > q[j] exactly when c > y,
+            // first for c = floor(y) + 1, and for c = 0 when q[j] < 0.
+            const double y = q[j] * scale;
+            const std::size_t floorY = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(std::max(y, 0.0)));
+            const std::size_t first = (floorY + 1) & (std::size_t(0) - static_cast<std::size_t>(y >= 0.0));
+            guide[first] = static_cast<std::uint32_t>(j + 1);
+        }
+        progress(end - begin);
+    }
+    std::uint32_t largest = 0;
+    for (std::size_t b = 0; b <= buckets; ++b) {
+        largest = std::max(largest, guide[b]);
+        guide[b] = largest;
+    }
+    progress(2 * (buckets + 1));
     return true;
 }
 
-// The same index as searchCumulative(q, n, x), through a guide that buildGuide accepted.
-inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* guide, std::size_t buckets, double x)
+namespace detail {
+
+// A guide has about one bucket per position, so that a bucket holds this many positions or fewer
+// in all but rare cases.
+constexpr std::size_t kShortBucket = 4;
+
+// The position searchGuided finds for x in [0, 1), through a guide of `scale` buckets (as a
+// double).
+inline std::size_t guidedPosition(const double* q, const std::uint32_t* guide, double scale, double x)
 {
-    // Outside [0, 1), and for NaN, the bisection's own answer is the one to give.
-    if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
-    // x * buckets is exact (a power of two), so b is the bucket with edge(b) <= x < edge(b + 1).
-    const std::size_t b = static_cast<std::size_t>(x * static_cast<double>(buckets));
+    // x * scale is exact (a power of two), so b is the bucket with edge(b) <= x < edge(b + 1).
+    const std::size_t b = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(x * scale));
     // Every position before guide[b] is below edge(b) <= x, and the entry at guide[b + 1] (if
     // any) is at least edge(b + 1) > x: the first entry >= x lies in [guide[b], guide[b + 1]].
     std::size_t lo = guide[b];
     std::size_t hi = guide[b + 1];
+    if (hi - lo <= kShortBucket) {
+        // The table is nondecreasing and x is a number, so the entries of [lo, hi) below x come
+        // first: lo plus their count is the first entry >= x (or hi). Counted without a branch,
+        // in integers (the compiler turns a choice between two positions into one): comparisons
+        // that go either way at random cost a misprediction each. A place at or past hi reads
+        // q[lo] instead (hi <= n - 1, so q[lo] exists) and counts nothing.
+        const auto below = [&](std::size_t k) {
+            const std::size_t inBucket = static_cast<std::size_t>(lo + k < hi);
+            const std::size_t j = lo + (k & (std::size_t(0) - inBucket));
+            return inBucket & static_cast<std::size_t>(q[j] < x);
+        };
+        static_assert(kShortBucket == 4, "four places are counted");
+        return lo + below(0) + below(1) + below(2) + below(3);
+    }
     while (lo < hi) {
         std::size_t mid = lo + (hi - lo) / 2;
         if (q[mid] < x) {
@@ -175,7 +236,24 @@ inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* 
             hi = mid;
         }
     }
-    return static_cast<double>(lo + 1);
+    return lo;
+}
+
+// 1 + a position, as a double. Bucket numbers and positions here are counts of table entries, so
+// they fit a signed size, whose conversions to and from double are single instructions.
+inline double oneBased(std::size_t position)
+{
+    return static_cast<double>(static_cast<std::ptrdiff_t>(position + 1));
+}
+
+}  // namespace detail
+
+// The same index as searchCumulative(q, n, x), through a guide that buildGuide accepted.
+inline double searchGuided(const double* q, std::size_t n, const std::uint32_t* guide, std::size_t buckets, double x)
+{
+    // Outside [0, 1), and for NaN, the bisection's own answer is the one to give.
+    if (!(x >= 0.0 && x < 1.0)) return searchCumulative(q, n, x);
+    return detail::oneBased(detail::guidedPosition(q, guide, static_cast<double>(buckets), x));
 }
 
 // ---- Start guide, for any table ----
@@ -320,8 +398,12 @@ void searchEach(const CumulativeSearch& search, const double* x, double* out, st
     for (std::size_t begin = 0; begin < count; begin = chunkEnd(begin, count)) {
         const std::size_t end = chunkEnd(begin, count);
         if (search.guide != nullptr) {
+            const double scale = static_cast<double>(search.buckets);
             for (std::size_t k = begin; k < end; ++k) {
-                out[k] = searchGuided(search.table, search.n, search.guide, search.buckets, x[k]);
+                const double value = x[k];
+                out[k] = value >= 0.0 && value < 1.0
+                             ? detail::oneBased(detail::guidedPosition(search.table, search.guide, scale, value))
+                             : searchCumulative(search.table, search.n, value);
             }
         } else if (search.starts != nullptr) {
             for (std::size_t k = begin; k < end; ++k) {

@@ -90,7 +90,8 @@ double resampleMultinomial(const double* w, std::size_t n, const double* u, doub
 
 // The deterministic phase: writes the whole copies to out[0 ...] and each particle's fractional
 // remainder (or its whole expected count when that is below 1) to remainders[i]. Returns how many
-// copies were written; R = n minus that many places are left to draw.
+// copies were written; R = n minus that many places are left to draw, and the first of them may
+// have been written too (the draws of those places write them all).
 //
 // Copies never go past the n results: with negative weights the counts can add up to more, and
 // the surplus is dropped. The legacy build lets a NaN count through the test; it then gives no
@@ -105,6 +106,17 @@ std::size_t residualCopies(const double* w, std::size_t n, const WeightTotal& to
         const std::size_t first = pos;
         for (std::size_t i = begin; i < end; ++i) {
             double expected = expectedCount(w[i], total, n);
+            if (expected < 2.0 && pos < n) {
+                // The common case, at most one whole copy, without a branch on whether there is
+                // one (expected counts spread around 1 would make it mispredict every other
+                // particle): the particle is written at pos either way, and pos moves past it
+                // only for a copy; a place it does not keep is written again later (by a copy or
+                // by the draws of the places left). expected - 1 is exact for expected in [1, 2).
+                out[pos] = static_cast<double>(i + 1);
+                pos += static_cast<std::size_t>(expected >= 1.0);
+                remainders[i] = pickIfAtLeast(expected, 1.0, expected - 1.0, expected);
+                continue;
+            }
             if (legacyAtLeast(expected, 1.0)) {
                 const std::size_t copies = wholeCopies(expected, n - pos);
                 expected = expected - static_cast<double>(copies);
@@ -226,6 +238,24 @@ void walkInSlices(const double* w, std::size_t n, const WeightTotal& total, doub
 
 }  // namespace detail
 
+namespace detail {
+
+// The running form's step of stratified resampling for any acc (see resampleStratified), which
+// has just gathered the particle's expected count: the slots it fills from slot pos on.
+inline std::size_t stratifiedStep(double& acc, const double* u, std::size_t n, std::size_t pos)
+{
+    std::size_t copies = 0;
+    if (acc >= 1.0) {
+        copies = wholeCopies(acc, n - pos);
+        acc = acc - static_cast<double>(copies);
+    }
+    const bool take = pos + copies < n && u[pos + copies] <= acc;
+    if (take) acc = acc - 1.0;
+    return copies + static_cast<std::size_t>(take);
+}
+
+}  // namespace detail
+
 // out[p] for the n uniforms u[p], in one pass. The running form: acc gathers expected counts;
 // whole units of acc fill slots without looking at their uniforms, and what is left competes
 // with the next slot's uniform.
@@ -237,27 +267,22 @@ template <typename Progress = NoProgress>
 void resampleStratified(const double* w, std::size_t n, const WeightTotal& total, const double* u, double* out,
                         Progress&& progress = Progress{})
 {
+    // The common step is kept small, so that the compiler writes it into the walk's loop, where
+    // acc stays in a register: each particle's step waits on the one before.
     const auto step = [n, u](double& acc, const SliceCounts& counts, std::size_t k, std::size_t pos) {
         acc = acc + counts.count(k, n);
         if (acc < 3.0 && pos + 2 < n) {
-            // At most two whole units, then the stratum test. Removing the whole units of an acc
-            // below 3 is exact (acc - 0 is acc), and so the same values arise as in the running
-            // form, which removes them and then 1 for a taken slot.
+            // At most two whole units, then the stratum test. What is left after the whole units
+            // is acc - 0 (acc itself), acc - 1 or acc - 2, the values the running form computes
+            // when it removes them, picked among the three (the comparisons and subtractions run
+            // side by side).
             const std::size_t copies = static_cast<std::size_t>(acc >= 1.0) + static_cast<std::size_t>(acc >= 2.0);
-            const double whole = pickIfAtLeast(acc, 1.0, 1.0, 0.0) + pickIfAtLeast(acc, 2.0, 1.0, 0.0);
-            const double rest = acc - whole;
+            const double rest = pickIfAtLeast(acc, 2.0, acc - 2.0, pickIfAtLeast(acc, 1.0, acc - 1.0, acc));
             const double next = u[pos + copies];
             acc = pickIfAtMost(next, rest, rest - 1.0, rest);
             return copies + static_cast<std::size_t>(next <= rest);
         }
-        std::size_t copies = 0;
-        if (acc >= 1.0) {
-            copies = wholeCopies(acc, n - pos);
-            acc = acc - static_cast<double>(copies);
-        }
-        const bool take = pos + copies < n && u[pos + copies] <= acc;
-        if (take) acc = acc - 1.0;
-        return copies + static_cast<std::size_t>(take);
+        return detail::stratifiedStep(acc, u, n, pos);
     };
     detail::walkInSlices(w, n, total, out, progress, 0.0, step);
 }

@@ -64,8 +64,11 @@ TEST(Waitdraw, MakesExactlyOneRandCallAndLeavesNothingBehind)
     Host host;
     host.setLogging(true);
     Array two = makeScalar(2), three = makeScalar(3), four = makeScalar(4);
-    CallResult current = callModule(Build::Current, "waitdraw", 1, {two.get(), three.get(), four.get()});
-    CallResult legacy = callModule(Build::Legacy, "waitdraw", 1, {two.get(), three.get(), four.get()});
+    // A 3-by-4 mu needs its dimension list (a one-element or column argument is told by its
+    // counts): the current build asks for it by the "_700" name, the legacy build by the plain one.
+    Array mu = makeMatrix(3, 4, std::vector<double>(12, 2.0));
+    CallResult current = callModule(Build::Current, "waitdraw", 1, {mu.get(), three.get(), four.get()});
+    CallResult legacy = callModule(Build::Legacy, "waitdraw", 1, {mu.get(), three.get(), four.get()});
     host.setLogging(false);
     const std::vector<std::string> expected = {"mxGetDimensions_700",
                                                "mxGetScalar",
@@ -77,7 +80,7 @@ TEST(Waitdraw, MakesExactlyOneRandCallAndLeavesNothingBehind)
                                                "mxDestroyArray",
                                                "mxGetPr",
                                                "mxGetPr",
-                                               "mxGetScalar"};
+                                               "mxGetPr"};
     EXPECT_EQ(current.log, expected);
     std::vector<std::string> expectedLegacy = expected;
     expectedLegacy[0] = "mxGetDimensions";

@@ -60,6 +60,12 @@ std::vector<double> probesFor(const std::vector<double>& q, std::size_t buckets,
     if (buckets == 0) return ::testing::AssertionFailure() << "no guide for n = " << n;
     std::vector<std::uint32_t> guide(buckets + 1);
     if (!buildGuide(q.data(), n, guide.data(), buckets)) return ::testing::AssertionFailure() << "guide refused";
+    // guide[b]: the first position j <= n - 2 with q[j] >= b / buckets, else n - 1.
+    for (std::size_t b = 0; b <= buckets; ++b) {
+        std::size_t j = 0;
+        while (j < n - 1 && !(q[j] >= static_cast<double>(b) / static_cast<double>(buckets))) ++j;
+        if (guide[b] != j) return ::testing::AssertionFailure() << "n = " << n << ": guide[" << b << "] = " << guide[b];
+    }
     for (double x : probesFor(q, buckets, rng)) {
         double bisection = searchCumulative(q.data(), n, x);
         double guided = searchGuided(q.data(), n, guide.data(), buckets, x);
@@ -158,6 +164,16 @@ TEST(Cumulative, GuidedSearchEqualsBisectionOnMonotoneTables)
     weights.push_back(std::vector<double>(50, 0x1p-1074));
 
     for (const std::vector<double>& w : weights) EXPECT_TRUE(guidedMatchesBisection(cumulativeOf(w), rng));
+
+    // Nondecreasing tables with entries outside [0, 1]: negative ones first, entries above 1
+    // before the last, and all infinite (weights whose total is 0).
+    std::vector<double> negativeFirst(100, 1.0), aboveOne(100, 1.0), infinite(100, 1.0);
+    negativeFirst[0] = -30;
+    aboveOne[99] = -50;
+    infinite[99] = -99;
+    for (const std::vector<double>* w : {&negativeFirst, &aboveOne, &infinite}) {
+        EXPECT_TRUE(guidedMatchesBisection(cumulativeOf(*w), rng));
+    }
 
     // Tables the guide must refuse: a decrease (negative weight), NaN (all-zero weights, or a
     // NaN weight), or NaN in the only position.
