@@ -13,16 +13,6 @@ function t = best_time (f, runs)
   end
 end
 
-% What a user would write for residual resampling.
-function idx = residual_by_hand (w)
-  n = numel (w);
-  e = n * w / sum (w);
-  k = floor (e);
-  idx = repelem ((1:n)', k);
-  r = e - k;
-  idx = [idx; lookup(cumsum (r) / sum (r), rand (n - numel (idx), 1)) + 1];
-end
-
 rand ("seed", 0); rand ("state", 1);
 printf ("%-34s %10s %12s %12s %8s\n", "task", "N", "module (s)", "other (s)", "ratio");
 for n = [1e3 1e5 1e7]

@@ -23,16 +23,6 @@
 % end).
 1;
 
-% What a user would write for residual resampling.
-function idx = residual_by_hand (w)
-  n = numel (w);
-  e = n * w / sum (w);
-  k = floor (e);
-  idx = repelem ((1:n)', k);
-  r = e - k;
-  idx = [idx; lookup(cumsum (r) / sum (r), rand (n - numel (idx), 1)) + 1];
-end
-
 % The groups of numbers (each certain once begun) of a gamma variate that used `used` uniforms.
 function g = gamma_groups (shape, used)
   g = [];
