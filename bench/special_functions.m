@@ -6,7 +6,7 @@
 %
 % Each figure is the median of 7 runs in processor time (cputime, so that other work on a shared
 % machine does not count), module and builtin in turn; the ratio's range over the runs shows the
-% noise. A ratio below 1 means the module is faster. The last column is the host's own part of the
+% noise. A ratio below 1 means the module is faster. The last column is the host's own share of the
 % module's call: floor_result, a module that only creates a result of the argument's size and
 % hands it back, as psivalue and squashfn do before they compute anything.
 1;
@@ -35,7 +35,7 @@ addpath (fullfile (root, "build", "octave-bench"));
 n = 1e7;
 rand ("state", 1); randn ("state", 1);
 printf ("load average at the start: %s\n", strtrim (fileread ("/proc/loadavg")));
-printf ("%-44s %11s %11s   %-16s %11s\n", "1e7 elements", "module", "builtin", "ratio (range)", "host part");
+printf ("%-44s %11s %11s   %-16s %11s\n", "1e7 elements", "module", "builtin", "ratio (range)", "host share");
 report ("psivalue / psi, x in (0, 1)", rand (n, 1), @psivalue, @psi);
 report ("psivalue / psi, x in (0, 20)", 20 * rand (n, 1), @psivalue, @psi);
 report ("psivalue / psi, x in (5, 1005) (no shift)", 5 + 1000 * rand (n, 1), @psivalue, @psi);

@@ -1,4 +1,4 @@
-// floor_result: the host's own part of an elementwise call on a large array, for
+// floor_result: the host's own share of an elementwise call on a large array, for
 // bench/special_functions.m.
 //
 //   r = floor_result(x)   a zero matrix of x's first two dimensions

@@ -96,7 +96,7 @@ std::size_t shiftSteps(double x)
 // series and the sums of all of them in one loop of independent iterations and a count the
 // compiler knows, which it turns into vector instructions (divisions are correctly rounded there
 // as well). That loop was most of the time of large calls. Elements below kReflectionBelow are
-// done apart.
+// handled separately.
 void digammaChunk(const double* x, double* y, InterruptPoll& poll)
 {
     double shifted[kMapChunk];
